@@ -1,0 +1,1 @@
+// Intentionally empty: gives a subsystem without sources yet a library to link.
