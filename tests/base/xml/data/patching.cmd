@@ -1,0 +1,19 @@
+<?xml version="1.0" encoding="UTF-8" ?>
+<Base>
+	<format>multi</format>
+	<patches>
+		<Item>
+			<version>5.2.16</version>
+			<gameVersionFile>../Profiles/game.version</gameVersionFile>
+			<patchFile>../Patches/5.2.16/patch.vrz</patchFile>
+		</Item>
+		<Item>
+			<version>5.2.17</version>
+			<gameVersionFile>../Profiles/game.version</gameVersionFile>
+			<patchFiles>
+				<Item>../Patches/5.2.17/a&#x26;b.vrz</Item>
+				<Item>../Patches/5.2.17/c.vrz</Item>
+			</patchFiles>
+		</Item>
+	</patches>
+</Base>
