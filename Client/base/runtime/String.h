@@ -92,6 +92,9 @@ public:
         return *this;
     }
 
+    // Appends one unit; a full buffer grows to length + max(length, 1) (plus the terminator).
+    BasicString& PushBack(Unit c) { return AppendFill(1, c); }
+
     // Always reallocates, to exactly max(length, n) + 1.
     void Reserve(std::size_t n) { Reallocate((Length() > n ? Length() : n) + 1); }
 

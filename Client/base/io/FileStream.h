@@ -1,0 +1,44 @@
+#pragma once
+// A stream over a file: a proxy that works on a copy of its inner stream's five state
+// words and hands them back around every operation the inner stream must do itself.
+//
+// Write mode never touches the target until the end: the bytes go to a temporary file
+// in the same folder, which replaces the target (rename) only when everything was
+// written and flushed. A failed write leaves the old file as it was.
+#include "base/io/DataStream.h"
+#include "base/io/MappedStream.h"
+#include "base/runtime/String.h"
+
+namespace NVFS {
+class IVFS;
+struct FilePath;
+}  // namespace NVFS
+
+class CFileStream : public CDataStream {
+public:
+    // Opens the file through the file system; a missing file gives an empty stream in error.
+    CFileStream(NVFS::IVFS* vfs, const NVFS::FilePath& path);
+    // Write mode also creates the missing folders of the path.
+    CFileStream(const String& path, bool write);
+    CFileStream(const WideString& path, bool write);
+
+    void Reallocate(std::size_t keep, std::size_t newCapacity) override;
+    void Flush() override;
+
+    // Ends the stream: a read stream lets go of its file, a write stream puts its
+    // file in place. True when a written file is complete at its path.
+    bool Close();
+
+protected:
+    ~CFileStream() override;
+
+private:
+    void OpenFile(const String& path, bool write);
+    template <class Operation>
+    void WithInner(Operation operation);
+
+    RefPtr<CDataStream> inner_;
+    String targetPath_;  // write mode: the file that the temporary file replaces
+    String tempPath_;
+    bool closed_ = false;
+};
