@@ -4,6 +4,7 @@
 #include "base/runtime/StrUtil.h"
 #include "base/xml/XmlExchange.h"
 #include "base/xml/XmlResource.h"
+#include "base/xml/XmlStreamSink.h"
 
 namespace {
 
@@ -37,6 +38,24 @@ CXMLChunkSaver::~CXMLChunkSaver() {
     ReleaseContents();
 }
 
+CXMLChunkSaver* CXMLChunkSaver::Open(CDataStream* stream, int mode, const String& documentPath) {
+    if (!stream) return nullptr;
+    if (mode == kRead) {
+        if (stream->Size() == 0) return nullptr;
+        auto* saver = new CXMLChunkSaver(true, documentPath);
+        const bool usable = !stream->HasError();
+        saver->StartReading(usable ? reinterpret_cast<const char*>(stream->Data()) : nullptr,
+                            usable ? stream->Size() : 0);
+        return saver;
+    }
+    auto* saver = new CXMLChunkSaver(false, documentPath);
+    if (stream->IsWritable() && !stream->HasError()) {
+        saver->streamSink_ = std::make_unique<XmlStreamSink>(stream);
+        saver->StartWriting(saver->streamSink_.get());
+    }
+    return saver;
+}
+
 CXMLChunkSaver* CXMLChunkSaver::OpenReading(const char* text, std::size_t length, const String& documentPath) {
     if (!text || length == 0) return nullptr;
     auto* saver = new CXMLChunkSaver(true, documentPath);
@@ -52,7 +71,7 @@ CXMLChunkSaver* CXMLChunkSaver::OpenWriting(NLXML::IXmlSink* sink, const String&
 }
 
 void CXMLChunkSaver::StartReading(const char* text, std::size_t length) {
-    reader_ = new NXml::CXmlReader(text, text + length);
+    reader_ = new NXml::CXmlReader(text, text ? text + length : nullptr);
     reader_->AddLink();
     currentNode_ = &reader_->Root();
     // Shared objects come first; with no class registered none is made, and the
@@ -121,6 +140,7 @@ void CXMLChunkSaver::ReleaseContents() {
     nodeStack_.Clear();
     delete document_;
     document_ = nullptr;
+    streamSink_.reset();
     currentElement_ = nullptr;
     parentStack_.Clear();
     for (auto* node = sharedRead_.First(); node; node = sharedRead_.Next(node)) node->data->Release();

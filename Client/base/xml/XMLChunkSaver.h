@@ -2,7 +2,9 @@
 // The XML saver: reads a document with NXml::CXmlReader, or builds one as an NLXML
 // tree with the root "Base" and prints it once, when closed or released.
 #include <cstddef>
+#include <memory>
 
+#include "base/io/DataStream.h"
 #include "base/runtime/HashMap.h"
 #include "base/runtime/List.h"
 #include "base/xml/IXmlSaver.h"
@@ -15,6 +17,11 @@ class CXMLChunkSaver final : public IXmlSaver {
 public:
     enum Mode { kRead = 1, kWrite = 2 };
 
+    // Mode 1 reads a copy of the stream's data (none when the stream is in error) and
+    // needs at least one byte; any other mode writes into a writable stream (a stream
+    // that is not writable gives a saver that refuses every write and prints nothing).
+    // Null without a usable stream.
+    static CXMLChunkSaver* Open(CDataStream* stream, int mode, const String& documentPath);
     // A reading saver over a copy of text; null when the text is empty.
     static CXMLChunkSaver* OpenReading(const char* text, std::size_t length, const String& documentPath);
     // A writing saver printing into sink (which must outlive it); null without a sink.
@@ -93,6 +100,7 @@ private:
     // Writing.
     NLXML::CXMLDocument* document_ = nullptr;
     NLXML::IXmlSink* output_ = nullptr;
+    std::unique_ptr<NLXML::IXmlSink> streamSink_;  // when the output is a stream
     NLXML::CXMLElement* currentElement_ = nullptr;
     Vector<NLXML::CXMLElement*> parentStack_;
     bool writeFailed_ = false;

@@ -5,7 +5,7 @@
 #include "base/runtime/StrUtil.h"
 #include "base/xml/XMLChunkSaver.h"
 #include "base/xml/XmlExchange.h"
-#include "base/xml/XmlHrefPath.h"
+#include "base/io/Path.h"
 #include "base/xml/XmlNumbers.h"
 
 namespace {
@@ -189,7 +189,7 @@ bool CXMLChunkSaver::AttrText(const char* name, String& value) {
 String CXMLChunkSaver::ResolveHref(const String& value) const {
     if (value.IsEmpty()) return value;
     String path = value[0] == '/' || value[0] == '\\' ? value.Substr(1) : baseFolder_ + value;
-    XmlHrefPath::NormalizeInPlace(path);
+    Path::NormalizeInPlace(path);
     return path;
 }
 
