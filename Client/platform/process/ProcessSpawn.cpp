@@ -1,0 +1,38 @@
+#include "platform/process/ProcessSpawn.h"
+
+#include <cerrno>
+#include <spawn.h>
+#include <unistd.h>
+
+extern char** environ;
+
+pid_t SpawnProcess(const SpawnRequest& request) {
+    if (request.program.empty()) {
+        errno = EINVAL;
+        return -1;
+    }
+    std::vector<std::string> args = request.argv;
+    if (args.empty()) args.push_back(request.program);
+    std::vector<char*> argv;
+    argv.reserve(args.size() + 1);
+    for (std::string& arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    if (posix_spawn_file_actions_init(&actions) != 0) return -1;
+    int status = 0;
+    if (!request.workingDir.empty())
+        status = posix_spawn_file_actions_addchdir_np(&actions, request.workingDir.c_str());
+    // Descriptors are opened O_CLOEXEC, but a library may not be as careful: close
+    // everything past stderr so that no lock or socket outlives us in the child.
+    if (status == 0) status = posix_spawn_file_actions_addclosefrom_np(&actions, 3);
+
+    pid_t pid = -1;
+    if (status == 0) status = posix_spawn(&pid, request.program.c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (status != 0) {
+        errno = status;
+        return -1;
+    }
+    return pid;
+}
