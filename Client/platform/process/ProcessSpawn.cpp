@@ -1,6 +1,7 @@
 #include "platform/process/ProcessSpawn.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <spawn.h>
 #include <unistd.h>
 
@@ -35,4 +36,22 @@ pid_t SpawnProcess(const SpawnRequest& request) {
         return -1;
     }
     return pid;
+}
+
+std::string FindExecutableInPath(const std::string& name) {
+    const char* path = std::getenv("PATH");
+    if (!path || name.empty() || name.find('/') != std::string::npos) return std::string();
+    std::string folders = path;
+    std::size_t start = 0;
+    while (start <= folders.size()) {
+        std::size_t end = folders.find(':', start);
+        if (end == std::string::npos) end = folders.size();
+        const std::string folder = folders.substr(start, end - start);
+        if (!folder.empty()) {
+            const std::string candidate = folder + "/" + name;
+            if (access(candidate.c_str(), X_OK) == 0) return candidate;
+        }
+        start = end + 1;
+    }
+    return std::string();
 }

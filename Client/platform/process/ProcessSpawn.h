@@ -14,3 +14,6 @@ struct SpawnRequest {
 
 // The child's process id, or -1 when it could not be started (errno set).
 pid_t SpawnProcess(const SpawnRequest& request);
+
+// The first executable file called name in the folders of $PATH; "" when none.
+std::string FindExecutableInPath(const std::string& name);
