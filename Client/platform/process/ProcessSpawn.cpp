@@ -1,0 +1,57 @@
+#include "platform/process/ProcessSpawn.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <spawn.h>
+#include <unistd.h>
+
+extern char** environ;
+
+pid_t SpawnProcess(const SpawnRequest& request) {
+    if (request.program.empty()) {
+        errno = EINVAL;
+        return -1;
+    }
+    std::vector<std::string> args = request.argv;
+    if (args.empty()) args.push_back(request.program);
+    std::vector<char*> argv;
+    argv.reserve(args.size() + 1);
+    for (std::string& arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    if (posix_spawn_file_actions_init(&actions) != 0) return -1;
+    int status = 0;
+    if (!request.workingDir.empty())
+        status = posix_spawn_file_actions_addchdir_np(&actions, request.workingDir.c_str());
+    // Descriptors are opened O_CLOEXEC, but a library may not be as careful: close
+    // everything past stderr so that no lock or socket outlives us in the child.
+    if (status == 0) status = posix_spawn_file_actions_addclosefrom_np(&actions, 3);
+
+    pid_t pid = -1;
+    if (status == 0) status = posix_spawn(&pid, request.program.c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (status != 0) {
+        errno = status;
+        return -1;
+    }
+    return pid;
+}
+
+std::string FindExecutableInPath(const std::string& name) {
+    const char* path = std::getenv("PATH");
+    if (!path || name.empty() || name.find('/') != std::string::npos) return std::string();
+    std::string folders = path;
+    std::size_t start = 0;
+    while (start <= folders.size()) {
+        std::size_t end = folders.find(':', start);
+        if (end == std::string::npos) end = folders.size();
+        const std::string folder = folders.substr(start, end - start);
+        if (!folder.empty()) {
+            const std::string candidate = folder + "/" + name;
+            if (access(candidate.c_str(), X_OK) == 0) return candidate;
+        }
+        start = end + 1;
+    }
+    return std::string();
+}

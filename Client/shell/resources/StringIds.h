@@ -1,0 +1,32 @@
+#pragma once
+// Numbers of the string-table entries that the code loads by name.
+namespace StringId {
+constexpr int TitleWithVersion = 129;
+constexpr int GameExecutable = 130;
+constexpr int PatchPlanLocked = 132;
+constexpr int VersionFile = 134;
+constexpr int GlobalCfg = 135;
+constexpr int MonitoredStartSwitch = 136;
+constexpr int PatchesFolder = 137;
+constexpr int LauncherCfg = 138;
+constexpr int PatchPlanName = 139;
+constexpr int PatchApplier = 140;
+constexpr int DefaultHost = 141;
+constexpr int DefaultPort = 142;
+constexpr int NeedsAdministrator = 143;
+constexpr int GameRoot = 144;
+constexpr int MainWindowHeight = 145;
+constexpr int MainWindowWidth = 146;
+constexpr int MainWindowPositionKey = 150;
+constexpr int PageNeverReady = 151;
+constexpr int FirewallRuleName = 152;
+constexpr int FirewallRuleGrouping = 153;
+constexpr int FirewallRuleDescription = 154;
+constexpr int DemoMarker = 166;
+constexpr int DefaultHostPath = 167;
+}  // namespace StringId
+
+// Resource numbers of the embedded data.
+namespace ResourceId {
+constexpr int UiArchive = 103;
+}  // namespace ResourceId

@@ -1,0 +1,96 @@
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+
+#include "base/runtime/StrUtil.h"
+#include "platform/process/ProcessHandle.h"
+#include "platform/process/ProcessSpawn.h"
+#include "shell/PreviousLauncher.h"
+#include "support/ScopedTempFolder.h"
+
+namespace {
+
+TEST(IsStartedByPreviousLauncher, NeedsTheSameNameOrAParentInsideCmdPath) {
+    struct Case {
+        bool update;
+        const char* cmdPath;
+        const char* parent;
+        bool wait;
+    };
+    const char* own = "/games/Game/bin/Launcher.exe";
+    const Case cases[] = {
+        {false, "", "/usr/bin/bash", false},
+        {false, "", "/tmp/Upd/bin/Launcher.exe", true},           // same file name
+        {false, "", "/tmp/Upd/bin/launcher.exe", false},          // names compare case-sensitively
+        {true, "/games/Game", "/games/Game/bin/Launcher.exe", true},
+        {true, "/games/Game/", "/games/Game/bin/Old.exe", true},
+        {true, "/games/Game", "/games/GameOther/bin/Old.exe", false},  // a prefix, not a folder
+        {true, "", "/usr/bin/bash", false},                       // empty cmdPath matches nothing
+        {true, "/", "/usr/bin/nautilus", false},                  // nor does the root alone
+        {true, "Game", "/games/Game/bin/Old.exe", false},         // inside, not somewhere in the middle
+        {true, "/games/Game", "", false},                         // unreadable parent
+    };
+    for (const Case& c : cases) {
+        RefPtr<AppParams> params(new AppParams);
+        params->update = c.update;
+        params->cmdPath = StrUtil::ToWide(String(c.cmdPath));
+        EXPECT_EQ(IsStartedByPreviousLauncher(*params, own, c.parent), c.wait) << c.cmdPath << " " << c.parent;
+    }
+}
+
+// The parent is a real process; which process counts as the parent is the test's choice.
+struct FakeParent : IProcessQuery {
+    pid_t pid = -1;
+    std::string OwnExecutablePath() override { return "/games/Game/bin/Launcher.exe"; }
+    pid_t ParentProcessId() override { return pid; }
+    std::string ProcessImagePath(pid_t p) override { return SystemProcessQuery().ProcessImagePath(p); }
+};
+
+pid_t StartOldLauncher(const ScopedTempFolder& temp, int lingerMs) {
+    const std::string copy = temp / "Launcher.exe";
+    std::filesystem::copy_file(ARGV_RECORDER_PATH, copy, std::filesystem::copy_options::overwrite_existing);
+    setenv("ARGV_RECORDER_LINGER_MS", std::to_string(lingerMs).c_str(), 1);
+    const pid_t pid = SpawnProcess({copy, {}, ""});
+    unsetenv("ARGV_RECORDER_LINGER_MS");
+    return pid;
+}
+
+TEST(WaitForPreviousLauncher, WaitsForAnOldLauncherAndEndsItPastTheLimit) {
+    ScopedTempFolder temp;
+    RefPtr<AppParams> params(new AppParams);
+    FakeParent query;
+
+    query.pid = StartOldLauncher(temp, 60000);
+    ASSERT_GT(query.pid, 0);
+    ProcessHandle stubborn = ProcessHandle::Open(query.pid);
+    EXPECT_EQ(WaitForPreviousLauncher(*params, query, 200), PreviousLauncherOutcome::Killed);
+    int exitCode = -1;
+    ASSERT_EQ(stubborn.WaitForExit(10000, &exitCode), WaitResult::Exited);
+    EXPECT_EQ(exitCode, 128 + SIGKILL);
+
+    query.pid = StartOldLauncher(temp, 50);
+    // One that ends by itself is waited for (and, being our child here, reaped) without harm.
+    EXPECT_EQ(WaitForPreviousLauncher(*params, query, 10000), PreviousLauncherOutcome::Ended);
+}
+
+TEST(WaitForPreviousLauncher, LeavesAnUnrelatedParentAlone) {
+    ScopedTempFolder temp;
+    const std::string shell = temp / "bash";
+    std::filesystem::copy_file(ARGV_RECORDER_PATH, shell);
+    setenv("ARGV_RECORDER_LINGER_MS", "60000", 1);
+    FakeParent query;
+    query.pid = SpawnProcess({shell, {}, ""});
+    unsetenv("ARGV_RECORDER_LINGER_MS");
+    ASSERT_GT(query.pid, 0);
+    ProcessHandle parent = ProcessHandle::Open(query.pid);
+    RefPtr<AppParams> params(new AppParams);
+    params->update = true;  // "-update -authkey k": cmdPath stays empty
+    EXPECT_EQ(WaitForPreviousLauncher(*params, query, 100), PreviousLauncherOutcome::NotWaited);
+    EXPECT_EQ(parent.WaitForExit(0), WaitResult::TimedOut);  // still alive
+    parent.Kill();
+    parent.WaitForExit(10000);
+}
+
+}  // namespace

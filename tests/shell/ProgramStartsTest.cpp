@@ -1,0 +1,108 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "base/runtime/StrUtil.h"
+#include "shell/LauncherApp.h"
+#include "shell/ProgramStarts.h"
+#include "shell/resources/MessageSink.h"
+#include "support/ArgvRecord.h"
+#include "support/GameTree.h"
+
+namespace {
+
+using Args = std::vector<std::string>;
+
+struct CapturingSink : IMessageSink {
+    std::vector<std::pair<std::string, std::string>> shown;
+    int Show(const WideString& text, const WideString& caption, int) override {
+        shown.emplace_back(StrUtil::ToNarrow(caption).Std(), StrUtil::ToNarrow(text).Std());
+        return MessageResult::Ok;
+    }
+};
+
+void InstallRecorder(const std::string& path) {
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    std::filesystem::copy_file(ARGV_RECORDER_PATH, path);
+}
+
+TEST(BuildApplierStart, KeepsTheFollowUpAndTheKeyAsArgumentsOfTheirOwn) {
+    EXPECT_FALSE(BuildApplierStart(WideString(), WideString(u"key")));
+    auto plain = BuildApplierStart(WideString(u"../Patches/patching.cmd"), WideString());
+    ASSERT_TRUE(plain);
+    EXPECT_EQ(plain->program, "./VaraRurezod.exe");
+    EXPECT_EQ(plain->argv, (Args{"./VaraRurezod.exe", "../Patches/patching.cmd"}));
+    auto keyed = BuildApplierStart(WideString(u"../My Patches/patching.cmd"), WideString(u"k -x \"y\""));
+    EXPECT_EQ(keyed->argv, (Args{"./VaraRurezod.exe", "../My Patches/patching.cmd", "-authkey", "k -x \"y\""}));
+}
+
+TEST(BuildRestartStart, RestartsInPlaceOrTheGamesLauncherWithDashSwitches) {
+    RefPtr<AppParams> params(new AppParams);
+    params->cmdPath = WideString(u"/games/Game");
+    params->uac = true;
+    auto other = BuildRestartStart(*params, "/tmp/Upd/bin/Launcher.exe", false, WideString());
+    ASSERT_TRUE(other);
+    EXPECT_EQ(other->argv, (Args{"/games/Game/bin/Launcher.exe", "-droptemp", "/tmp/Upd", "-UAC"}));
+    EXPECT_EQ(other->workingDir, "/games/Game/bin");
+
+    params->uac = false;
+    auto inPlace = BuildRestartStart(*params, "/games/Game/bin/Launcher.exe", true, WideString(u"abc"));
+    EXPECT_EQ(inPlace->argv, (Args{"/games/Game/bin/Launcher.exe", "-authkey", "abc"}));
+    EXPECT_EQ(inPlace->workingDir, "/games/Game/bin");
+    EXPECT_FALSE(BuildRestartStart(*params, "", true, WideString()));
+}
+
+TEST(ProgramStarts, TheApplierAndARestartedLauncherStartWithTheirArgvAndFolder) {
+    GameTree tree;
+    InstallRecorder(tree / "bin/VaraRurezod.exe");
+    InstallRecorder(tree / "Game/bin/Launcher.exe");
+    ASSERT_EQ(chdir((tree / "bin").c_str()), 0);
+
+    setenv("ARGV_RECORDER_OUT", (tree / "applier.rec").c_str(), 1);
+    AuthKey() = WideString(u"the key");
+    HeadlessStartupSteps steps;
+    SystemProcessQuery processes;
+    LauncherApp app(steps, processes);
+    app.RunVaraRurezod(WideString(u"../Patches/patching.cmd"));
+    ArgvRecord record;
+    ASSERT_TRUE(WaitForArgvRecord(tree / "applier.rec", 10000, record));
+    EXPECT_EQ(record.workingDir, std::filesystem::canonical(tree / "bin").string());
+    EXPECT_EQ(record.argv, (Args{"./VaraRurezod.exe", "../Patches/patching.cmd", "-authkey", "the key"}));
+
+    setenv("ARGV_RECORDER_OUT", (tree / "restart.rec").c_str(), 1);
+    RefPtr<AppParams> params(new AppParams);
+    params->cmdPath = StrUtil::ToWide(String((tree / "Game").c_str()));
+    EXPECT_TRUE(StartDetached(BuildRestartStart(*params, tree / "Upd/bin/Launcher.exe", false, AuthKey())));
+    ASSERT_TRUE(WaitForArgvRecord(tree / "restart.rec", 10000, record));
+    EXPECT_EQ(record.workingDir, std::filesystem::canonical(tree / "Game/bin").string());
+    EXPECT_EQ(record.argv, (Args{tree / "Game/bin/Launcher.exe", "-droptemp", tree / "Upd", "-authkey", "the key"}));
+    unsetenv("ARGV_RECORDER_OUT");
+}
+
+TEST(RelaunchElevated, WithoutADisplayItSaysAdministratorRightsAreNeeded) {
+    unsetenv("DISPLAY");
+    unsetenv("WAYLAND_DISPLAY");
+    EXPECT_FALSE(BuildElevatedStart("/g/bin/Launcher.exe", true));
+    CapturingSink sink;
+    SetMessageSink(&sink);
+    HeadlessStartupSteps steps;
+    SystemProcessQuery processes;
+    EXPECT_FALSE(LauncherApp(steps, processes).RelaunchElevated(false));
+    SetMessageSink(nullptr);
+    ASSERT_EQ(sink.shown.size(), 1u);
+    EXPECT_EQ(sink.shown[0].first, "Launcher.exe");
+    EXPECT_EQ(sink.shown[0].second, "This application requires administrator privileges");
+}
+
+TEST(BuildElevatedStart, UsesPkexecWhenInstalledAndADisplayExists) {
+    ScopedTempFolder temp;
+    InstallRecorder(temp / "pkexec");
+    setenv("PATH", temp.Path().c_str(), 1);
+    setenv("DISPLAY", ":99", 1);
+    auto request = BuildElevatedStart("/g/bin/Launcher.exe", true);
+    ASSERT_TRUE(request);
+    EXPECT_EQ(request->argv, (Args{temp / "pkexec", "/g/bin/Launcher.exe", "-UAC", "-rip"}));
+}
+
+}  // namespace
