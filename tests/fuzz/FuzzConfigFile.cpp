@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,8 @@ public:
 
 const std::string& ScratchFile() {
     static const std::string path = "/tmp/launcher-fuzz-config-" + std::to_string(getpid()) + ".cfg";
+    static const bool cleanup = std::atexit([] { unlink(ScratchFile().c_str()); }) == 0;
+    (void)cleanup;
     return path;
 }
 
