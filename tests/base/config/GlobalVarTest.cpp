@@ -47,7 +47,7 @@ TEST(GlobalValue, KeepsNumberAndText) {
     }
 }
 
-TEST(GlobalVar, GetIntTruncatesAndSaturates) {
+TEST(GlobalVar, GettersTruncateAndSaturate) {
     Global::Double var("gv.getint", 0.0, &testGroup);
     const double inf = std::numeric_limits<double>::infinity();
     struct Case {
@@ -67,6 +67,10 @@ TEST(GlobalVar, GetIntTruncatesAndSaturates) {
         var.Assign(Global::Value(c.number));
         EXPECT_EQ(var.GetInt(), c.expected) << c.number;
     }
+    var.Assign(Global::Value(1e300));
+    EXPECT_EQ(var.GetFloat(), std::numeric_limits<float>::max());
+    var.Assign(Global::Value(-1e300));
+    EXPECT_EQ(var.GetFloat(), -std::numeric_limits<float>::max());
     var.SetString("7 apples");
     EXPECT_EQ(var.GetInt(), 7);
     EXPECT_TRUE(var.GetBool());
