@@ -260,7 +260,7 @@ TEST_F(StorageLoaderTest, SaveLoadReachesAFixedPoint) {
 
 TEST_F(StorageLoaderTest, LongLinesAreReadInParts) {
     Global::Int tail("sl.tail", 0, &group);
-    // 65535 bytes make the first part; the rest of the line is a line of its own.
+    // 65535 bytes are read first; the rest of the line is a line of its own.
     std::string line = "sl.long = \"" + std::string(65535 - 11, 'a') + "sl.tail = 7\r\n";
     StorageLoader loader(&group);
     loader.Load(String(Write("long.cfg", line).c_str()));
