@@ -5,11 +5,11 @@
 
 bool ParseVersion(const String& text, VersionParts& out) {
     out.Clear();
-    StringVector pieces;
-    StrUtil::Split(text, ".", pieces);
-    for (const String& piece : pieces) {
+    StringVector fields;
+    StrUtil::Split(text, ".", fields);
+    for (const String& field : fields) {
         bool ok = false;
-        const int value = StrUtil::ParseDec(piece.CStr(), &ok);
+        const int value = StrUtil::ParseDec(field.CStr(), &ok);
         if (!ok) {
             out.Clear();
             return false;

@@ -6,8 +6,8 @@
 
 using VersionParts = Vector<int>;
 
-// Each dot-separated piece is a decimal number, read up to its first non-digit
-// ("12a" reads 12). False, with out empty, when a piece is empty, has no leading
+// Each dot-separated field is a decimal number, read up to its first non-digit
+// ("12a" reads 12). False, with out empty, when a field is empty, has no leading
 // number or does not fit an int.
 bool ParseVersion(const String& text, VersionParts& out);
 

@@ -12,11 +12,11 @@ bool IsBracket(char16_t unit) {
 
 bool IsBlank(char16_t unit) { return unit == u' ' || unit == u'\t' || unit == u'\n' || unit == u'\r'; }
 
-void AddPiece(const WideString& piece, WideStringVector& tokens) {
-    if (piece.Length() == 1) {
-        if (!IsBlank(piece[0])) tokens.PushBack(piece);
-    } else if (piece.Length() > 1) {
-        StrUtil::SplitQuoted(piece, StrUtil::kBlanksW, tokens);
+void AddChunk(const WideString& chunk, WideStringVector& tokens) {
+    if (chunk.Length() == 1) {
+        if (!IsBlank(chunk[0])) tokens.PushBack(chunk);
+    } else if (chunk.Length() > 1) {
+        StrUtil::SplitQuoted(chunk, StrUtil::kBlanksW, tokens);
     }
 }
 
@@ -36,12 +36,12 @@ WideStringVector TokenizeValue(const WideString& value) {
         if (unit == u'"') {
             quoted = !quoted;
         } else if (!quoted && IsBracket(unit)) {
-            AddPiece(value.Substr(start, i - start), tokens);
+            AddChunk(value.Substr(start, i - start), tokens);
             tokens.PushBack(value.Substr(i, 1));
             start = i + 1;
         }
     }
-    AddPiece(value.Substr(start), tokens);
+    AddChunk(value.Substr(start), tokens);
     return tokens;
 }
 

@@ -33,6 +33,14 @@ int Var::GetInt() const {
     return static_cast<int>(number);
 }
 
+float Var::GetFloat() const {
+    const double number = value_.Number();
+    // A finite double beyond the float range has no float value: the cast would be undefined.
+    if (number > std::numeric_limits<float>::max()) return std::numeric_limits<float>::max();
+    if (number < -std::numeric_limits<float>::max()) return -std::numeric_limits<float>::max();
+    return static_cast<float>(number);
+}
+
 ::String Var::GetString() const { return StrUtil::ToNarrow(value_.Text()); }
 
 bool Var::Equals(const ::String& text) const { return GetString().Equals(text); }

@@ -29,7 +29,8 @@ public:
     // The number truncated toward zero; out-of-range numbers saturate and NaN gives 0.
     int GetInt() const;
     bool GetBool() const { return value_.Number() != 0; }
-    float GetFloat() const { return static_cast<float>(value_.Number()); }
+    // Numbers beyond the float range saturate.
+    float GetFloat() const;
     double GetDouble() const { return value_.Number(); }
     ::String GetString() const;
     const WideString& GetWString() const { return value_.Text(); }

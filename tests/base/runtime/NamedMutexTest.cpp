@@ -1,0 +1,191 @@
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <string>
+
+#include "base/runtime/NamedMutex.h"
+#include "support/ScratchDir.h"
+
+namespace {
+
+std::string UniqueName() {
+    static int counter = 0;
+    return "Global\\LauncherTest-" + std::to_string(getpid()) + "-" + std::to_string(++counter);
+}
+
+// Reads one value the child sends, waiting at most five seconds.
+template <class T>
+bool ReadFromChild(int fd, T& value) {
+    pollfd ready{fd, POLLIN, 0};
+    if (poll(&ready, 1, 5000) != 1) return false;
+    return read(fd, &value, sizeof value) == static_cast<ssize_t>(sizeof value);
+}
+
+bool WaitForExit(pid_t pid) {
+    int status = 0;
+    return waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// A child process that takes the mutex and keeps it until the parent closes its end
+// of a pipe (or ends).
+struct Holder {
+    pid_t pid = -1;
+    int release = -1;
+};
+
+Holder StartHolder(const std::string& name) {
+    int ready[2];
+    int release[2];
+    if (pipe2(ready, O_CLOEXEC) != 0 || pipe2(release, O_CLOEXEC) != 0) return {};
+    const pid_t pid = fork();
+    if (pid == 0) {
+        close(ready[0]);
+        close(release[1]);
+        NamedMutex mutex(name.c_str(), 0, 0);
+        const char owned = mutex.IsOwned() ? 1 : 0;
+        if (write(ready[1], &owned, 1) != 1) _exit(2);
+        char ignored;
+        while (read(release[0], &ignored, 1) > 0) {
+        }
+        _exit(0);
+    }
+    close(ready[1]);
+    close(release[0]);
+    char owned = 0;
+    const bool answered = ReadFromChild(ready[0], owned);
+    close(ready[0]);
+    if (!answered || !owned) {
+        close(release[1]);
+        return {};
+    }
+    return {pid, release[1]};
+}
+
+// Keeps the lock files of a test in a folder of its own, removed afterwards.
+class NamedMutexTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const char* saved = std::getenv("XDG_RUNTIME_DIR");
+        hadRuntimeDir_ = saved != nullptr;
+        if (saved) previous_ = saved;
+        setenv("XDG_RUNTIME_DIR", runtimeDir_.Path().c_str(), 1);
+    }
+    void TearDown() override {
+        if (hadRuntimeDir_) {
+            setenv("XDG_RUNTIME_DIR", previous_.c_str(), 1);
+        } else {
+            unsetenv("XDG_RUNTIME_DIR");
+        }
+    }
+
+private:
+    ScratchDir runtimeDir_;
+    bool hadRuntimeDir_ = false;
+    std::string previous_;
+};
+
+TEST_F(NamedMutexTest, BusyWhileAnotherProcessHoldsIt) {
+    const std::string name = UniqueName();
+    const Holder holder = StartHolder(name);
+    ASSERT_GT(holder.pid, 0);
+
+    const auto start = std::chrono::steady_clock::now();
+    NamedMutex busy(name.c_str(), 500, 2);
+    const auto waited = std::chrono::steady_clock::now() - start;
+    EXPECT_FALSE(busy.IsOwned());
+    EXPECT_EQ(busy.Handle(), -1);
+    EXPECT_TRUE(busy.AlreadyExists());
+    // Three tries with a wait after each failed one but the last: two waits of 500 ms.
+    EXPECT_GE(waited, std::chrono::milliseconds(950));
+    EXPECT_LT(waited, std::chrono::milliseconds(4000));
+    EXPECT_FALSE(busy.Close());
+
+    close(holder.release);
+    ASSERT_TRUE(WaitForExit(holder.pid));
+    NamedMutex free(name.c_str(), 500, 2);
+    EXPECT_TRUE(free.IsOwned());
+    EXPECT_FALSE(free.AlreadyExists());
+
+    // A second take in the same process is refused too, until the first is closed.
+    NamedMutex second(name.c_str(), 0, 0);
+    EXPECT_FALSE(second.IsOwned());
+    EXPECT_TRUE(free.Close());
+    EXPECT_FALSE(free.Close());
+    NamedMutex third(name.c_str(), 0, 0);
+    EXPECT_TRUE(third.IsOwned());
+}
+
+TEST_F(NamedMutexTest, ProgramsStartedByTheHolderDoNotHoldIt) {
+    const std::string name = UniqueName();
+    int catInput[2];
+    int report[2];
+    ASSERT_EQ(pipe2(catInput, O_CLOEXEC), 0);
+    ASSERT_EQ(pipe2(report, O_CLOEXEC), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        NamedMutex mutex(name.c_str(), 0, 0);
+        if (!mutex.IsOwned()) _exit(3);
+        // The exec's success closes this pipe (it is close-on-exec): then the lock
+        // descriptor has been through exec too.
+        int execed[2];
+        if (pipe2(execed, O_CLOEXEC) != 0) _exit(4);
+        const pid_t grandchild = fork();
+        if (grandchild == 0) {
+            dup2(catInput[0], 0);
+            execl("/bin/cat", "cat", static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        close(execed[1]);
+        char ignored;
+        if (grandchild < 0 || read(execed[0], &ignored, 1) != 0) _exit(5);
+        if (write(report[1], &grandchild, sizeof grandchild) != sizeof grandchild) _exit(6);
+        _exit(0);
+    }
+    close(report[1]);
+    close(catInput[0]);
+    pid_t grandchild = -1;
+    ASSERT_TRUE(ReadFromChild(report[0], grandchild));
+    close(report[0]);
+    ASSERT_TRUE(WaitForExit(child));
+
+    ASSERT_EQ(kill(grandchild, 0), 0) << "the started program should still run";
+    NamedMutex mine(name.c_str(), 0, 0);
+    EXPECT_TRUE(mine.IsOwned());
+    close(catInput[1]);  // cat reads the end of its input and leaves
+}
+
+TEST_F(NamedMutexTest, LockFilesArePerUserAndSafelyNamed) {
+    ScratchDir runtimeDir;
+    struct Case {
+        const char* name;
+        const char* file;
+    } cases[] = {
+        {"Global\\Launcher", "Global_Launcher"},
+        {"../../etc/passwd", "_._.._etc_passwd"},
+        {".hidden", "_hidden"},
+        {"", "_"},
+        {"na\xC3\xAFve name", "na__ve_name"},
+    };
+    setenv("XDG_RUNTIME_DIR", runtimeDir.Path().c_str(), 1);
+    for (const Case& c : cases) {
+        EXPECT_EQ(NamedMutex::LockFilePath(c.name).Std(), runtimeDir.Path() + "/" + c.file + ".lock") << c.name;
+    }
+    const std::string uid = std::to_string(getuid());
+    for (const char* unusable : {"", "relative/dir", "/nonexistent-launcher-runtime-dir"}) {
+        setenv("XDG_RUNTIME_DIR", unusable, 1);
+        EXPECT_EQ(NamedMutex::LockFilePath("Global\\Launcher").Std(), "/tmp/Global_Launcher-" + uid + ".lock");
+    }
+    unsetenv("XDG_RUNTIME_DIR");
+    EXPECT_EQ(NamedMutex::LockFilePath("Global\\Launcher").Std(), "/tmp/Global_Launcher-" + uid + ".lock");
+    EXPECT_EQ(NamedMutex::LockFilePath(std::string(300, 'a').c_str()).Length(), std::string("/tmp/-.lock").size() +
+                                                                                    200 + uid.size());
+}
+
+}  // namespace
