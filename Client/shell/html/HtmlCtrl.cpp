@@ -9,7 +9,6 @@ CHtmlCtrl::~CHtmlCtrl() {
 
 bool CHtmlCtrl::Create(IDialogWindow& window, CHtml_Host_Handlers* host, const DragStrip& strip) {
     if (!host) return false;
-    strip_ = strip;
     host_ = host;
     page_ = &window.Page();
     window.SetDragStrip(strip);

@@ -38,6 +38,5 @@ private:
 
     IPageView* page_ = nullptr;
     CHtml_Host_Handlers* host_ = nullptr;
-    DragStrip strip_;
     bool completed_ = false;
 };
