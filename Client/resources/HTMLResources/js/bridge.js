@@ -1,0 +1,68 @@
+// The page's half of the launcher protocol. Commands go out through App.send only;
+// events come in through MessageProc and are handed to the module named before the
+// event's dot ("Patching.OnAnswer" -> module "Patching", handler "OnAnswer"). Events
+// without a dot belong to the module "App".
+var App = (function () {
+    var modules = {};
+    var readyHandlers = [];
+    var ready = false;
+
+    function post(text) {
+        var handlers = window.webkit && window.webkit.messageHandlers;
+        if (handlers && handlers.app) {
+            handlers.app.postMessage(text);
+        } else {
+            window.location.href = "app:" + text;
+        }
+    }
+
+    // "CODE" or "CODE@ARGUMENT"; the argument may itself contain '@'.
+    function send(code, argument) {
+        var text = String(Math.trunc(Number(code)) || 0);
+        if (argument !== undefined && argument !== null) text += "@" + String(argument);
+        post(text);
+    }
+
+    function module(name, handlers) {
+        modules[name] = Object.assign(modules[name] || {}, handlers);
+    }
+
+    function onReady(handler) {
+        if (ready) handler();
+        else readyHandlers.push(handler);
+    }
+
+    function run(handler, self, args) {
+        try {
+            handler.apply(self, args);
+        } catch (error) {
+            // One broken handler must not stop the others, nor the handshake.
+            console.error(error);
+        }
+    }
+
+    function dispatch(name, args) {
+        if (name === "AppReady") {
+            // The launcher waits for this answer before anything else.
+            send(666);
+            ready = true;
+            readyHandlers.splice(0).forEach(function (handler) { run(handler, null, []); });
+            return;
+        }
+        var dot = name.indexOf(".");
+        var moduleName = dot < 0 ? "App" : name.slice(0, dot);
+        var eventName = dot < 0 ? name : name.slice(dot + 1);
+        var handlers = modules[moduleName];
+        if (handlers && typeof handlers[eventName] === "function") run(handlers[eventName], handlers, args);
+    }
+
+    return { send: send, module: module, onReady: onReady, dispatch: dispatch,
+             isReady: function () { return ready; } };
+})();
+
+// Called by the launcher with one array: the event's name, then its arguments.
+function MessageProc(event) {
+    var items = event && typeof event.toArray === "function" ? event.toArray() : event;
+    if (!items || !items.length) return;
+    App.dispatch(String(items[0]), Array.prototype.slice.call(items, 1).map(String));
+}

@@ -1,0 +1,37 @@
+// The page's own texts, one table per locale. Elements name their text with
+// data-text (content) or data-title (tooltip); apply() fills them in.
+var Texts = (function () {
+    var tables = {};
+    var fallback = "ru";
+    var current = fallback;
+
+    function define(locale, table) { tables[locale] = table; }
+
+    function has(locale) { return Object.prototype.hasOwnProperty.call(tables, locale); }
+
+    // Unknown or empty locales fall back to Russian, the game's first language.
+    function use(locale) {
+        current = has(locale) ? locale : fallback;
+        return current;
+    }
+
+    function get(key) {
+        var table = tables[current] || {};
+        if (Object.prototype.hasOwnProperty.call(table, key)) return table[key];
+        var base = tables[fallback] || {};
+        return Object.prototype.hasOwnProperty.call(base, key) ? base[key] : key;
+    }
+
+    function apply(root) {
+        var scope = root || document;
+        scope.querySelectorAll("[data-text]").forEach(function (element) {
+            element.textContent = get(element.getAttribute("data-text"));
+        });
+        scope.querySelectorAll("[data-title]").forEach(function (element) {
+            element.title = get(element.getAttribute("data-title"));
+        });
+        document.documentElement.lang = current;
+    }
+
+    return { define: define, use: use, get: get, apply: apply, locale: function () { return current; } };
+})();

@@ -1,0 +1,222 @@
+// The real page in the real WebKitGTK, on a private Xvfb display: the start handshake,
+// one command and one event through the launcher's own page, and event texts that
+// reach a page's JSON.parse exactly. Skipped when no display can be had.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <glib.h>
+
+#include "base/runtime/Timer.h"
+#include "platform/glib/GlibTimerHost.h"
+#include "platform/gtk/GtkToolkit.h"
+#include "shell/html/HtmlDialog.h"
+#include "support/JsonStrings.h"
+
+extern char** environ;
+
+// GTK and WebKit keep process-long caches that LeakSanitizer would report.
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:libgtk-3\nleak:libgdk-3\nleak:libwebkit2gtk\nleak:libjavascriptcoregtk\nleak:libglib-2.0\n"
+           "leak:libgobject-2.0\nleak:libfontconfig\nleak:libEGL\nleak:libGLX\nleak:libgio-2.0\nleak:libdbus-1\n";
+}
+
+namespace {
+
+constexpr int kTestBoundMs = 15000;
+
+// A display of our own, so the test needs no desktop and leaves none behind.
+class PrivateXvfb {
+public:
+    bool Start() {
+        int fds[2];
+        if (pipe2(fds, O_CLOEXEC) != 0) return false;
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, fds[1], 3);  // dup2 clears close-on-exec
+        const char* argv[] = {"Xvfb", "-displayfd", "3", "-screen", "0", "1024x768x24", "-nolisten", "tcp", nullptr};
+        const int spawned = posix_spawnp(&pid_, "Xvfb", &actions, nullptr, const_cast<char**>(argv), environ);
+        posix_spawn_file_actions_destroy(&actions);
+        close(fds[1]);
+        if (spawned != 0) {
+            pid_ = -1;
+            close(fds[0]);
+            return false;
+        }
+        std::string number;
+        pollfd wait{fds[0], POLLIN, 0};
+        char c;
+        while (poll(&wait, 1, 5000) == 1 && read(fds[0], &c, 1) == 1 && c != '\n') number += c;
+        close(fds[0]);
+        if (number.empty()) return false;
+        display_ = ":" + number;
+        return true;
+    }
+    ~PrivateXvfb() {
+        if (pid_ <= 0) return;
+        kill(pid_, SIGTERM);
+        waitpid(pid_, nullptr, 0);
+    }
+    const std::string& Display() const { return display_; }
+
+private:
+    pid_t pid_ = -1;
+    std::string display_;
+};
+
+// Serves the resource tree from the source folder: "vfs://" + folder + path.
+struct ResourceFiles : IUriSchemeHandler {
+    std::string root;
+    std::map<std::string, std::string> inlinePages;
+
+    UriSchemeResponse Handle(const std::string& uri) override {
+        UriSchemeResponse response;
+        std::string key = uri.substr(std::string("vfs://").size());
+        key = key.substr(0, key.find_first_of("?#"));
+        std::string body;
+        if (auto page = inlinePages.find(key); page != inlinePages.end()) {
+            body = page->second;
+        } else if (key.find("..") == std::string::npos) {
+            std::ifstream file(root + "/" + key, std::ios::binary);
+            if (!file) return response;
+            std::ostringstream bytes;
+            bytes << file.rdbuf();
+            body = bytes.str();
+        } else {
+            return response;
+        }
+        response.found = true;
+        response.body = std::make_shared<const std::string>(body);
+        const std::string extension = key.substr(key.rfind('.') + 1);
+        response.mimeType = extension == "js" ? "text/javascript" : extension == "css" ? "text/css" : "text/html";
+        return response;
+    }
+};
+
+class PageDialog final : public CHtmlDialog {
+public:
+    using CHtmlDialog::CHtmlDialog;
+
+    std::vector<std::pair<int, std::u16string>> commands;
+    std::function<void(PageDialog&, int, const WideString&)> onCommand;
+
+    bool OnAppCommand(int code, const WideString& argument) override {
+        if (code == kReadyCommand) {
+            AnswerHandshake();
+            return false;
+        }
+        commands.emplace_back(code, argument.Std());
+        if (onCommand) onCommand(*this, code, argument);
+        return false;
+    }
+    void OnDocumentComplete() override {
+        SetDocumentComplete();
+        BeginHandshake();
+    }
+
+protected:
+    bool OnInitDialog() override {
+        InitHtmlDialog(DragStrip{0, 0, 690, 24});
+        SetClientSize(748, 589);
+        return true;
+    }
+};
+
+gboolean EndStuckDialog(gpointer dialog) {
+    static_cast<CHtmlDialog*>(dialog)->EndDialog(-99);
+    return G_SOURCE_REMOVE;
+}
+
+int RunBounded(PageDialog& dialog) {
+    const guint guard = g_timeout_add(kTestBoundMs, &EndStuckDialog, &dialog);
+    const int code = dialog.DoModal();
+    if (code != -99) g_source_remove(guard);
+    return code;
+}
+
+}  // namespace
+
+TEST(WebKitPage, LauncherPageCompletesTheHandshakeAndRoundTripsCommandsAndEvents) {
+    PrivateXvfb xvfb;
+    if (xvfb.Start()) setenv("DISPLAY", xvfb.Display().c_str(), 1);
+    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display and no Xvfb";
+    // The web process's sandbox cannot start as root.
+    if (geteuid() == 0) setenv("WEBKIT_DISABLE_SANDBOX_THIS_IS_DANGEROUS", "1", 1);
+    char home[] = "/tmp/webkitpage-XXXXXX";
+    ASSERT_NE(mkdtemp(home), nullptr);
+    for (const char* variable : {"XDG_CACHE_HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME"}) setenv(variable, home, 1);
+    setenv("MESA_SHADER_CACHE_DISABLE", "true", 1);
+
+    std::unique_ptr<GtkToolkit> toolkit = GtkToolkit::Create();
+    if (!toolkit) {
+        std::filesystem::remove_all(home);
+        GTEST_SKIP() << "GTK cannot open the display";
+    }
+    auto files = std::make_shared<ResourceFiles>();
+    files->root = LAUNCHER_TEST_DATA "/../Client/resources";
+    // Posts back what JSON.parse gave the page, so the test sees the page's view.
+    files->inlinePages["Test/echo.htm"] =
+        "<!DOCTYPE html><meta charset='utf-8'><script>"
+        "function MessageProc(e) { var a = e.toArray();"
+        "  if (a[0] === 'AppReady') { window.webkit.messageHandlers.app.postMessage('666');"
+        "    window.webkit.messageHandlers.app.postMessage('1@' + JSON.stringify(a)); return; }"
+        "  window.webkit.messageHandlers.app.postMessage('2@' + JSON.stringify(a)); }"
+        "</script>";
+    ASSERT_TRUE(toolkit->RegisterUriScheme("vfs", files));
+    GlibTimerHost timers(&Timer::TimerProc);
+
+    {
+        PageDialog dialog(*toolkit, &timers, "vfs://Launcher/res/launcher.htm", "");
+        dialog.onCommand = [](PageDialog& d, int code, const WideString&) {
+            if (code == 10) d.View().SendEventArgs(WideString(u"Locale.OnLoad"), [] {
+                WideStringVector args;
+                args.PushBack(WideString(u"en"));
+                return args;
+            }());
+            if (code == 20) d.EndDialog(2);
+        };
+        EXPECT_EQ(RunBounded(dialog), 2);
+        EXPECT_TRUE(dialog.IsReady());
+        const std::vector<std::pair<int, std::u16string>> expected = {{10, u""}, {20, u"false"}};
+        EXPECT_EQ(dialog.commands, expected);
+    }
+    {
+        PageDialog dialog(*toolkit, &timers, "vfs://Test/echo.htm", "");
+        const std::u16string tricky = u"q\"uo'te \\ </script><script>x()</script> \u2028 \U0001F600 Пётр";
+        const std::u16string lone = u"a\xD800z";
+        dialog.onCommand = [&](PageDialog& d, int code, const WideString&) {
+            if (code == 1) {
+                WideStringVector args;
+                args.PushBack(WideString(tricky.data(), tricky.data() + tricky.size()));
+                args.PushBack(WideString(lone.data(), lone.data() + lone.size()));
+                d.View().SendEventArgs(WideString(u"Echo"), args);
+            }
+            if (code == 2) d.EndDialog(2);
+        };
+        EXPECT_EQ(RunBounded(dialog), 2);
+        ASSERT_EQ(dialog.commands.size(), 2u);
+        EXPECT_EQ(dialog.commands[0].second, u"[\"AppReady\"]");
+        std::vector<std::u16string> echoed;
+        ASSERT_TRUE(ParseJsonStringArray(String(WideString(dialog.commands[1].second.data(),
+                                                            dialog.commands[1].second.data() +
+                                                                dialog.commands[1].second.size()))
+                                              .Std(),
+                                          echoed));
+        EXPECT_EQ(echoed, (std::vector<std::u16string>{u"Echo", tricky, u"a\uFFFDz"}));
+    }
+    std::filesystem::remove_all(home);
+}
