@@ -41,7 +41,7 @@ protected:
     ~InflateReaderBase() override;
 
     virtual bool SourceReadable() const = 0;
-    // The next piece of input, at most max bytes; 0 when none is left or it cannot be read.
+    // The next chunk of input, at most max bytes; 0 when none is left or it cannot be read.
     virtual std::uint64_t Fetch(std::uint64_t max, const std::uint8_t*& data) = 0;
 
 private:

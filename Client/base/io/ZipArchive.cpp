@@ -122,8 +122,8 @@ RefPtr<CDataStream> ZipArchive::Inflate(std::uint64_t offset, std::uint64_t comp
     std::uint64_t done = 0;
     while (done < size) {
         const std::uint64_t left = size - done;
-        const auto piece = static_cast<std::uint32_t>(left < 0x40000000u ? left : 0x40000000u);
-        const std::uint32_t got = reader->Read(stream->Data() + done, piece);
+        const auto chunk = static_cast<std::uint32_t>(left < 0x40000000u ? left : 0x40000000u);
+        const std::uint32_t got = reader->Read(stream->Data() + done, chunk);
         if (got == 0) break;
         done += got;
     }

@@ -9,24 +9,24 @@
 
 namespace NVFS {
 
-RefPtr<CWinVFS> CWinVFS::Create(const String& rootSpec, const String& modName, const StringVector& preferredPacks) {
-    return RefPtr<CWinVFS>(new CWinVFS(rootSpec, modName, preferredPacks));
+RefPtr<CWinVFS> CWinVFS::Create(const String& rootPattern, const String& modName, const StringVector& preferredPacks) {
+    return RefPtr<CWinVFS>(new CWinVFS(rootPattern, modName, preferredPacks));
 }
 
-CWinVFS::CWinVFS(const String& rootSpec, const String& modName, const StringVector& preferredPacks)
+CWinVFS::CWinVFS(const String& rootPattern, const String& modName, const StringVector& preferredPacks)
     : preferred_(preferredPacks) {
-    if (rootSpec.IsEmpty()) return;
+    if (rootPattern.IsEmpty()) return;
     modName_ = modName;
-    rootIsFile_ = Path::FileExists(rootSpec);
-    String spec;
-    Path::ToForwardSlashes(spec, rootSpec);
+    rootIsFile_ = Path::FileExists(rootPattern);
+    String pattern;
+    Path::ToForwardSlashes(pattern, rootPattern);
     String mask;
-    if (spec[spec.Length() - 1] == '/') {
-        root_ = spec;
+    if (pattern[pattern.Length() - 1] == '/') {
+        root_ = pattern;
         mask = "*.pak";
     } else {
-        root_ = Path::ParentPath(spec);
-        mask = Path::FileName(spec);
+        root_ = Path::ParentPath(pattern);
+        mask = Path::FileName(pattern);
     }
     ScanPacks("packs/", mask, 0);
     ScanPacks("mods/addons/", mask, 0);

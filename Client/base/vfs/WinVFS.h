@@ -27,9 +27,9 @@ public:
         bool checked = false;        // the loose-file test of Lookup has been made
     };
 
-    // rootSpec "data/" gives the root data/ and the pack mask "*.pak"; "data/*.zip" the
+    // rootPattern "data/" gives the root data/ and the pack mask "*.pak"; "data/*.zip" the
     // root data/ and the mask "*.zip"; preferred packs are lower-case keys such as "packs/a.pak".
-    static RefPtr<CWinVFS> Create(const String& rootSpec, const String& modName, const StringVector& preferredPacks);
+    static RefPtr<CWinVFS> Create(const String& rootPattern, const String& modName, const StringVector& preferredPacks);
 
     // Mounts a pack file, or a memory block holding an archive (the path then only names it).
     bool MountPack(const WideString& path, std::uint32_t priority, const std::uint8_t* blockBegin = nullptr,
@@ -58,7 +58,7 @@ public:
     bool MarkChanged(const String& path);
 
 protected:
-    CWinVFS(const String& rootSpec, const String& modName, const StringVector& preferredPacks);
+    CWinVFS(const String& rootPattern, const String& modName, const StringVector& preferredPacks);
     ~CWinVFS() override = default;
 
 private:

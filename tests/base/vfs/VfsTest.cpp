@@ -175,18 +175,18 @@ TEST_F(VfsFixture, InsideOutsideAndClimbingKeys) {
     EXPECT_FALSE(missing->IsReadable());
 }
 
-TEST(VfsRoot, SpecificationsAndPackScan) {
+TEST(VfsRoot, RootPatternsAndPackScan) {
     TempDir dir;
     dir.WriteFile("data/packs/a.pak", Pack({{"x.txt", "from a"}}, kDos2013));
     dir.WriteFile("data/packs/b.zip", Pack({{"x.txt", "from zip"}}, kDos2013 + 5));
     dir.WriteFile("data/mods/addons/p.pak", Pack({{"x.txt", "preferred"}}, kDos2013 - 5));
-    struct Case { std::string spec; std::string root; };
+    struct Case { std::string pattern; std::string root; };
     const Case cases[] = {{dir / "data/", dir / "data/"}, {dir / "data/*.zip", dir / "data/"}, {"data", ""}};
     for (const Case& c : cases) {
-        RefPtr<CWinVFS> vfs = CWinVFS::Create(c.spec.c_str(), "", StringVector());
+        RefPtr<CWinVFS> vfs = CWinVFS::Create(c.pattern.c_str(), "", StringVector());
         String root;
         vfs->GetRoot(root);
-        EXPECT_EQ(root.Std(), c.root) << c.spec;
+        EXPECT_EQ(root.Std(), c.root) << c.pattern;
     }
     RefPtr<CWinVFS> paks = CWinVFS::Create((dir / "data/").c_str(), "", StringVector());
     EXPECT_EQ(Contents(paks->OpenMapped("x.txt")), "from a");
