@@ -6,6 +6,12 @@
 #include <cstdio>
 
 #include "base/io/Path.h"
+#include "base/vfs/IVFS.h"
+
+CFileStream::CFileStream(NVFS::IVFS* vfs, const NVFS::FilePath& path) : CDataStream(StreamError) {
+    if (vfs) inner_ = vfs->OpenMapped(path);
+    if (inner_) state_ = inner_->State();
+}
 
 CFileStream::CFileStream(const String& path, bool write) : CDataStream(StreamError) {
     if (write) Path::CreateFolders(Path::ParentPath(path));

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "base/io/MappedStream.h"
+#include "base/io/MemoryMappedFile.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -74,7 +74,9 @@ TEST(MappedFile, FragmentsAlignAndCheckTheirRange) {
         if (mapped) source->CreateMapping(); else source->CloseMapping();
         RefPtr<CMemoryMappedFileFragment> f(new CMemoryMappedFileFragment(source.Get(), 70000, 100));
         ASSERT_FALSE(f->HasError());
-        if (mapped) EXPECT_EQ(f->ViewOffset(), 65536u);
+        if (mapped) {
+            EXPECT_EQ(f->ViewOffset(), 65536u);
+        }
         EXPECT_EQ(std::string(reinterpret_cast<char*>(f->Data()), 100), bytes.substr(70000, 100));
         EXPECT_FALSE(f->Write("x", 1));
     }
