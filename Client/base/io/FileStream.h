@@ -6,7 +6,7 @@
 // in the same folder, which replaces the target (rename) only when everything was
 // written and flushed. A failed write leaves the old file as it was.
 #include "base/io/DataStream.h"
-#include "base/io/MappedStream.h"
+#include "base/io/MemoryMappedFile.h"
 #include "base/runtime/String.h"
 
 namespace NVFS {

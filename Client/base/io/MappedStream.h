@@ -1,90 +1,45 @@
 #pragma once
-// Streams whose buffer is a view of a file: the whole file (CMemoryMappedFile) or a
-// read-only range of an archive (CMemoryMappedFileFragment).
+// A read-only window over a file or memory block: at most 1 MiB starting at a multiple
+// of 64 KiB, moved as a reader walks forward. File-backed windows read their bytes
+// with pread instead of mapping them, so an archive cut short by another process
+// gives a failed read, never a SIGBUS.
 #include <cstdint>
 
-#include "base/io/DataStream.h"
 #include "base/io/FileSource.h"
+#include "base/runtime/RefCounter.h"
 
-class CMappedStream : public CDataStream {
+class MappedStream : public RefCounter {
 public:
-    // Remaps the view to newCapacity bytes; the data survives because it is in the file.
-    void Reallocate(std::size_t keep, std::size_t newCapacity) override { Remap(keep, newCapacity); }
-    void Flush() override;
+    static constexpr std::uint64_t kAlignment = 65536;
+    static constexpr std::uint64_t kMaxView = 1048576;
+    static constexpr std::uint64_t kChunk = 2048;
 
-    virtual std::uint64_t FileSize() = 0;
-    virtual bool SetFileSize(std::uint64_t size) = 0;
-    virtual std::uint8_t* MapView(std::size_t size) = 0;
-    virtual void UnmapView(std::uint8_t* address) = 0;
-    virtual bool FlushView(std::uint8_t* address) = 0;
+    explicit MappedStream(FileSource* source);
 
-    // Unmaps the view and cuts a writable file to its data; false when the cut failed.
-    bool Close();
+    // Makes the view cover [position, position + 2,048) as far as the file allows.
+    void SetPosition(std::uint64_t position);
+    std::uint64_t Position() const { return position_; }
+    std::uint64_t FileSize() const { return fileSize_; }
+    bool HasView() const { return view_ != nullptr; }
+    std::uint64_t ViewStart() const { return viewStart_; }
+    std::uint64_t ViewEnd() const { return viewEnd_; }
+    // The bytes of the view from the current position; 0 when it lies outside.
+    std::uint64_t Available() const;
+    const std::uint8_t* Current() const { return view_ ? view_ + (position_ - viewStart_) : nullptr; }
+    FileSource* Source() const { return source_.Get(); }
+
+    // Moves to position and takes up to max bytes from there; 0 when none are available.
+    std::uint64_t Take(std::uint64_t position, std::uint64_t max, const std::uint8_t*& data);
 
 protected:
-    CMappedStream() : CDataStream(0) {}
-    ~CMappedStream() override = default;
-
-    void Open(std::uint32_t mode);
-    void Remap(std::size_t keep, std::size_t newCapacity);
-
-private:
-    bool closed_ = false;
-};
-
-class CMemoryMappedFile : public CMappedStream {
-public:
-    // Read-only files up to this size are copied instead of mapped: another process may
-    // truncate a file on Linux, and a store or load in a mapping past the new end is SIGBUS.
-    static constexpr std::uint64_t kCopyLimit = 16u << 20;
-
-    CMemoryMappedFile(const String& path, FileSource::Mode mode);
-    CMemoryMappedFile(const WideString& path, FileSource::Mode mode);
-
-    std::uint64_t FileSize() override;
-    bool SetFileSize(std::uint64_t size) override;
-    std::uint8_t* MapView(std::size_t size) override;
-    void UnmapView(std::uint8_t* address) override;
-    bool FlushView(std::uint8_t* address) override;
-
-    // Closes the view and makes the written data durable; false on any failure.
-    bool Finish();
-
-protected:
-    ~CMemoryMappedFile() override;
-
-private:
-    void OpenSource(const String& path, FileSource::Mode mode);
-
-    RefPtr<FileSource> source_;
-    std::size_t viewLength_ = 0;
-    bool copied_ = false;
-};
-
-class CMemoryMappedFileFragment : public CMappedStream {
-public:
-    // A read-only stream of [offset, offset + size) of the source; in error when the
-    // range does not lie inside it.
-    CMemoryMappedFileFragment(FileSource* source, std::uint64_t offset, std::uint64_t size);
-
-    std::uint64_t FileSize() override { return size_; }
-    bool SetFileSize(std::uint64_t) override { return true; }
-    std::uint8_t* MapView(std::size_t size) override;
-    void UnmapView(std::uint8_t* address) override;
-    bool FlushView(std::uint8_t* address) override;
-
-    // Where the view starts in the mapping (for tests of the alignment).
-    std::uint64_t ViewOffset() const { return viewOffset_; }
-
-protected:
-    ~CMemoryMappedFileFragment() override;
+    ~MappedStream() override;
 
 private:
     RefPtr<FileSource> source_;
-    std::uint64_t offset_;
-    std::uint64_t size_;
-    std::uint8_t* viewBase_ = nullptr;
-    std::size_t viewLength_ = 0;
-    std::uint64_t viewOffset_ = 0;
-    bool copied_ = false;
+    const std::uint8_t* view_ = nullptr;
+    std::uint8_t* buffer_ = nullptr;  // file-backed views
+    std::uint64_t viewStart_ = 0;
+    std::uint64_t viewEnd_ = 0;
+    std::uint64_t position_ = 0;
+    std::uint64_t fileSize_;
 };

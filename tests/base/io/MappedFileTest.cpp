@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "base/io/MappedStream.h"
+#include "base/io/MemoryMappedFile.h"
 #include "support/TempDir.h"
 
 namespace {
