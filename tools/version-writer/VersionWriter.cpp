@@ -78,6 +78,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     const std::string bytes = VersionWriter::Compose(model, format, level, key);
+    const auto parent = std::filesystem::path(out).parent_path();
+    if (!parent.empty()) std::filesystem::create_directories(parent, error);
     if (bytes.empty() || !VersionWriter::WriteFile(out, bytes)) {
         std::fprintf(stderr, "version_writer: cannot write %s\n", out.c_str());
         return 1;
