@@ -1,0 +1,31 @@
+#include "engine/gamedata/CRCChecker4.h"
+
+#include <zlib.h>
+
+#include "engine/gamedata/IGameVersion.h"
+
+namespace Game {
+
+std::uint32_t CRCChecker4::FileCrc32(GameFile& file, std::uint64_t size, bool* complete) {
+    uLong crc = crc32(0, Z_NULL, 0);
+    const bool all = reader_.Feed(
+        file, 0, size, [&](const std::uint8_t* data, std::size_t count) { crc = crc32(crc, data, static_cast<uInt>(count)); },
+        [this] { return StopRequested(); });
+    if (complete) *complete = all;
+    return static_cast<std::uint32_t>(crc);
+}
+
+int CRCChecker4::Check(const String& folderPath, const GameFolder::Content* content) {
+    const auto* content4 = dynamic_cast<const Content4*>(content);
+    if (!content4) return kHashDiffers;
+    GameFile file;
+    if (!file.Open(folderPath + content->name)) return kCannotOpen;
+    if (file.Size() != content->size) return kSizeDiffers;
+    if ((content->Flags() & kCompareHash) != 0) {
+        bool complete = false;
+        if (FileCrc32(file, file.Size(), &complete) != content4->crc || !complete) return kHashDiffers;
+    }
+    return kCheckOk;
+}
+
+}  // namespace Game

@@ -1,0 +1,62 @@
+#include "engine/gamedata/GameVersion.h"
+
+#include "base/io/InflateReader.h"
+#include "base/io/MemoryStream.h"
+#include "engine/gamedata/GameFile.h"
+#include "engine/gamedata/GameNames.h"
+
+#include <cstring>
+
+namespace Game {
+
+int GameVersion::CheckWith(ICRCChecker& checker, String& outPath, bool onlyFlagged) {
+    for (const RefPtr<GameFolder>& folder : folders_) {
+        const String folderPath = root_ + folder->name;
+        if (!IsGameFolder(folderPath)) {
+            outPath = folder->name;
+            return kFolderMissing;
+        }
+        for (const RefPtr<GameFolder::Content>& content : folder->contents) {
+            if (onlyFlagged && (content->Flags() & kMinimalSet) == 0) continue;
+            const int code = checker.Check(folderPath, content.Get());
+            if (code != kCheckOk) {
+                outPath = folderPath + content->name;
+                return code;
+            }
+        }
+    }
+    return kCheckOk;
+}
+
+bool GameVersion::ReadFolderList(const ByteVector& compressed, StringRule names, ContentReader readContent) {
+    RefPtr<CMemoryStream> stream(new CMemoryStream());
+    if (!stream->Allocate(compressed.Size())) return false;
+    if (compressed.Size()) std::memcpy(stream->Data(), compressed.Data(), compressed.Size());
+    RefPtr<IFileReader> inflater = ZipReader<ZipMemoryStream>::Create(stream.Get());
+    if (!inflater || !inflater->IsReadable()) return false;
+
+    StickyReader reader(inflater.Get(), kMaxFolderListBytes);
+    const std::uint32_t folderCount = reader.ReadU32();
+    // The count is untrusted: nothing is reserved by it, each record must really be there.
+    for (std::uint32_t i = 0; reader.Ok() && i < folderCount; ++i) {
+        reader.ReadU32();  // reserved
+        String name;
+        reader.ReadString(name, names);
+        const std::uint32_t contentCount = reader.ReadU32();
+        if (!reader.Ok() || contentCount == 0) return false;
+        RefPtr<GameFolder> folder(new GameFolder(name));
+        for (std::uint32_t j = 0; j < contentCount; ++j) {
+            RefPtr<GameFolder::Content> content = readContent(reader, names);
+            if (!reader.Ok() || !content) return false;
+            if (!IsSafeRelativePath(RelativeGamePath(name, content->name))) return false;
+            if (!FlagsMatchMask(content->Flags(), flagsMask_)) continue;
+            folder->contents.PushBack(content);
+            ++contentCount_;
+        }
+        if (!IsSafeRelativePath(RelativeGamePath(name, String()))) return false;
+        folders_.PushBack(folder);
+    }
+    return reader.Ok();
+}
+
+}  // namespace Game

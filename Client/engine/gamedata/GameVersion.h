@@ -1,0 +1,43 @@
+#pragma once
+// What both version-file generations share: the members, the folder walk of Check, and
+// the reading of the inflated folder list.
+#include "base/runtime/String.h"
+#include "engine/gamedata/ICRCChecker.h"
+#include "engine/gamedata/IGameVersion.h"
+#include "engine/gamedata/StickyReader.h"
+
+namespace Game {
+
+// Every generation's checker gets this buffer.
+constexpr std::uint32_t kCheckerBufferSize = 0x4000000;
+// The largest inflated folder list accepted (a guard against zlib bombs).
+constexpr std::uint64_t kMaxFolderListBytes = 64ull << 20;
+
+class GameVersion : public IGameVersion {
+public:
+    const WideString& GetVersion() const override { return version_; }
+    const FolderList& GetFolders() const override { return folders_; }
+    int GetContentCount() const override { return contentCount_; }
+    void SetFlagsMask(int mask) override { flagsMask_ = mask; }
+    const String& Root() const { return root_; }
+
+protected:
+    explicit GameVersion(const String& root) : root_(root) {}
+    ~GameVersion() override = default;
+
+    // Walks folders and contents in order; with onlyFlagged, contents outside the minimal set are skipped.
+    int CheckWith(ICRCChecker& checker, String& outPath, bool onlyFlagged);
+
+    // Reads one content record of the generation (without the fields the two share).
+    using ContentReader = RefPtr<GameFolder::Content> (*)(StickyReader& reader, StringRule names);
+    // Inflates the zlib stream and reads the folder records into this object.
+    bool ReadFolderList(const ByteVector& compressed, StringRule names, ContentReader readContent);
+
+    String root_;
+    WideString version_;
+    FolderList folders_;
+    int contentCount_ = 0;
+    int flagsMask_ = 0;
+};
+
+}  // namespace Game

@@ -1,0 +1,27 @@
+#pragma once
+// Compares one file on disk with its content record.
+#include <atomic>
+
+#include "base/runtime/RefCounter.h"
+#include "base/runtime/String.h"
+#include "engine/gamedata/GameFolder.h"
+
+namespace Game {
+
+class ICRCChecker : public RefCounter {
+public:
+    // Opens folderPath + content name; returns one of the CheckCode values.
+    virtual int Check(const String& folderPath, const GameFolder::Content* content) = 0;
+    // A set flag makes a running check give up between read chunks (it then reports
+    // the hash as differing; the caller knows it asked to stop).
+    void SetStopFlag(const std::atomic<bool>* stop) { stop_ = stop; }
+
+protected:
+    ~ICRCChecker() override = default;
+    bool StopRequested() const { return stop_ && stop_->load(std::memory_order_relaxed); }
+
+private:
+    const std::atomic<bool>* stop_ = nullptr;
+};
+
+}  // namespace Game
