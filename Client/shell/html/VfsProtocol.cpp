@@ -108,7 +108,8 @@ std::shared_ptr<const std::string> OpenVfsStream(const std::string& key) {
     if (auto cached = cache.find(key); cached != cache.end()) return cached->second;
     RefPtr<NVFS::IVFS> vfs = NVFS::GetGlobalVFS();
     if (!vfs || !vfs->Exists(NVFS::FilePath(String(key)))) return nullptr;
-    RefPtr<CFileStream> stream(new CFileStream(vfs.Get(), NVFS::FilePath(String(key))));
+    const NVFS::FilePath path{String(key)};
+    RefPtr<CFileStream> stream(new CFileStream(vfs.Get(), path));
     if (stream->HasError() || !stream->IsReadable()) return nullptr;
     auto bytes = std::make_shared<const std::string>(reinterpret_cast<const char*>(stream->Data()), stream->Size());
     stream->Close();
