@@ -3,6 +3,7 @@
 #include <string>
 #include <utility>
 
+#include "base/runtime/Log.h"
 #include "base/runtime/StrUtil.h"
 #include "shell/DemoMarker.h"
 #include "shell/ProgramStarts.h"
@@ -22,6 +23,10 @@ int NumberEntry(int id, bool& present) {
     bool ok = false;
     const int value = present ? StrUtil::ParseInt(text.CStr(), &ok) : 0;
     return ok ? value : 0;
+}
+
+void LogPage(const std::string& what, const std::string& detail) {
+    if (std::ostream* log = GetLog(WideString(kPageLogName))) *log << what << ' ' << detail << std::endl;
 }
 
 WideStringVector Flags(bool first, bool second) {
@@ -73,11 +78,20 @@ void HTMLViewer::OnDocumentComplete() {
 }
 
 void HTMLViewer::OnHandshakeMissing() {
+    LogPage("page", "did not answer AppReady");
     root_.Reset();
     EndDialog(1);
 }
 
+bool HTMLViewer::SendEvent(const WideString& name) { return SendEventArgs(name, WideStringVector()); }
+
+bool HTMLViewer::SendEventArgs(const WideString& name, const WideStringVector& arguments) {
+    LogPage("page event", String(name).Std());
+    return View().SendEventArgs(name, arguments);
+}
+
 bool HTMLViewer::OnAppCommand(int code, const WideString& argument) {
+    LogPage("page command", std::to_string(code));
     switch (code) {
     case kReadyCommand:
         AnswerHandshake();

@@ -27,10 +27,8 @@ public:
     void OnDocumentComplete() override;
 
     // IMainWindow
-    bool SendEvent(const WideString& name) override { return View().SendEvent(name); }
-    bool SendEventArgs(const WideString& name, const WideStringVector& arguments) override {
-        return View().SendEventArgs(name, arguments);
-    }
+    bool SendEvent(const WideString& name) override;
+    bool SendEventArgs(const WideString& name, const WideStringVector& arguments) override;
     void EndDialog(int code) override { CHtmlDialog::EndDialog(code); }
     void FinishWithResult(const WideString& followUp) override;
     void SetTitleVersion(const WideString& version) override;
