@@ -36,7 +36,12 @@ int RunLauncher(const std::string& path, const std::vector<std::string>& args, c
 
 struct LauncherRun : ::testing::Test {
     GameTree tree;
-    void SetUp() override { setenv("XDG_RUNTIME_DIR", tree.Root().c_str(), 1); }
+    void SetUp() override {
+        setenv("XDG_RUNTIME_DIR", tree.Root().c_str(), 1);
+        // These runs check the start-up itself: no window, even on a desktop.
+        unsetenv("DISPLAY");
+        unsetenv("WAYLAND_DISPLAY");
+    }
     void TearDown() override { unsetenv("XDG_RUNTIME_DIR"); }
     std::string Stderr() const {
         std::string text;

@@ -26,6 +26,7 @@
 #include "platform/gtk/GtkToolkit.h"
 #include "shell/html/HtmlDialog.h"
 #include "support/JsonStrings.h"
+#include "support/PrivateXvfb.h"
 
 extern char** environ;
 
@@ -38,45 +39,6 @@ extern "C" const char* __lsan_default_suppressions() {
 namespace {
 
 constexpr int kTestBoundMs = 15000;
-
-// A display of our own, so the test needs no desktop and leaves none behind.
-class PrivateXvfb {
-public:
-    bool Start() {
-        int fds[2];
-        if (pipe2(fds, O_CLOEXEC) != 0) return false;
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, fds[1], 3);  // dup2 clears close-on-exec
-        const char* argv[] = {"Xvfb", "-displayfd", "3", "-screen", "0", "1024x768x24", "-nolisten", "tcp", nullptr};
-        const int spawned = posix_spawnp(&pid_, "Xvfb", &actions, nullptr, const_cast<char**>(argv), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        close(fds[1]);
-        if (spawned != 0) {
-            pid_ = -1;
-            close(fds[0]);
-            return false;
-        }
-        std::string number;
-        pollfd wait{fds[0], POLLIN, 0};
-        char c;
-        while (poll(&wait, 1, 5000) == 1 && read(fds[0], &c, 1) == 1 && c != '\n') number += c;
-        close(fds[0]);
-        if (number.empty()) return false;
-        display_ = ":" + number;
-        return true;
-    }
-    ~PrivateXvfb() {
-        if (pid_ <= 0) return;
-        kill(pid_, SIGTERM);
-        waitpid(pid_, nullptr, 0);
-    }
-    const std::string& Display() const { return display_; }
-
-private:
-    pid_t pid_ = -1;
-    std::string display_;
-};
 
 // Serves the resource tree from the source folder: "vfs://" + folder + path.
 struct ResourceFiles : IUriSchemeHandler {
@@ -191,7 +153,8 @@ TEST(WebKitPage, LauncherPageCompletesTheHandshakeAndRoundTripsCommandsAndEvents
         };
         EXPECT_EQ(RunBounded(dialog), 2);
         EXPECT_TRUE(dialog.IsReady());
-        const std::vector<std::pair<int, std::u16string>> expected = {{10, u""}, {20, u"false"}};
+        const std::vector<std::pair<int, std::u16string>> expected = {
+            {10, u""}, {7835, u"launcher"}, {20, u"false"}};
         EXPECT_EQ(dialog.commands, expected);
     }
     {

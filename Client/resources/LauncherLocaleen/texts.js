@@ -3,6 +3,7 @@ Texts.define("en", {
     "minimise": "Minimise",
     "exit": "Exit",
     "status.starting": "Starting…",
+    "status.connected": "Connected",
     "status.ready": "Ready",
     "language.ru": "Русский",
     "language.en": "English",

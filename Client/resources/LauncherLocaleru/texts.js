@@ -3,6 +3,7 @@ Texts.define("ru", {
     "minimise": "Свернуть",
     "exit": "Выход",
     "status.starting": "Запуск…",
+    "status.connected": "Связь с программой установлена",
     "status.ready": "Готово",
     "language.ru": "Русский",
     "language.en": "English",

@@ -1,5 +1,9 @@
 #include "shell/html/HtmlScript.h"
 
+#include <ostream>
+
+#include "base/runtime/Log.h"
+
 #include "platform/ui/PageView.h"
 #include "shell/html/ScriptJson.h"
 
@@ -47,6 +51,7 @@ bool CHtmlScript::Call(const WideString& function, const std::string& jsonArgume
 
 void CHtmlScript::RecordError(const std::string& message) {
     lastError_ = WideString(u"Applicaion script error:\n") + WideString(String(message.c_str()));
+    if (std::ostream* log = GetLog(WideString(kPageLogName))) *log << "page script error: " << message << std::endl;
 }
 
 bool CHtmlScript::SetScript(IPageView* page) {

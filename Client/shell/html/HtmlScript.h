@@ -9,6 +9,10 @@
 
 class IPageView;
 
+// The log of the page traffic: command codes, event names and script errors, never
+// their texts (a login or password travels as one).
+constexpr char16_t kPageLogName[] = u"Launcher.log";
+
 class IHtmlScript {
 public:
     virtual ~IHtmlScript() = default;

@@ -41,6 +41,18 @@
 
     App.onReady(function () {
         App.send(10);  // the stored locale comes back as Locale.OnLoad
+        // The launcher echoes a frame's load as Launcher.OnFrameLoad: the status line
+        // then shows that the program answers.
+        App.send(7835, "launcher");
+    });
+
+    App.module("Launcher", {
+        OnFrameLoad: function (frame) {
+            var status = document.getElementById("status");
+            if (frame === "launcher" && status.getAttribute("data-text") === "status.starting") {
+                setStatus("status.connected");
+            }
+        }
     });
 
     App.module("Locale", {

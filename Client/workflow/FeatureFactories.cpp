@@ -1,0 +1,6 @@
+#include "workflow/FeatureFactories.h"
+
+const FeatureFactories& FeatureFactories::Installed() {
+    static const FeatureFactories factories;
+    return factories;
+}
