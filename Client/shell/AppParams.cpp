@@ -1,5 +1,8 @@
 #include "shell/AppParams.h"
 
+#include "base/runtime/StrUtil.h"
+#include "engine/gamedata/CreateGameVersion.h"
+#include "engine/gamedata/GameVersion5.h"
 #include "shell/LauncherConfig.h"
 
 namespace {
@@ -14,6 +17,15 @@ bool AppParams::SaveLogin() {
         if (unit != u'\r' && unit != u'\n' && unit != u'\0') clean.Append(unit);
     login = clean;
     return SaveLauncherLogin(login);
+}
+
+RefPtr<Game::IGameVersion> AppParams::GetGameVersion() {
+    if (!gameVersion_) {
+        const int mask = demoState == 1 ? Game::kMinimalSet : 0;
+        gameVersion_ = Game::CreateGameVersion(Game::GameVersionFormat, StrUtil::ToNarrow(gameRoot),
+                                               StrUtil::ToNarrow(versionFile), mask);
+    }
+    return gameVersion_;
 }
 
 AppParams* GetAppParams() { return g_params.Get(); }

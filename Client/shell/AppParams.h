@@ -6,6 +6,7 @@
 
 #include "base/runtime/RefCounter.h"
 #include "base/runtime/String.h"
+#include "engine/gamedata/IGameVersion.h"
 
 // The update server, copied by value by every HTTP client.
 struct ServerAddress {
@@ -47,6 +48,15 @@ struct AppParams : RefCounter {
     // Line breaks and NUL are removed first: the settings file is line-based, and a
     // login from the page must not add keys of its own.
     bool SaveLogin();
+
+    // The installed game's version object, loaded on first use from gameRoot +
+    // versionFile (a demo keeps only the minimal set) and kept for the run; null while
+    // the file is missing or invalid, and then tried again on the next call. UI thread
+    // only: a worker gets the object from its owner.
+    RefPtr<Game::IGameVersion> GetGameVersion();
+
+private:
+    RefPtr<Game::IGameVersion> gameVersion_;
 };
 
 // The record of this run; null before Run publishes it.

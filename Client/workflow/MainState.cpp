@@ -123,6 +123,7 @@ bool MainState::StartFeature(int key, const FeatureFactory& factory, const WideS
     // The previous state goes first, so its destructor has stopped its work before
     // anything of the new one exists.
     SetChild(key, nullptr);
+    if (key == kMainFlowKey) mainFlowContainer_ = {};
     if (!factory) return false;
     FeatureStart feature = factory(window_);
     if (!feature.state) return false;
@@ -131,12 +132,19 @@ bool MainState::StartFeature(int key, const FeatureFactory& factory, const WideS
 }
 
 bool MainState::StartContainer(const FeatureFactory& factory, int code, const WideString& argument) {
+    // A container of this kind in the slot has just been offered the command and
+    // could not start its step; it has told the page, and a second container would
+    // only fail and tell it again.
+    IState* current = GetChild(kMainFlowKey);
+    if (current && current == mainFlowContainer_.state && mainFlowContainer_.factory == &factory) return false;
     SetChild(kMainFlowKey, nullptr);
+    mainFlowContainer_ = {};
     if (!factory) return false;
     FeatureStart container = factory(window_);
     if (!container.state) return false;
     RefPtr<IState> state = container.state;
     SetChild(kMainFlowKey, state.Get());
+    mainFlowContainer_ = {&factory, state.Get()};
     return state->OnCommand(code, argument);
 }
 

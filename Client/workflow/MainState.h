@@ -42,4 +42,9 @@ private:
 
     IMainWindow* window_;
     FeatureFactories factories_;
+    // The container last put into the main-flow slot, and the factory that made it.
+    struct {
+        const FeatureFactory* factory = nullptr;
+        const IState* state = nullptr;
+    } mainFlowContainer_;
 };

@@ -1,8 +1,10 @@
 // The real Launcher.exe on a private Xvfb display, in a temporary game tree: its page
 // comes from the archive inside the program through vfs:, answers the start
 // handshake, reports its frame to the root state and shows the root state's answer;
-// a click on the page's exit button then ends the program with 0. A screenshot of
-// the screen is saved under the build folder. Skipped when no display can be had.
+// a click on the page's full-check button checks the tree against its version file
+// and lists the damaged files; a click on the exit button then ends the program with
+// 0. A screenshot of the screen is saved under the build folder. Skipped when no
+// display can be had.
 #include <gtest/gtest.h>
 
 #include <X11/Xlib.h>
@@ -22,6 +24,8 @@
 #include <thread>
 #include <vector>
 
+#include "VersionFileWriter.h"
+#include "engine/gamedata/BuiltInKey.h"
 #include "platform/process/ProcessHandle.h"
 #include "platform/process/ProcessSpawn.h"
 #include "support/GameTree.h"
@@ -33,6 +37,9 @@ constexpr int kWindowWidth = 748;
 // The exit button's centre in the page (see launcher.css: the buttons at x 692).
 constexpr int kExitX = 735;
 constexpr int kExitY = 12;
+// The full-check button, near the top left of the content (see launcher.css).
+constexpr int kFullCheckX = 60;
+constexpr int kFullCheckY = 58;
 
 std::string ReadAll(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
@@ -94,6 +101,30 @@ bool SaveScreenPng(Display* display, const std::string& path) {
     return saved;
 }
 
+// A signed version file for the tree: the launcher's configuration as it is, and two
+// files that are not there. False when the program checks against another key than
+// the sample key the tests sign with.
+bool WriteVersionFile(const GameTree& tree) {
+    std::string privateKey, publicKey, config;
+    VersionWriter::ReadFile(SAMPLE_VERSION_PRIVATE_KEY, privateKey);
+    VersionWriter::ReadFile(std::string(LAUNCHER_TEST_DATA) + "/../tools/version-keys/sample-public.der", publicKey);
+    if (publicKey != std::string(reinterpret_cast<const char*>(Game::BuiltInKey()), Game::BuiltInKeyLength()))
+        return false;
+    VersionWriter::ReadFile(tree / "Profiles/Launcher.cfg", config);
+    VersionWriter::Model model;
+    model.version = "5.2.17";
+    VersionWriter::FileEntry present, missingPack, missingMap;
+    present.name = "Launcher.cfg";
+    VersionWriter::FillHashes(config, present);
+    missingPack.name = "textures.pak";
+    VersionWriter::FillHashes(std::string(4096, 't'), missingPack);
+    missingMap.name = "world.map";
+    VersionWriter::FillHashes("map", missingMap);
+    model.folders.push_back({"/Profiles/", {present}});
+    model.folders.push_back({"/data/", {missingPack, missingMap}});
+    return VersionWriter::WriteFile(tree / "Profiles/game.version", VersionWriter::Compose(model, 5, 9, privateKey));
+}
+
 void Click(Display* display, int x, int y) {
     XTestFakeMotionEvent(display, -1, x, y, CurrentTime);
     XTestFakeButtonEvent(display, 1, True, CurrentTime);
@@ -121,6 +152,7 @@ TEST(LauncherWindow, ShowsItsPageTalksToTheRootStateAndClosesWithItsExitButton) 
     std::filesystem::create_directories(tree / "bin");
     std::filesystem::copy_file(LAUNCHER_EXE_PATH, tree / "bin/Launcher.exe");
     std::ofstream(tree / "Profiles/Launcher.cfg") << "hostIP = \"127.0.0.1\"\nhostPort = 9\n";
+    const bool checkable = WriteVersionFile(tree);
     // Under LeakSanitizer the program's own leaks count; GTK's and WebKit's process-long
     // caches do not.
     std::ofstream(tree / "lsan.supp") << "leak:libgtk-3\nleak:libgdk-3\nleak:libwebkit2gtk\nleak:libjavascriptcoregtk\n"
@@ -145,7 +177,11 @@ TEST(LauncherWindow, ShowsItsPageTalksToTheRootStateAndClosesWithItsExitButton) 
     const bool shown = answered && FindLauncherWindow(display, x, y);
     EXPECT_TRUE(shown);
     if (shown) {
-        // The web process paints on its own time; the status line changes just after the event.
+        if (checkable) {
+            Click(display, x + kFullCheckX, y + kFullCheckY);
+            EXPECT_TRUE(WaitForLogLine(log, "page event FullCheck.OnComplete", 10000)) << ReadAll(log);
+        }
+        // The web process paints on its own time; the page changes just after the event.
         std::this_thread::sleep_for(std::chrono::milliseconds(500));
         const std::string screenshot = LAUNCHER_BUILD_DIR "/launcher-window.png";
         EXPECT_TRUE(SaveScreenPng(display, screenshot));
@@ -165,6 +201,10 @@ TEST(LauncherWindow, ShowsItsPageTalksToTheRootStateAndClosesWithItsExitButton) 
     const std::string traffic = ReadAll(log);
     for (const char* line : {"page command 666", "page command 10", "page command 7835", "page command 1002"})
         EXPECT_NE(traffic.find(line), std::string::npos) << line << "\n" << traffic;
+    if (checkable) {
+        for (const char* line : {"page command 50", "page event FullCheck.OnStart", "page event FullCheck.OnProgress"})
+            EXPECT_NE(traffic.find(line), std::string::npos) << line << "\n" << traffic;
+    }
     EXPECT_EQ(traffic.find("script error"), std::string::npos) << traffic;
     EXPECT_EQ(traffic.find("did not answer"), std::string::npos) << traffic;
 }

@@ -8,5 +8,14 @@ Texts.define("en", {
     "language.ru": "Русский",
     "language.en": "English",
     "site": "Game site",
+    "fullcheck.run": "Check files",
+    "fullcheck.running": "Checking the game files…",
+    "fullcheck.valid": "All game files are intact.",
+    "fullcheck.damaged": "Damaged files were found:",
+    "fullcheck.systemcrash": "Files of the running launcher are damaged. Reinstall the game.",
+    "fullcheck.noversion": "The description of the installed game cannot be read.",
+    "fullcheck.code.3": "(missing)",
+    "fullcheck.code.4": "(wrong size)",
+    "fullcheck.code.5": "(changed)",
     "option.progressive": "false"
 });
