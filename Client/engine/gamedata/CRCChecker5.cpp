@@ -1,46 +1,39 @@
 #include "engine/gamedata/CRCChecker5.h"
 
-#include <tomcrypt.h>
-
 #include <cstring>
 
 #include "engine/gamedata/IGameVersion.h"
 
 namespace Game {
-namespace {
 
-void AddToMd5(hash_state& md5, const std::uint8_t* data, std::size_t count) {
-    md5_process(&md5, data, static_cast<unsigned long>(count));
-}
-
-}  // namespace
-
-bool CRCChecker5::FileMd5(GameFile& file, std::uint64_t size, std::uint8_t digest[16]) {
-    hash_state md5;
-    md5_init(&md5);
-    const bool all = reader_.Feed(
-        file, 0, size, [&](const std::uint8_t* data, std::size_t count) { AddToMd5(md5, data, count); },
+bool CRCChecker5::Feed(GameFile& file, std::uint64_t offset, std::uint64_t length, Md5Stream& md5) {
+    return reader_.Feed(
+        file, offset, length, [&](const std::uint8_t* data, std::size_t count) { md5.Add(data, count); },
         [this] { return StopRequested(); });
-    md5_done(&md5, digest);
-    return all;
 }
 
-bool CRCChecker5::QuickMd5(GameFile& file, std::uint64_t size, std::uint8_t digest[16]) {
-    if (size <= kQuickWhole) return FileMd5(file, size, digest);
-    hash_state md5;
-    md5_init(&md5);
-    std::uint8_t piece[kQuickPiece];
-    bool all = true;
-    for (const std::uint64_t offset : {std::uint64_t {0}, size - kQuickPiece}) {
-        // A piece counts only when it came whole.
-        if (file.ReadAt(offset, piece, sizeof piece) == sizeof piece) {
-            md5_process(&md5, piece, sizeof piece);
-        } else {
-            all = false;
-        }
+bool CRCChecker5::QuickMd5(GameFile& file, std::uint64_t size, std::uint8_t digest[16], Md5Stream& head) {
+    if (size <= kQuickWhole) {
+        const bool all = Feed(file, 0, size, head);
+        return Md5Stream(head).Finish(digest) && all;
     }
-    md5_done(&md5, digest);
-    return all;
+    std::uint8_t piece[kQuickPiece];
+    // A piece counts only when it came whole.
+    bool all = file.ReadAt(0, piece, sizeof piece) == sizeof piece;
+    if (all) head.Add(piece, sizeof piece);
+    Md5Stream quick(head);
+    if (file.ReadAt(size - kQuickPiece, piece, sizeof piece) == sizeof piece) {
+        quick.Add(piece, sizeof piece);
+    } else {
+        all = false;
+    }
+    return quick.Finish(digest) && all;
+}
+
+bool CRCChecker5::FileMd5(GameFile& file, std::uint64_t size, Md5Stream& head, std::uint8_t digest[16]) {
+    const std::uint64_t from = HeadLength(size);
+    const bool all = Feed(file, from, size - from, head);
+    return head.Finish(digest) && all;
 }
 
 int CRCChecker5::Check(const String& folderPath, const GameFolder::Content* content) {
@@ -50,9 +43,14 @@ int CRCChecker5::Check(const String& folderPath, const GameFolder::Content* cont
     if (!file.Open(folderPath + content->name)) return kCannotOpen;
     if (file.Size() != content->size) return kSizeDiffers;
     std::uint8_t digest[16];
-    if (!QuickMd5(file, file.Size(), digest) || std::memcmp(digest, content5->quickMd5, 16) != 0) return kSizeDiffers;
+    Md5Stream head;
+    if (!QuickMd5(file, file.Size(), digest, head) || std::memcmp(digest, content5->quickMd5, 16) != 0) {
+        return kSizeDiffers;
+    }
     if ((content->Flags() & kCompareHash) != 0) {
-        if (!FileMd5(file, file.Size(), digest) || std::memcmp(digest, content5->fullMd5, 16) != 0) return kHashDiffers;
+        if (!FileMd5(file, file.Size(), head, digest) || std::memcmp(digest, content5->fullMd5, 16) != 0) {
+            return kHashDiffers;
+        }
     }
     return kCheckOk;
 }

@@ -4,6 +4,7 @@
 
 #include "engine/gamedata/ChunkedReader.h"
 #include "engine/gamedata/ICRCChecker.h"
+#include "engine/gamedata/Md5Stream.h"
 
 namespace Game {
 
@@ -17,12 +18,18 @@ public:
     explicit CRCChecker5(std::uint32_t bufferSize) : reader_(bufferSize) {}
 
     int Check(const String& folderPath, const GameFolder::Content* content) override;
-    // Digests of the first size bytes; false when not all of them could be read.
-    bool FileMd5(GameFile& file, std::uint64_t size, std::uint8_t digest[16]);
-    bool QuickMd5(GameFile& file, std::uint64_t size, std::uint8_t digest[16]);
+    // The quick digest of a file of size bytes; false when not all of its bytes could be
+    // read. head is left with the file's head added (the whole file when it is small),
+    // which the two digests share.
+    bool QuickMd5(GameFile& file, std::uint64_t size, std::uint8_t digest[16], Md5Stream& head);
+    // The MD5 of the whole file, going on from the head that QuickMd5 left.
+    bool FileMd5(GameFile& file, std::uint64_t size, Md5Stream& head, std::uint8_t digest[16]);
 
 private:
     ~CRCChecker5() override = default;
+
+    static std::uint64_t HeadLength(std::uint64_t size) { return size <= kQuickWhole ? size : kQuickPiece; }
+    bool Feed(GameFile& file, std::uint64_t offset, std::uint64_t length, Md5Stream& md5);
 
     ChunkedReader reader_;
 };
