@@ -35,20 +35,6 @@ bool RunProgram(std::vector<std::string> all) {
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-std::string SamplePrivateKey() {
-    std::string key;
-    VersionWriter::ReadFile(SAMPLE_VERSION_PRIVATE_KEY, key);
-    return key;
-}
-
-ByteVector SamplePublicKey() {
-    std::string key;
-    VersionWriter::ReadFile(std::string(LAUNCHER_TEST_DATA) + "/../tools/version-keys/sample-public.der", key);
-    ByteVector out;
-    out.Append(key.data(), key.size());
-    return out;
-}
-
 RefPtr<Game::IGameVersion> ParseVersion(int format, const std::string& bytes, const std::string& root, int mask) {
     const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
     if (format == 4) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "VersionFileWriter.h"
+#include "support/versions/SignedVersions.h"
 #include "base/runtime/RefCounter.h"
 #include "base/runtime/Vector.h"
 #include "engine/gamedata/IGameVersion.h"
@@ -16,8 +17,6 @@ bool RunVersionWriter(const std::vector<std::string>& arguments);
 // Runs a program found on PATH (argv[0]); true on exit code 0.
 bool RunProgram(std::vector<std::string> argv);
 
-std::string SamplePrivateKey();
-ByteVector SamplePublicKey();
 
 // Parses bytes as a version file of the format under the root, with the sample key.
 RefPtr<Game::IGameVersion> ParseVersion(int format, const std::string& bytes, const std::string& root = "/nonexistent/",

@@ -24,12 +24,11 @@
 #include <thread>
 #include <vector>
 
-#include "VersionFileWriter.h"
-#include "engine/gamedata/BuiltInKey.h"
 #include "platform/process/ProcessHandle.h"
 #include "platform/process/ProcessSpawn.h"
 #include "support/GameTree.h"
 #include "support/PrivateXvfb.h"
+#include "support/versions/SignedVersions.h"
 
 namespace {
 
@@ -105,24 +104,14 @@ bool SaveScreenPng(Display* display, const std::string& path) {
 // files that are not there. False when the program checks against another key than
 // the sample key the tests sign with.
 bool WriteVersionFile(const GameTree& tree) {
-    std::string privateKey, publicKey, config;
-    VersionWriter::ReadFile(SAMPLE_VERSION_PRIVATE_KEY, privateKey);
-    VersionWriter::ReadFile(std::string(LAUNCHER_TEST_DATA) + "/../tools/version-keys/sample-public.der", publicKey);
-    if (publicKey != std::string(reinterpret_cast<const char*>(Game::BuiltInKey()), Game::BuiltInKeyLength()))
-        return false;
+    if (!BuiltInKeyIsSample()) return false;
+    std::string config;
     VersionWriter::ReadFile(tree / "Profiles/Launcher.cfg", config);
     VersionWriter::Model model;
     model.version = "5.2.17";
-    VersionWriter::FileEntry present, missingPack, missingMap;
-    present.name = "Launcher.cfg";
-    VersionWriter::FillHashes(config, present);
-    missingPack.name = "textures.pak";
-    VersionWriter::FillHashes(std::string(4096, 't'), missingPack);
-    missingMap.name = "world.map";
-    VersionWriter::FillHashes("map", missingMap);
-    model.folders.push_back({"/Profiles/", {present}});
-    model.folders.push_back({"/data/", {missingPack, missingMap}});
-    return VersionWriter::WriteFile(tree / "Profiles/game.version", VersionWriter::Compose(model, 5, 9, privateKey));
+    model.folders.push_back({"/Profiles/", {ListedFile("Launcher.cfg", config)}});
+    model.folders.push_back({"/data/", {ListedFile("textures.pak", std::string(4096, 't')), ListedFile("world.map", "map")}});
+    return VersionWriter::WriteFile(tree / "Profiles/game.version", SignedVersionFile(model));
 }
 
 void Click(Display* display, int x, int y) {

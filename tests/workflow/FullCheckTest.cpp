@@ -12,11 +12,10 @@
 #include <vector>
 
 #include "RecordingWindow.h"
-#include "VersionFileWriter.h"
-#include "engine/gamedata/BuiltInKey.h"
 #include "shell/AppParams.h"
 #include "support/ManualTimerHost.h"
 #include "support/TempDir.h"
+#include "support/versions/SignedVersions.h"
 #include "workflow/MainState.h"
 #include "workflow/PageCommands.h"
 #include "workflow/WorkflowValues.h"
@@ -26,32 +25,6 @@ namespace {
 
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
-
-std::string SampleKey(const char* name) {
-    std::string bytes;
-    VersionWriter::ReadFile(std::string(LAUNCHER_TEST_DATA) + "/../tools/version-keys/" + name, bytes);
-    return bytes;
-}
-
-std::string PrivateKey() {
-    std::string bytes;
-    VersionWriter::ReadFile(SAMPLE_VERSION_PRIVATE_KEY, bytes);
-    return bytes;
-}
-
-// The launcher checks against its built-in key; these tests sign with the sample key.
-bool BuiltInKeyIsSample() {
-    const std::string sample = SampleKey("sample-public.der");
-    return sample == std::string(reinterpret_cast<const char*>(Game::BuiltInKey()), Game::BuiltInKeyLength());
-}
-
-VersionWriter::FileEntry Entry(const std::string& name, const std::string& bytes, std::uint8_t flags = 3) {
-    VersionWriter::FileEntry entry;
-    entry.name = name;
-    entry.flags = flags;
-    VersionWriter::FillHashes(bytes, entry);
-    return entry;
-}
 
 class FullCheckTest : public ::testing::Test {
 protected:
@@ -77,14 +50,14 @@ protected:
     // Writes a file into the game and lists it in the /bin/ folder of the model.
     void AddFile(const std::string& name, const std::string& bytes, std::uint8_t flags = 3) {
         game.WriteFile("bin/" + name, bytes);
-        Listed(Entry(name, bytes, flags));
+        Listed(ListedFile(name, bytes, flags));
     }
     void Listed(const VersionWriter::FileEntry& entry) {
         if (model.folders.empty()) model.folders.push_back({"/bin/", {}});
         model.folders[0].files.push_back(entry);
     }
     void WriteVersion() {
-        const std::string bytes = VersionWriter::Compose(model, 5, 9, PrivateKey());
+        const std::string bytes = SignedVersionFile(model);
         ASSERT_FALSE(bytes.empty());
         game.WriteFile("Profiles/game.version", bytes);
     }
@@ -150,10 +123,10 @@ TEST_F(FullCheckTest, DamagedFilesArriveInOneEventWithFourArgumentsEach) {
     AddFile("good.dll", "fine");
     // Right size and quick digest, wrong full hash.
     game.WriteFile("bin/bad.dat", std::string(1024, 'x'));
-    VersionWriter::FileEntry bad = Entry("bad.dat", std::string(1024, 'x'));
+    VersionWriter::FileEntry bad = ListedFile("bad.dat", std::string(1024, 'x'));
     bad.md5[0] ^= 0xFF;
     Listed(bad);
-    Listed(Entry("missing.dat", ""));
+    Listed(ListedFile("missing.dat", ""));
     WriteVersion();
 
     RefPtr<FullCheckFunctor> check = Create();
@@ -171,7 +144,7 @@ TEST_F(FullCheckTest, DamagedFilesArriveInOneEventWithFourArgumentsEach) {
 
 TEST_F(FullCheckTest, AVersionFileThatCannotBeTrustedGivesNoCheck) {
     AddFile("a.dll", "content");
-    const std::string good = VersionWriter::Compose(model, 5, 9, PrivateKey());
+    const std::string good = SignedVersionFile(model);
     std::string badSignature = good;
     badSignature[badSignature.size() - 5] ^= 0x01;
     const struct {
@@ -201,7 +174,7 @@ TEST_F(FullCheckTest, ReleasingARunningCheckStopsTheWorkerAndSendsNothingMore) {
     // A sparse file large enough that its MD5 takes seconds.
     game.WriteFile("bin/huge.pak", "");
     fs::resize_file(game / "bin/huge.pak", 1536ull << 20);
-    VersionWriter::FileEntry huge = Entry("huge.pak", "");
+    VersionWriter::FileEntry huge = ListedFile("huge.pak", "");
     huge.size = 1536u << 20;
     Listed(huge);
     WriteVersion();
@@ -231,9 +204,9 @@ TEST_F(FullCheckTest, ADamagedModuleOfTheRunningLauncherIsASystemCrashWithNoRepa
     const fs::path root = program.parent_path().parent_path();
     params->gameRoot = WideString(String((root.string() + "/").c_str()));
     params->versionFile = WideString(String(fs::relative(game / "game.version", root).string().c_str()));
-    VersionWriter::FileEntry module = Entry(program.filename().string(), "not the program");
+    VersionWriter::FileEntry module = ListedFile(program.filename().string(), "not the program");
     model.folders.push_back({"/" + program.parent_path().filename().string() + "/", {module}});
-    game.WriteFile("game.version", VersionWriter::Compose(model, 5, 9, PrivateKey()));
+    game.WriteFile("game.version", SignedVersionFile(model));
 
     RefPtr<FullCheckFunctor> check = Create();
     ASSERT_TRUE(check && check->Run());
@@ -247,7 +220,7 @@ TEST_F(FullCheckTest, ADamagedModuleOfTheRunningLauncherIsASystemCrashWithNoRepa
 
 TEST_F(FullCheckTest, TheRootStateStartsTheCheckThroughTheRepairContainer) {
     AddFile("core.dll", "needed to start", 3);
-    Listed(Entry("later.pak", "streamed later", 1));  // missing, outside the minimal set
+    Listed(ListedFile("later.pak", "streamed later", 1));  // missing, outside the minimal set
     WriteVersion();
     RefPtr<MainState> root(MainState::Create(&window));
 
