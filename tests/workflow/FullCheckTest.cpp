@@ -188,7 +188,10 @@ TEST_F(FullCheckTest, ReleasingARunningCheckStopsTheWorkerAndSendsNothingMore) {
     const auto start = std::chrono::steady_clock::now();
     check = nullptr;
     view = nullptr;
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
+    // The worker stops between read chunks, normally within a fraction of a second;
+    // a machine under heavy load gets the page's promise of ten seconds at most.
+    const auto stopTime = std::chrono::steady_clock::now() - start;
+    EXPECT_LT(stopTime, 10s) << std::chrono::duration_cast<std::chrono::milliseconds>(stopTime).count() << " ms";
     const std::size_t sent = window.events.size();
     timers.Advance(5000);
     EXPECT_EQ(window.events.size(), sent);

@@ -1,0 +1,153 @@
+// The main window on the headless page host with the real root state: a scripted page
+// completes the handshake, starts the full check with command 50, watches its events
+// arrive through MessageProc and closes the window with 1002 once the check reports.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/glib/GlibTimerHost.h"
+#include "platform/headless/HeadlessToolkit.h"
+#include "shell/html/HTMLViewer.h"
+#include "support/JsonStrings.h"
+#include "support/MainContextPump.h"
+#include "support/GameTree.h"
+#include "support/TempDir.h"
+#include "support/versions/SignedVersions.h"
+#include "workflow/MainState.h"
+
+namespace {
+
+constexpr char kStartUrl[] = "vfs://Launcher/res/launcher.htm";
+constexpr guint kHangGuardMs = 20000;
+
+using EventLog = std::vector<std::vector<std::u16string>>;
+
+struct StartPage : IUriSchemeHandler {
+    UriSchemeResponse Handle(const std::string& uri) override {
+        UriSchemeResponse response;
+        response.found = uri == kStartUrl;
+        if (response.found) response.body = std::make_shared<const std::string>("<html></html>");
+        return response;
+    }
+};
+
+// Answers the handshake, then posts the commands it is given; ends the window once an
+// event of the closing names arrives.
+struct CheckingPage : IFakePage {
+    std::vector<std::string> afterReady;
+    std::vector<std::u16string> closeOn;
+    EventLog events;
+
+    bool OnCall(HeadlessPageView& view, const std::string& function, const std::string& args,
+                std::string& error) override {
+        if (function != "MessageProc") {
+            error = "ReferenceError";
+            return false;
+        }
+        std::vector<std::u16string> event;
+        EXPECT_TRUE(ParseJsonNestedStringArray(args, event)) << args;
+        if (event.empty()) return true;
+        events.push_back(event);
+        if (event[0] == u"AppReady") {
+            view.PostMessage("666");
+            for (const std::string& command : afterReady) view.PostMessage(command);
+        }
+        for (const std::u16string& name : closeOn)
+            if (event[0] == name) view.PostMessage("1002");
+        return true;
+    }
+
+    std::vector<std::u16string> NamesOf(const std::u16string& module) const {
+        std::vector<std::u16string> names;
+        for (const auto& event : events)
+            if (event[0].rfind(module, 0) == 0) names.push_back(event[0]);
+        return names;
+    }
+};
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!BuiltInKeyIsSample()) GTEST_SKIP() << "the launcher was built with another version key";
+        setenv("XDG_RUNTIME_DIR", home.Path().c_str(), 1);
+        setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
+        ASSERT_TRUE(toolkit.RegisterUriScheme("vfs", std::make_shared<StartPage>()));
+        // The launcher runs in its bin folder, the game root one up.
+        ASSERT_EQ(chdir((game / "bin").c_str()), 0);
+        params = new AppParams();
+        params->gameRoot = WideString(u"../");
+        params->versionFile = WideString(u"Profiles/game.version");
+        SetAppParams(params.Get());
+    }
+    void TearDown() override {
+        SetAppParams(nullptr);
+        PumpPending();
+    }
+
+    void WriteGame(const std::vector<std::pair<std::string, std::string>>& present, const std::string& missing) {
+        VersionWriter::Model model;
+        model.version = "5.2.17";
+        model.folders.push_back({"/bin/", {}});
+        for (const auto& [name, bytes] : present) {
+            ASSERT_TRUE(WriteTextFile(game / ("bin/" + name), bytes));
+            model.folders[0].files.push_back(ListedFile(name, bytes));
+        }
+        if (!missing.empty()) model.folders[0].files.push_back(ListedFile(missing, "gone"));
+        ASSERT_TRUE(WriteTextFile(game / "Profiles/game.version", SignedVersionFile(model)));
+    }
+
+    // Runs the window until the page closes it, or ends it with -99 after the guard time.
+    int RunWindow() {
+        WideString followUp;
+        HTMLViewer window(toolkit, &timers, followUp, kStartUrl, params, "Software\\Brennic\\Test",
+                          [](HTMLViewer& w) { return RefPtr<IState>(MainState::Create(&w)); });
+        const guint guard = g_timeout_add(kHangGuardMs, [](gpointer w) {
+            static_cast<HTMLViewer*>(w)->EndDialog(-99);
+            return G_SOURCE_REMOVE;
+        }, &window);
+        const int code = window.DoModal();
+        g_source_remove(guard);
+        return code;
+    }
+
+    TempDir home;
+    GameTree game;
+    RefPtr<AppParams> params;
+    std::shared_ptr<CheckingPage> page = std::make_shared<CheckingPage>();
+    HeadlessToolkit toolkit{page};
+    GlibTimerHost timers{&Timer::TimerProc};
+};
+
+TEST_F(MainWindowTest, AFullCheckFromThePageReportsItsDamagedFilesAndTheWindowCloses) {
+    WriteGame({{"a.dll", "code"}, {"b.pak", std::string(70000, 'p')}}, "c.dat");
+    page->afterReady = {"50"};
+    page->closeOn = {u"FullCheck.OnComplete", u"FullCheck.OnSuccess"};
+
+    EXPECT_EQ(RunWindow(), 2);
+    const std::vector<std::u16string> names = page->NamesOf(u"FullCheck.");
+    ASSERT_GE(names.size(), 3u);
+    EXPECT_EQ(names.front(), u"FullCheck.OnStart");
+    EXPECT_EQ(names[names.size() - 2], u"FullCheck.OnProgress");
+    EXPECT_EQ(page->events.back(), (std::vector<std::u16string>{u"FullCheck.OnComplete", u"bin/c.dat", u"4", u"3", u"0"}));
+
+    // The page traffic log of the tree holds the codes and the event names.
+    std::string traffic;
+    ASSERT_TRUE(ReadTextFile(game / "Personal/Logs/Launcher.log", traffic));
+    for (const char* line : {"page command 50", "page event FullCheck.OnStart", "page event FullCheck.OnComplete"})
+        EXPECT_NE(traffic.find(line), std::string::npos) << line << "\n" << traffic;
+}
+
+TEST_F(MainWindowTest, AMissingVersionFileIsToldOnceAndTheWindowStaysUsable) {
+    page->afterReady = {"50", "7835@after"};
+    page->closeOn = {u"Launcher.OnFrameLoad"};
+
+    EXPECT_EQ(RunWindow(), 2);
+    EXPECT_EQ(page->NamesOf(u"FullCheck."), std::vector<std::u16string>{u"FullCheck.OnFailGameVersion"});
+    EXPECT_EQ(page->events.back(), (std::vector<std::u16string>{u"Launcher.OnFrameLoad", u"after"}));
+}
+
+}  // namespace
