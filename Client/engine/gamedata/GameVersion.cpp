@@ -2,6 +2,7 @@
 
 #include "base/io/InflateReader.h"
 #include "base/io/MemoryStream.h"
+#include "base/runtime/StrUtil.h"
 #include "engine/gamedata/GameFile.h"
 #include "engine/gamedata/GameNames.h"
 
@@ -26,6 +27,16 @@ int GameVersion::CheckWith(ICRCChecker& checker, String& outPath, bool onlyFlagg
         }
     }
     return kCheckOk;
+}
+
+bool GameVersion::ReadMagicAndVersion(StickyReader& reader, const char (&magic)[5], StringRule versionRule) {
+    char found[4];
+    String text;
+    reader.ReadBytes(found, 4);
+    reader.ReadString(text, versionRule);
+    if (!reader.Ok() || std::memcmp(found, magic, 4) != 0) return false;
+    version_ = StrUtil::ToWide(text);
+    return true;
 }
 
 bool GameVersion::ReadFolderList(const ByteVector& compressed, StringRule names, ContentReader readContent) {

@@ -28,6 +28,9 @@ protected:
     // Walks folders and contents in order; with onlyFlagged, contents outside the minimal set are skipped.
     int CheckWith(ICRCChecker& checker, String& outPath, bool onlyFlagged);
 
+    // The generation's four-byte magic, then the version text into version_.
+    bool ReadMagicAndVersion(StickyReader& reader, const char (&magic)[5], StringRule versionRule);
+
     // Reads one content record of the generation (without the fields the two share).
     using ContentReader = RefPtr<GameFolder::Content> (*)(StickyReader& reader, StringRule names);
     // Inflates the zlib stream and reads the folder records into this object.

@@ -57,14 +57,7 @@ bool GameVersion4::Parse(const std::uint8_t* data, std::size_t size) {
     return ReadHeader(reader) && ReadFolders(reader);
 }
 
-bool GameVersion4::ReadHeader(StickyReader& body) {
-    char magic[4];
-    if (!body.ReadBytes(magic, 4) || std::memcmp(magic, "ver4", 4) != 0) return false;
-    String text;
-    if (!body.ReadString(text, kStrings)) return false;
-    version_ = StrUtil::ToWide(text);
-    return true;
-}
+bool GameVersion4::ReadHeader(StickyReader& body) { return ReadMagicAndVersion(body, "ver4", kStrings); }
 
 bool GameVersion4::ReadFolders(StickyReader& body) {
     ByteVector compressed;

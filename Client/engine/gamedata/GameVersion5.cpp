@@ -55,15 +55,7 @@ bool GameVersion5::Parse(const std::uint8_t* data, std::size_t size) {
     return ReadHeader(reader) && ReadFolders(reader);
 }
 
-bool GameVersion5::ReadHeader(StickyReader& blockA) {
-    char magic[4];
-    String text;
-    blockA.ReadBytes(magic, 4);
-    blockA.ReadString(text, kStrings);
-    if (!blockA.Ok() || std::memcmp(magic, "ver5", 4) != 0) return false;
-    version_ = StrUtil::ToWide(text);
-    return true;
-}
+bool GameVersion5::ReadHeader(StickyReader& blockA) { return ReadMagicAndVersion(blockA, "ver5", kStrings); }
 
 bool GameVersion5::ReadFolders(StickyReader& blockA) {
     ByteVector compressed;
