@@ -18,6 +18,9 @@ void AppendKey(std::vector<std::string>& argv, const WideString& key) {
     argv.push_back(Narrow(key));
 }
 
+// What a program needs of the session to open a window on its display.
+constexpr const char* kDisplayVariables[] = {"DISPLAY", "XAUTHORITY", "WAYLAND_DISPLAY", "XDG_RUNTIME_DIR"};
+
 bool HasDisplay() {
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
         const char* value = std::getenv(name);
@@ -59,10 +62,20 @@ std::optional<SpawnRequest> BuildRestartStart(const AppParams& params, const std
 
 std::optional<SpawnRequest> BuildElevatedStart(const std::string& ownPath, bool rip) {
     const std::string pkexec = FindExecutableInPath("pkexec");
-    if (ownPath.empty() || pkexec.empty() || !HasDisplay()) return std::nullopt;
+    const std::string env = FindExecutableInPath("env");
+    if (ownPath.empty() || pkexec.empty() || env.empty() || !HasDisplay()) return std::nullopt;
     SpawnRequest request;
     request.program = pkexec;
-    request.argv = {pkexec, ownPath, "-UAC"};
+    // pkexec starts its program in the target user's home with a bare environment:
+    // env puts the launcher back into its bin folder, where its relative paths start,
+    // and hands on the display it is to open its window on.
+    const std::string ownFolder = Narrow(PathText::Parent(PathText::ToGeneric(StrUtil::ToWide(String(ownPath.c_str())))));
+    request.argv = {pkexec, env, "--chdir=" + (ownFolder.empty() ? std::string("/") : ownFolder)};
+    for (const char* name : kDisplayVariables) {
+        const char* value = std::getenv(name);
+        if (value && value[0] != '\0') request.argv.push_back(std::string(name) + "=" + value);
+    }
+    request.argv.insert(request.argv.end(), {ownPath, "-UAC"});
     if (rip) request.argv.push_back("-rip");
     return request;
 }

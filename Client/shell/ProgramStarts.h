@@ -20,8 +20,8 @@ std::optional<SpawnRequest> BuildApplierStart(const WideString& followUp, const 
 std::optional<SpawnRequest> BuildRestartStart(const AppParams& params, const std::string& ownPath, bool inPlace,
                                               const WideString& key);
 
-// pkexec OWN -UAC [-rip]; nothing when pkexec is not installed or no display exists
-// to ask for the password on.
+// pkexec env --chdir=OWN-FOLDER DISPLAY=... OWN -UAC [-rip]; nothing when pkexec or
+// env is not installed or no display exists to ask for the password on.
 std::optional<SpawnRequest> BuildElevatedStart(const std::string& ownPath, bool rip);
 
 // Starts a request without waiting for it; false when it could not start.

@@ -99,10 +99,17 @@ TEST(BuildElevatedStart, UsesPkexecWhenInstalledAndADisplayExists) {
     ScopedTempFolder temp;
     InstallRecorder(temp / "pkexec");
     setenv("PATH", temp.Path().c_str(), 1);
+    // Without env the elevated launcher would start in root's home, without a display.
+    EXPECT_FALSE(BuildElevatedStart("/g/bin/Launcher.exe", true));
+    InstallRecorder(temp / "env");
     setenv("DISPLAY", ":99", 1);
+    setenv("XAUTHORITY", "/home/p/.Xauthority", 1);
+    unsetenv("WAYLAND_DISPLAY");
+    unsetenv("XDG_RUNTIME_DIR");
     auto request = BuildElevatedStart("/g/bin/Launcher.exe", true);
     ASSERT_TRUE(request);
-    EXPECT_EQ(request->argv, (Args{temp / "pkexec", "/g/bin/Launcher.exe", "-UAC", "-rip"}));
+    EXPECT_EQ(request->argv, (Args{temp / "pkexec", temp / "env", "--chdir=/g/bin", "DISPLAY=:99",
+                                   "XAUTHORITY=/home/p/.Xauthority", "/g/bin/Launcher.exe", "-UAC", "-rip"}));
 }
 
 }  // namespace
