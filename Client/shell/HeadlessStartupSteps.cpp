@@ -11,7 +11,7 @@ bool HeadlessStartupSteps::RunMainWindow(AppParams& params, const WideString& ad
                                          WideString& followUp) {
     followUp = WideString();
     std::fprintf(stderr,
-                 "Launcher.exe: no window on this build; would show %s\n"
+                 "Launcher.exe: no display to open the window on; would show %s\n"
                  "  game root %s, demo state %d, update server %s:%u%s (time-out %d ms)\n",
                  StrUtil::ToNarrow(address).CStr(), StrUtil::ToNarrow(params.gameRoot).CStr(),
                  static_cast<int>(params.demoState), params.server.host.CStr(),
