@@ -16,17 +16,18 @@ CXMLElement::~CXMLElement() {
 }
 
 void CXMLElement::SetAttribute(const String& name, const String& value) {
-    if (auto* node = byName_.Find(name)) {
+    if (!byName_) byName_ = std::make_unique<HashMap<String, CXMLAttribute*>>();
+    if (auto* node = byName_->Find(name)) {
         node->data->SetValue(value);
         return;
     }
     auto* attribute = new CXMLAttribute(name, value);
     attributes_.PushBack(attribute);
-    byName_.Insert(name, attribute);
+    byName_->Insert(name, attribute);
 }
 
 const CXMLAttribute* CXMLElement::FindAttribute(const String& name) const {
-    auto* node = byName_.Find(name);
+    auto* node = byName_ ? byName_->Find(name) : nullptr;
     return node ? node->data : nullptr;
 }
 

@@ -2,6 +2,8 @@
 // The XML document model: a tree of nodes that a program builds in memory and prints
 // as text (CRLF line ends, tab indents). It can also parse text into such a tree.
 // Texts, names and values are bytes; the system keeps UTF-8 in them.
+#include <memory>
+
 #include "base/runtime/HashMap.h"
 #include "base/runtime/String.h"
 #include "base/runtime/Vector.h"
@@ -121,7 +123,8 @@ public:
 
 class CXMLElement : public CXMLMultiNode {
 public:
-    explicit CXMLElement(const String& name = String()) : CXMLMultiNode(kElement) { value_ = name; }
+    CXMLElement() : CXMLMultiNode(kElement) {}
+    explicit CXMLElement(const String& name) : CXMLMultiNode(kElement) { value_ = name; }
     ~CXMLElement() override;
 
     const char* Parse(const char* text, const char* end) override;
@@ -139,7 +142,8 @@ public:
 
 private:
     Vector<CXMLAttribute*> attributes_;
-    HashMap<String, CXMLAttribute*> byName_;
+    // Made with the first attribute: most elements have none.
+    std::unique_ptr<HashMap<String, CXMLAttribute*>> byName_;
     String text_;
 };
 

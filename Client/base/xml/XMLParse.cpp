@@ -33,8 +33,12 @@ bool IsNameChar(char c) {
 // The position of terminator at or after p, or end.
 const char* FindText(const char* p, const char* end, const char* terminator) {
     const std::size_t length = std::strlen(terminator);
-    for (; p < end; ++p) {
-        if (static_cast<std::size_t>(end - p) >= length && std::memcmp(p, terminator, length) == 0) return p;
+    while (p < end && static_cast<std::size_t>(end - p) >= length) {
+        const void* first = std::memchr(p, terminator[0], static_cast<std::size_t>(end - p) - (length - 1));
+        if (!first) break;
+        p = static_cast<const char*>(first);
+        if (std::memcmp(p, terminator, length) == 0) return p;
+        ++p;
     }
     return end;
 }
@@ -96,13 +100,17 @@ const char* CXMLMultiNode::ParseChildren(const char* text, const char* end, Stri
             p = next;
         } else {
             const char* close = FindText(p, end, "<");
-            String run;
-            XmlText::AppendDecoded(run, p, close);
             // Text nodes are not kept: the last non-blank run is the element's text.
-            for (char c : run) {
-                if (!XmlText::IsBlank(c)) {
-                    textOut = run;
-                    break;
+            if (!std::memchr(p, '&', static_cast<std::size_t>(close - p))) {
+                textOut.Assign(p, close);  // p is past the blanks, so the run is not blank
+            } else {
+                String run;
+                XmlText::AppendDecoded(run, p, close);
+                for (char c : run) {
+                    if (!XmlText::IsBlank(c)) {
+                        textOut = run;
+                        break;
+                    }
                 }
             }
             p = close;

@@ -138,6 +138,26 @@ TEST(XmlDocumentParse, BuildsTreeDecodesEntitiesAndPrintsBack) {
               "</Base>");
 }
 
+TEST(XmlDocumentParse, TextIsTheLastRunThatIsNotBlankOnceDecoded) {
+    const struct {
+        const char* document;
+        const char* text;
+    } cases[] = {
+        {"<r>plain words</r>", "plain words"},
+        {"<r> leading blanks go, trailing stay  </r>", "leading blanks go, trailing stay  "},
+        {"<r>first<c/>second</r>", "second"},
+        {"<r>kept<c/>&#x20;</r>", "kept"},  // decodes to a blank: not text
+        {"<r>a&amp;b &#x41;</r>", "a&b A"},
+    };
+    for (const auto& c : cases) {
+        CXMLDocument document;
+        const std::size_t length = std::char_traits<char>::length(c.document);
+        ASSERT_NE(document.Parse(c.document, c.document + length), nullptr) << c.document;
+        ASSERT_EQ(document.ChildCount(), 1u) << c.document;
+        EXPECT_EQ(static_cast<CXMLElement*>(document.ChildAt(0))->Text(), c.text) << c.document;
+    }
+}
+
 TEST(XmlDocumentParse, RejectsMismatchedEndTagsTruncationAndDeepNesting) {
     for (const char* bad : {"<a></A>", "<a><b></b>", "<a x='1'", "<a>text", "<a></a", "<a b></a>"}) {
         CXMLDocument document;
