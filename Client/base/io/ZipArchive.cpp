@@ -194,7 +194,7 @@ std::int32_t ZipArchive::GetRevision() {
             const String copy(text, text + length);
             bool ok = false;
             const int value = StrUtil::ParseInt(copy.CStr(), &ok);
-            if (ok) revision_ = value;
+            if (ok && !data->HasError()) revision_ = value;  // the bytes were really in the file
         }
         break;
     }
