@@ -55,6 +55,12 @@ std::uint32_t CDataStream::Read(void* destination, std::uint32_t length) {
     const std::size_t count = length <= available ? length : available;
     if (count && out) std::memcpy(out, state_.start + state_.cursor, count);
     state_.cursor += count;
+    if (IsDamaged()) {
+        // The copy may hold the zeros that stand in for a cut-off part of the file.
+        if (out) std::memset(out, 0, length);
+        state_.flags |= StreamError;
+        return 0;
+    }
     if (count < length) {
         if (out) std::memset(out + count, 0, length - count);
         state_.flags |= StreamError;

@@ -5,19 +5,25 @@
 // Errors are sticky: a read past the data, a failed growth or a failed open sets
 // StreamError, and only CMemoryStream::Allocate clears it. A stream without
 // StreamWritable refuses every change of its bytes or its size.
+//
+// A stream over a guarded file mapping also counts as in error once the file was cut
+// short under it (the bytes past the cut read as zeros): callers that use Data()
+// directly check HasError() after using the bytes.
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 
 #include "base/io/FileReader.h"
 #include "base/io/FileWriter.h"
 
-// The five words of a stream's state; CFileStream copies them to and from its inner stream.
+// The words of a stream's state; CFileStream copies them to and from its inner stream.
 struct StreamState {
     std::uint8_t* start = nullptr;
     std::size_t capacity = 0;  // capacityEnd - start
     std::size_t size = 0;      // dataEnd - start
     std::size_t cursor = 0;    // cursor - start
     std::uint32_t flags = 0;
+    const std::atomic<bool>* damaged = nullptr;  // a guarded mapping's flag, set once the file was cut
 };
 
 class CDataStream : public IFileWriter, public IFileReader {
@@ -46,7 +52,7 @@ public:
     std::size_t Position() const { return state_.cursor; }
     std::size_t Remaining() const { return state_.size - state_.cursor; }
     std::uint32_t Flags() const { return state_.flags; }
-    bool HasError() const { return (state_.flags & StreamError) != 0; }
+    bool HasError() const { return (state_.flags & StreamError) != 0 || IsDamaged(); }
     bool IsWritable() const { return (state_.flags & StreamWritable) != 0; }
     void SetError() { state_.flags |= StreamError; }
 
@@ -59,6 +65,8 @@ public:
 protected:
     explicit CDataStream(std::uint32_t mode) { state_.flags = mode; }
     ~CDataStream() override = default;
+
+    bool IsDamaged() const { return state_.damaged && state_.damaged->load(std::memory_order_acquire); }
 
     StreamState state_;
 };

@@ -66,6 +66,8 @@ std::uint32_t InflateReaderBase::Read(void* destination, std::uint32_t length) {
             break;
         }
     }
+    // A source over a guarded mapping can turn bad while zlib reads it (a file cut short).
+    if (!SourceReadable()) healthy_ = false;
     return healthy_ ? delivered : 0;
 }
 

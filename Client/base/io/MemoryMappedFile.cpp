@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "platform/posix/FileMapping.h"
+#include "platform/posix/MappingGuard.h"
 
 void CMappedStream::Open(std::uint32_t mode) {
     state_ = StreamState{nullptr, 0, 0, 0, mode};
@@ -43,8 +44,8 @@ void CMappedStream::Flush() {
 bool CMappedStream::Close() {
     if (closed_) return !(state_.flags & StreamError);
     closed_ = true;
+    bool ok = !HasError();  // before the view and its damage flag go
     UnmapView(state_.start);
-    bool ok = !(state_.flags & StreamError);
     if (state_.size != state_.capacity && ok) ok = SetFileSize(state_.size);
     state_ = StreamState{nullptr, 0, 0, 0, state_.flags | (ok ? 0u : StreamError)};
     return ok;
@@ -91,10 +92,13 @@ std::uint8_t* CMemoryMappedFile::MapView(std::size_t size) {
         viewLength_ = size;
         return copy;
     }
-    auto* view = static_cast<std::uint8_t*>(Posix::MapRange(source_->Fd(), 0, size, writable));
+    // Writable views need no guard: their blocks were reserved when the file grew.
+    auto* view = writable ? static_cast<std::uint8_t*>(Posix::MapRange(source_->Fd(), 0, size, true))
+                          : Posix::MapGuarded(source_->Fd(), 0, size, guard_);
     if (view) {
         copied_ = false;
         viewLength_ = size;
+        state_.damaged = guard_;
     }
     return view;
 }
@@ -103,9 +107,12 @@ void CMemoryMappedFile::UnmapView(std::uint8_t* address) {
     if (!address) return;
     if (copied_) {
         std::free(address);
+    } else if (guard_) {
+        Posix::UnmapGuarded(address, viewLength_, guard_);
     } else {
         Posix::UnmapRange(address, viewLength_);
     }
+    guard_ = state_.damaged = nullptr;
     viewLength_ = 0;
 }
 
@@ -140,12 +147,13 @@ std::uint8_t* CMemoryMappedFileFragment::MapView(std::size_t size) {
     if (source_->HasMapping()) {
         const std::uint64_t aligned = offset_ / Posix::kMapGranularity * Posix::kMapGranularity;
         const std::size_t length = static_cast<std::size_t>(offset_ + size - aligned);
-        auto* base = static_cast<std::uint8_t*>(Posix::MapRange(source_->Fd(), aligned, length, false));
+        std::uint8_t* base = Posix::MapGuarded(source_->Fd(), aligned, length, guard_);
         if (!base) return nullptr;
         viewBase_ = base;
         viewLength_ = length;
         viewOffset_ = aligned;
         copied_ = false;
+        state_.damaged = guard_;
         return base + (offset_ - aligned);
     }
     auto* copy = static_cast<std::uint8_t*>(std::malloc(size));
@@ -162,7 +170,8 @@ void CMemoryMappedFileFragment::UnmapView(std::uint8_t* address) {
     if (copied_) {
         std::free(address);
     } else {
-        Posix::UnmapRange(viewBase_, viewLength_);
+        Posix::UnmapGuarded(viewBase_, viewLength_, guard_);
+        guard_ = state_.damaged = nullptr;
         viewBase_ = nullptr;
         viewLength_ = 0;
     }

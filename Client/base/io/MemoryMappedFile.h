@@ -34,8 +34,9 @@ private:
 
 class CMemoryMappedFile : public CMappedStream {
 public:
-    // Read-only files up to this size are copied instead of mapped: another process may
-    // truncate a file on Linux, and a store or load in a mapping past the new end is SIGBUS.
+    // Read-only files up to this size are copied instead of mapped. Larger ones are mapped
+    // under the mapping guard: when another process cuts the file short, the stream
+    // reports an error instead of the process dying of SIGBUS.
     static constexpr std::uint64_t kCopyLimit = 16u << 20;
 
     CMemoryMappedFile(const String& path, FileSource::Mode mode);
@@ -58,6 +59,7 @@ private:
 
     RefPtr<FileSource> source_;
     std::size_t viewLength_ = 0;
+    const std::atomic<bool>* guard_ = nullptr;  // read-only mapped views
     bool copied_ = false;
 };
 
@@ -86,5 +88,6 @@ private:
     std::uint8_t* viewBase_ = nullptr;
     std::size_t viewLength_ = 0;
     std::uint64_t viewOffset_ = 0;
+    const std::atomic<bool>* guard_ = nullptr;  // mapped views
     bool copied_ = false;
 };

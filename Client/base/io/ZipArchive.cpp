@@ -14,6 +14,7 @@ constexpr std::uint32_t kEntrySignature = 0x02014B50;
 constexpr std::uint64_t kEndSize = 22;
 constexpr std::uint64_t kEntrySize = 46;
 constexpr std::uint64_t kLocalSize = 30;
+constexpr std::uint32_t kZip64Marker = 0xFFFFFFFF;
 // Deflate cannot expand data by more than about 1032:1; a larger claim is a lie that
 // would only make us allocate memory for nothing.
 constexpr std::uint64_t kMaxDeflateRatio = 1032;
@@ -49,6 +50,7 @@ void ZipArchive::Open() {
     if (!source_->CopyOut(end, size_ - kEndSize, kEndSize) || U32(end) != kEndSignature) return;
     const std::uint64_t directorySize = U32(end + 12);
     const std::uint64_t directoryOffset = U32(end + 16);
+    if (directoryOffset == kZip64Marker || directorySize == kZip64Marker) return;  // a zip64 archive
     if (directoryOffset + directorySize > size_ - kEndSize || directorySize == 0) return;
 
     // The fragment reaches to the end record, so that a last entry running past the
@@ -101,6 +103,8 @@ bool ZipArchive::ReadLocal(std::size_t index, LocalData& local) const {
     if (index >= entries_.Size()) return false;
     const std::uint8_t* entry = Entry(index);
     const std::uint64_t header = U32(entry + 42);
+    // 0xFFFFFFFF in a size or an offset defers to a zip64 record, which this reader does not read.
+    if (header == kZip64Marker || U32(entry + 20) == kZip64Marker || U32(entry + 24) == kZip64Marker) return false;
     std::uint8_t bytes[kLocalSize];
     if (header > size_ || size_ - header < kLocalSize || !source_->CopyOut(bytes, header, kLocalSize)) return false;
     const bool deferred = (U16(bytes + 6) & 8) != 0;
@@ -109,6 +113,10 @@ bool ZipArchive::ReadLocal(std::size_t index, LocalData& local) const {
     local.compressedSize = deferred ? U32(entry + 20) : U32(bytes + 18);
     local.uncompressedSize = deferred ? U32(entry + 24) : U32(bytes + 22);
     local.offset = header + kLocalSize + U16(bytes + 26) + U16(bytes + 28);
+    if (local.compressedSize == kZip64Marker || local.uncompressedSize == kZip64Marker ||
+        local.headerCompressedSize == kZip64Marker) {
+        return false;
+    }
     return local.offset <= size_;
 }
 
@@ -186,7 +194,7 @@ std::int32_t ZipArchive::GetRevision() {
             const String copy(text, text + length);
             bool ok = false;
             const int value = StrUtil::ParseInt(copy.CStr(), &ok);
-            if (ok) revision_ = value;
+            if (ok && !data->HasError()) revision_ = value;  // the bytes were really in the file
         }
         break;
     }

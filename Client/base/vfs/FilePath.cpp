@@ -40,7 +40,7 @@ bool StatDiskFile(const String& path, FileStat* out) {
     if (!Path::GetFileInfo(path, info) || !info.isRegular) return false;
     if (out) {
         out->flags = 0;
-        out->size = static_cast<std::uint32_t>(info.size);
+        out->size = info.size;
         out->created = info.createdDos;
         out->modified = info.modifiedDos;
         out->accessed = info.accessedDos;

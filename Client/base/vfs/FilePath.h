@@ -21,7 +21,7 @@ struct FilePath {
 // larger number is a later time.
 struct FileStat {
     std::uint32_t flags = 0;
-    std::uint32_t size = 0;
+    std::uint64_t size = 0;  // loose files may pass 4 GiB; pack entries stay below it
     std::uint32_t created = 0;
     std::uint32_t modified = 0;
     std::uint32_t accessed = 0;

@@ -19,7 +19,7 @@ RefPtr<ILockedFile> TemporaryFile::Extract(CDataStream* data) {
         ok = fd >= 0;
         if (ok) {
             ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-            ok = Posix::WriteAll(fd, data->Data(), data->Size());
+            ok = Posix::WriteAll(fd, data->Data(), data->Size()) && !data->HasError();
             ok = ::close(fd) == 0 && ok;
         }
     }

@@ -44,7 +44,7 @@ void WalkFolder(const Set& set, const String& folder, bool recursive, StringVect
 void CWinVFS::ScanDisk(const String& folder, const String& mask, bool recursive, std::int64_t since) {
     for (FindFiles find(root_ + folder + mask); find.IsValid(); find.Next()) {
         const Path::FileInfo& info = find.Info();
-        if (find.IsDirectory() || static_cast<std::int32_t>(info.size) < 1 || info.modified < since) continue;
+        if (find.IsDirectory() || info.size == 0 || info.modified < since) continue;
         const String key = folder + find.Name();
         const Table::Node* node = table_.Find(Fold(key));
         const CFileEntry* current = node ? node->data.entry.Get() : nullptr;

@@ -32,7 +32,7 @@ RefPtr<IGameVersion> GameVersion4::Load(const String& root, const String& fileNa
     if (!file.IsOpen()) return nullptr;
     RefPtr<GameVersion4> version(new GameVersion4(root));
     version->SetFlagsMask(flagsMask);
-    if (!version->Parse(file.Data(), file.Size())) return nullptr;
+    if (!version->Parse(file.Data(), file.Size()) || !file.Intact()) return nullptr;
     return RefPtr<IGameVersion>(version.Get());
 }
 

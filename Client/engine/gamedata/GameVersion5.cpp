@@ -30,7 +30,7 @@ RefPtr<IGameVersion> GameVersion5::Load(const String& root, const String& fileNa
     RefPtr<GameVersion5> version(new GameVersion5(root));
     if (publicKey) version->SetPublicKey(*publicKey);
     version->SetFlagsMask(flagsMask);
-    if (!version->Parse(file.Data(), file.Size())) return nullptr;
+    if (!version->Parse(file.Data(), file.Size()) || !file.Intact()) return nullptr;
     return RefPtr<IGameVersion>(version.Get());
 }
 

@@ -19,5 +19,6 @@ VersionFileBytes::~VersionFileBytes() {
 
 const std::uint8_t* VersionFileBytes::Data() const { return stream_ ? stream_->Data() : nullptr; }
 std::size_t VersionFileBytes::Size() const { return stream_ ? stream_->Size() : 0; }
+bool VersionFileBytes::Intact() const { return stream_ && !stream_->HasError(); }
 
 }  // namespace Game

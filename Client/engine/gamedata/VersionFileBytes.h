@@ -13,6 +13,8 @@ public:
     ~VersionFileBytes();
 
     bool IsOpen() const { return open_; }
+    // False once the file was found cut short under its mapping; checked after parsing.
+    bool Intact() const;
     const std::uint8_t* Data() const;
     std::size_t Size() const;
 

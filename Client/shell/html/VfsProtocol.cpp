@@ -112,7 +112,7 @@ std::shared_ptr<const std::string> OpenVfsStream(const std::string& key) {
     RefPtr<CFileStream> stream(new CFileStream(vfs.Get(), path));
     if (stream->HasError() || !stream->IsReadable()) return nullptr;
     auto bytes = std::make_shared<const std::string>(reinterpret_cast<const char*>(stream->Data()), stream->Size());
-    stream->Close();
+    if (!stream->Close()) return nullptr;  // the file was cut short while it was copied
     // Only found keys are kept: a page asking for endless missing names costs nothing.
     cache.emplace(key, bytes);
     return bytes;

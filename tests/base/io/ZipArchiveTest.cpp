@@ -188,6 +188,9 @@ TEST(ZipArchive, HostileFieldsAreRefused) {
         {"deflated size past the end", patched(local2 + 18, 0xFFFFFFF0u, 4), 1},
         {"inflated entry shorter than declared", patched(local2 + 22, 5001, 4), 1},
         {"uncompressed size 0xFFFFFFFF", patched(local2 + 22, 0xFFFFFFFFu, 4), 1},
+        // 0xFFFFFFFF stands for a zip64 record, which is not read.
+        {"zip64 local offset", patched(stored + 42, 0xFFFFFFFFu, 4), 0},
+        {"zip64 sizes in the directory", patchedFrom(patched(stored + 20, 0xFFFFFFFFu, 4), stored + 24, 0xFFFFFFFFu, 4), 0},
     };
     for (const OpenCase& c : opens) {
         RefPtr<NVFS::ZipArchive> archive = FromMemory(c.bytes);

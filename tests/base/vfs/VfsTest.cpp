@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <list>
@@ -250,6 +251,28 @@ TEST_F(VfsFixture, ExtractingEntries) {
     ASSERT_TRUE(loose);
     EXPECT_EQ(loose->GetPath().Std(), dir / "Resources/loose.txt");
     unsetenv("TMPDIR");
+}
+
+// Sparse loose files past 2 and 4 GiB: the sizes seen through the file system and the streams are exact.
+TEST_F(VfsFixture, LooseFilesPast32BitSizes) {
+    for (const std::uint64_t size : {(2ull << 30) + 5, (4ull << 30) + 3}) {
+        SCOPED_TRACE(size);
+        Loose("big/file.bin", "", k2014);
+        const std::string full = dir / "Resources/big/file.bin";
+        ASSERT_EQ(::truncate(full.c_str(), static_cast<off_t>(size)), 0);
+        NVFS::FileStat stat;
+        ASSERT_TRUE(vfs->Stat(&stat, "big/file.bin"));
+        EXPECT_EQ(stat.size, size);
+        StringVector out;
+        vfs->ListFiles(out, "big", "*", false, 0);
+        EXPECT_EQ(AsSet(out), (std::set<std::string>{"big/file.bin"}));
+        RefPtr<CFileStream> throughVfs(new CFileStream(vfs.Get(), NVFS::FilePath("big/file.bin")));
+        EXPECT_FALSE(throughVfs->HasError());
+        EXPECT_EQ(throughVfs->Size(), size);
+        RefPtr<CFileStream> direct(new CFileStream(String(full.c_str()), false));
+        EXPECT_EQ(direct->Size(), size);
+        EXPECT_EQ(direct->Data()[size - 1], 0);  // the last byte of the hole is mapped
+    }
 }
 
 TEST_F(VfsFixture, RevisionAndGlobal) {
