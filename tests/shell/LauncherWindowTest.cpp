@@ -28,6 +28,7 @@
 #include "platform/process/ProcessSpawn.h"
 #include "support/GameTree.h"
 #include "support/PrivateXvfb.h"
+#include "support/RequiredEnvironment.h"
 #include "support/versions/SignedVersions.h"
 
 namespace {
@@ -125,7 +126,7 @@ void Click(Display* display, int x, int y) {
 
 TEST(LauncherWindow, ShowsItsPageTalksToTheRootStateAndClosesWithItsExitButton) {
     PrivateXvfb xvfb;
-    if (!xvfb.Start()) GTEST_SKIP() << "no Xvfb";
+    if (!xvfb.Start()) SKIP_UNLESS_REQUIRED("no Xvfb");
     GameTree tree;
     setenv("DISPLAY", xvfb.Display().c_str(), 1);
     unsetenv("WAYLAND_DISPLAY");
@@ -136,7 +137,7 @@ TEST(LauncherWindow, ShowsItsPageTalksToTheRootStateAndClosesWithItsExitButton) 
     // The web process's sandbox cannot start as root.
     if (geteuid() == 0) setenv("WEBKIT_DISABLE_SANDBOX_THIS_IS_DANGEROUS", "1", 1);
     Display* display = XOpenDisplay(xvfb.Display().c_str());
-    if (!display) GTEST_SKIP() << "cannot open " << xvfb.Display();
+    if (!display) SKIP_UNLESS_REQUIRED("cannot open " + xvfb.Display());
 
     std::filesystem::create_directories(tree / "bin");
     std::filesystem::copy_file(LAUNCHER_EXE_PATH, tree / "bin/Launcher.exe");

@@ -27,6 +27,7 @@
 #include "shell/html/HtmlDialog.h"
 #include "support/JsonStrings.h"
 #include "support/PrivateXvfb.h"
+#include "support/RequiredEnvironment.h"
 
 extern char** environ;
 
@@ -115,7 +116,7 @@ int RunBounded(PageDialog& dialog) {
 TEST(WebKitPage, LauncherPageCompletesTheHandshakeAndRoundTripsCommandsAndEvents) {
     PrivateXvfb xvfb;
     if (xvfb.Start()) setenv("DISPLAY", xvfb.Display().c_str(), 1);
-    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display and no Xvfb";
+    if (!std::getenv("DISPLAY")) SKIP_UNLESS_REQUIRED("no X display and no Xvfb");
     // The web process's sandbox cannot start as root.
     if (geteuid() == 0) setenv("WEBKIT_DISABLE_SANDBOX_THIS_IS_DANGEROUS", "1", 1);
     char home[] = "/tmp/webkitpage-XXXXXX";
@@ -126,7 +127,7 @@ TEST(WebKitPage, LauncherPageCompletesTheHandshakeAndRoundTripsCommandsAndEvents
     std::unique_ptr<GtkToolkit> toolkit = GtkToolkit::Create();
     if (!toolkit) {
         std::filesystem::remove_all(home);
-        GTEST_SKIP() << "GTK cannot open the display";
+        SKIP_UNLESS_REQUIRED("GTK cannot open the display");
     }
     auto files = std::make_shared<ResourceFiles>();
     files->root = LAUNCHER_TEST_DATA "/../Client/resources";
