@@ -80,7 +80,7 @@ TEST(LocalLineServer, ReplacesAStaleSocketAndRemovesItsOwnAtTheEnd) {
         // A crash leaves the socket file behind; simulate it with a second bound file.
     }
     EXPECT_FALSE(SendLocalLine(path, "raise", 200));  // nobody listens any more
-    ASSERT_TRUE(WriteTextFile(path, ""));             // a left-over file in the way
+    ASSERT_TRUE(WriteWholeFile(path, ""));             // a left-over file in the way
     auto second = LocalLineServer::Listen(path, [](const std::string&) {});
     ASSERT_TRUE(second);
     EXPECT_TRUE(SendLocalLine(path, "raise", 1000));

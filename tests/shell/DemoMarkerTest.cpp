@@ -39,10 +39,10 @@ struct DemoTree {
 
     explicit DemoTree(const std::string& marker) {
         std::filesystem::create_directories(tree / "Patches/Full_1");
-        WriteTextFile(tree / "Patches/Full_1/file", "x");
-        WriteTextFile(tree / "Patches/keep", "x");
-        WriteTextFile(tree / "Profiles/game.version", "x");
-        WriteTextFile(tree / "bin/demo.old", marker);
+        WriteWholeFile(tree / "Patches/Full_1/file", "x");
+        WriteWholeFile(tree / "Patches/keep", "x");
+        WriteWholeFile(tree / "Profiles/game.version", "x");
+        WriteWholeFile(tree / "bin/demo.old", marker);
         params->demoState = 3;
         params->demoPath = StrUtil::ToWide(String((tree / "bin/demo.old").c_str()));
         params->patchesDir = StrUtil::ToWide(String((tree / "Patches/").c_str()));

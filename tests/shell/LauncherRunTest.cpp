@@ -45,13 +45,13 @@ struct LauncherRun : ::testing::Test {
     void TearDown() override { unsetenv("XDG_RUNTIME_DIR"); }
     std::string Stderr() const {
         std::string text;
-        ReadTextFile(tree / "stderr", text);
+        ReadWholeFile(tree / "stderr", text);
         return text;
     }
 };
 
 TEST_F(LauncherRun, FromItsBinFolderRunsThroughAndEndsWithZero) {
-    WriteTextFile(tree / "Profiles/Launcher.cfg", "hostIP = \"127.0.0.1\"\nhostPort = 8090\n");
+    WriteWholeFile(tree / "Profiles/Launcher.cfg", "hostIP = \"127.0.0.1\"\nhostPort = 8090\n");
     EXPECT_EQ(RunLauncher(tree / "BIN/Launcher.exe", {"-authkey", "k"}, tree / "stderr"), 0);
     EXPECT_TRUE(std::filesystem::is_directory(tree / "Patches"));
     EXPECT_NE(Stderr().find("127.0.0.1:8090"), std::string::npos) << Stderr();

@@ -20,7 +20,7 @@ struct PrivateRuntimeFolder {
 
 std::string Outcome(const std::string& path) {
     std::string text;
-    ReadTextFile(path, text);
+    ReadWholeFile(path, text);
     return text;
 }
 

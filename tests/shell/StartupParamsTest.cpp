@@ -55,8 +55,8 @@ TEST(CommandLineParams, FindsTheDemoState) {
     };
     for (const Case& c : cases) {
         GameTree tree;
-        if (c.bin) WriteTextFile(tree / "bin/demo.bin", "");
-        if (c.old) WriteTextFile(tree / "bin/demo.old", "");
+        if (c.bin) WriteWholeFile(tree / "bin/demo.bin", "");
+        if (c.old) WriteWholeFile(tree / "bin/demo.old", "");
         RefPtr<AppParams> params = ParamsFor(tree);
         EXPECT_EQ(params->demoState, c.state);
         EXPECT_EQ(Narrow(params->demoPath), c.path);
@@ -80,7 +80,7 @@ TEST(CommandLineParams, ReadsTheServerFromLauncherCfgAndClampsItsNumbers) {
     };
     for (const Case& c : cases) {
         GameTree tree;
-        WriteTextFile(tree / "Profiles/Launcher.cfg", std::string("hostIP = \"127.0.0.1\"\nhostPath = \"/p/\"\n") + c.line);
+        WriteWholeFile(tree / "Profiles/Launcher.cfg", std::string("hostIP = \"127.0.0.1\"\nhostPath = \"/p/\"\n") + c.line);
         RefPtr<AppParams> params = ParamsFor(tree);
         EXPECT_STREQ(params->server.host.CStr(), "127.0.0.1") << c.line;
         EXPECT_STREQ(params->server.basePath.CStr(), "/p/") << c.line;
@@ -101,7 +101,7 @@ TEST(MakeServerAddress, ClampsValuesNoConversionCanHold) {
 
 TEST(AppParams, LoadsAndSavesTheLoginWithoutLineBreaks) {
     GameTree tree;
-    WriteTextFile(tree / "Personal/Global.cfg", "launcherLogin = \"player\"\n");
+    WriteWholeFile(tree / "Personal/Global.cfg", "launcherLogin = \"player\"\n");
     RefPtr<AppParams> params = ParamsFor(tree);
     EXPECT_EQ(params->login.View(), u"player");
 
@@ -110,7 +110,7 @@ TEST(AppParams, LoadsAndSavesTheLoginWithoutLineBreaks) {
     params->login.Append(u"tail");
     ASSERT_TRUE(params->SaveLogin());
     std::string saved;
-    ASSERT_TRUE(ReadTextFile(tree / "Personal/Global.cfg", saved));
+    ASSERT_TRUE(ReadWholeFile(tree / "Personal/Global.cfg", saved));
     EXPECT_NE(saved.find("launcherLogin = \"evillocalization = \"x\"tail\""), std::string::npos) << saved;
     EXPECT_EQ(saved.find("\nlocalization"), std::string::npos) << saved;
 }

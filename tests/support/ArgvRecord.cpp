@@ -9,7 +9,7 @@ bool WaitForArgvRecord(const std::string& path, int timeoutMs, ArgvRecord& recor
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     std::string text;
     // The recorder renames a complete file into place, so presence means complete.
-    while (!ReadTextFile(path, text)) {
+    while (!ReadWholeFile(path, text)) {
         if (std::chrono::steady_clock::now() > deadline) return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }

@@ -1,7 +1,9 @@
 #pragma once
-// A fresh folder under the system's temporary folder, removed with everything in it
-// when the object goes away. Unique per call, so parallel tests never meet.
+// A fresh folder under the system's temporary folder ($TMPDIR, else /tmp), removed with
+// everything in it when the object goes away. Unique per call, so parallel tests never meet.
 #include <string>
+
+#include "support/FileBytes.h"
 
 class ScopedTempFolder {
 public:
@@ -18,7 +20,3 @@ public:
 private:
     std::string path_;
 };
-
-// Small file helpers for fixtures.
-bool WriteTextFile(const std::string& path, const std::string& text);
-bool ReadTextFile(const std::string& path, std::string& text);

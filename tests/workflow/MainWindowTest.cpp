@@ -12,9 +12,9 @@
 #include "platform/glib/GlibTimerHost.h"
 #include "platform/headless/HeadlessToolkit.h"
 #include "shell/html/HTMLViewer.h"
+#include "support/GameTree.h"
 #include "support/JsonStrings.h"
 #include "support/MainContextPump.h"
-#include "support/GameTree.h"
 #include "support/TempDir.h"
 #include "support/versions/SignedVersions.h"
 #include "workflow/MainState.h"
@@ -93,11 +93,11 @@ protected:
         model.version = "5.2.17";
         model.folders.push_back({"/bin/", {}});
         for (const auto& [name, bytes] : present) {
-            ASSERT_TRUE(WriteTextFile(game / ("bin/" + name), bytes));
+            ASSERT_TRUE(WriteWholeFile(game / ("bin/" + name), bytes));
             model.folders[0].files.push_back(ListedFile(name, bytes));
         }
         if (!missing.empty()) model.folders[0].files.push_back(ListedFile(missing, "gone"));
-        ASSERT_TRUE(WriteTextFile(game / "Profiles/game.version", SignedVersionFile(model)));
+        ASSERT_TRUE(WriteWholeFile(game / "Profiles/game.version", SignedVersionFile(model)));
     }
 
     // Runs the window until the page closes it, or ends it with -99 after the guard time.
@@ -136,7 +136,7 @@ TEST_F(MainWindowTest, AFullCheckFromThePageReportsItsDamagedFilesAndTheWindowCl
 
     // The page traffic log of the tree holds the codes and the event names.
     std::string traffic;
-    ASSERT_TRUE(ReadTextFile(game / "Personal/Logs/Launcher.log", traffic));
+    ASSERT_TRUE(ReadWholeFile(game / "Personal/Logs/Launcher.log", traffic));
     for (const char* line : {"page command 50", "page event FullCheck.OnStart", "page event FullCheck.OnComplete"})
         EXPECT_NE(traffic.find(line), std::string::npos) << line << "\n" << traffic;
 }

@@ -4,7 +4,7 @@
 
 #include "base/config/GlobalRegistry.h"
 #include "base/config/StorageLoader.h"
-#include "support/ScratchDir.h"
+#include "support/ScopedTempFolder.h"
 #include "workflow/Settings.h"
 
 namespace {
@@ -35,7 +35,7 @@ TEST(Settings, DefaultsAndGroups) {
 }
 
 TEST(Settings, GlobalCfgRoundTrip) {
-    ScratchDir dir;
+    ScopedTempFolder dir;
     const std::string path = dir / "Personal/Global.cfg";
     ASSERT_TRUE(WriteWholeFile(path, kBom + "localization = \"fr\"\r\nprepatch_limit_active = \"fast\"\r\n"
                                             "gfxSystemSpec = -3\r\nlauncherPatchSaveSize = 1e12\r\n"

@@ -19,7 +19,7 @@
 #include "base/config/GlobalVar.h"
 #include "base/config/StorageLoader.h"
 #include "base/runtime/StrUtil.h"
-#include "support/ScratchDir.h"
+#include "support/ScopedTempFolder.h"
 
 namespace {
 
@@ -53,7 +53,7 @@ protected:
     }
     Global::Value ValueOf(const char* name) { return Global::Registry::Instance().GetValue(name); }
 
-    ScratchDir dir;
+    ScopedTempFolder dir;
     Global::Group group = true;
 };
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "base/runtime/Log.h"
-#include "support/ScratchDir.h"
+#include "support/ScopedTempFolder.h"
 
 namespace {
 
@@ -23,7 +23,7 @@ protected:
     }
     void TearDown() override { ASSERT_EQ(chdir(previous_.c_str()), 0); }
 
-    ScratchDir dir;
+    ScopedTempFolder dir;
 
 private:
     std::string previous_;

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "base/runtime/NamedMutex.h"
-#include "support/ScratchDir.h"
+#include "support/ScopedTempFolder.h"
 
 namespace {
 
@@ -85,7 +85,7 @@ protected:
     }
 
 private:
-    ScratchDir runtimeDir_;
+    ScopedTempFolder runtimeDir_;
     bool hadRuntimeDir_ = false;
     std::string previous_;
 };
@@ -162,7 +162,7 @@ TEST_F(NamedMutexTest, ProgramsStartedByTheHolderDoNotHoldIt) {
 }
 
 TEST_F(NamedMutexTest, LockFilesArePerUserAndSafelyNamed) {
-    ScratchDir runtimeDir;
+    ScopedTempFolder runtimeDir;
     struct Case {
         const char* name;
         const char* file;
