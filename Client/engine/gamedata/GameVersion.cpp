@@ -5,6 +5,7 @@
 #include "base/runtime/StrUtil.h"
 #include "engine/gamedata/GameFile.h"
 #include "engine/gamedata/GameNames.h"
+#include "engine/gamedata/VersionFileBytes.h"
 
 #include <cstring>
 
@@ -27,6 +28,15 @@ int GameVersion::CheckWith(ICRCChecker& checker, String& outPath, bool onlyFlagg
         }
     }
     return kCheckOk;
+}
+
+RefPtr<IGameVersion> GameVersion::LoadInto(GameVersion* version, const String& fileName, int flagsMask) {
+    RefPtr<GameVersion> held(version);
+    VersionFileBytes file(held->root_ + fileName);
+    if (!file.IsOpen()) return nullptr;
+    held->SetFlagsMask(flagsMask);
+    if (!held->Parse(file.Data(), file.Size()) || !file.Intact()) return nullptr;
+    return RefPtr<IGameVersion>(held.Get());
 }
 
 bool GameVersion::ReadMagicAndVersion(StickyReader& reader, const char (&magic)[5], StringRule versionRule) {

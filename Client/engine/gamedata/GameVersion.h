@@ -1,6 +1,9 @@
 #pragma once
 // What both version-file generations share: the members, the folder walk of Check, and
 // the reading of the inflated folder list.
+#include <cstddef>
+#include <cstdint>
+
 #include "base/runtime/String.h"
 #include "engine/gamedata/ICRCChecker.h"
 #include "engine/gamedata/IGameVersion.h"
@@ -21,8 +24,15 @@ public:
     void SetFlagsMask(int mask) override { flagsMask_ = mask; }
     const String& Root() const { return root_; }
 
+    // The whole file's bytes in the generation's layout.
+    virtual bool Parse(const std::uint8_t* data, std::size_t size) = 0;
+
 protected:
     explicit GameVersion(const String& root) : root_(root) {}
+
+    // Reads root + fileName into version with the mask; version, or null when the file
+    // is missing, not valid, or was cut short while it was read.
+    static RefPtr<IGameVersion> LoadInto(GameVersion* version, const String& fileName, int flagsMask);
     ~GameVersion() override = default;
 
     // Walks folders and contents in order; with onlyFlagged, contents outside the minimal set are skipped.

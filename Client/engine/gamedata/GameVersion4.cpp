@@ -7,7 +7,6 @@
 #include "base/runtime/StrUtil.h"
 #include "engine/gamedata/CRCChecker4.h"
 #include "engine/gamedata/EncryptionChecker.h"
-#include "engine/gamedata/VersionFileBytes.h"
 
 namespace Game {
 namespace {
@@ -28,12 +27,7 @@ std::uint32_t LoadU32(const std::uint8_t* p) {
 }  // namespace
 
 RefPtr<IGameVersion> GameVersion4::Load(const String& root, const String& fileName, int flagsMask) {
-    VersionFileBytes file(root + fileName);
-    if (!file.IsOpen()) return nullptr;
-    RefPtr<GameVersion4> version(new GameVersion4(root));
-    version->SetFlagsMask(flagsMask);
-    if (!version->Parse(file.Data(), file.Size()) || !file.Intact()) return nullptr;
-    return RefPtr<IGameVersion>(version.Get());
+    return LoadInto(new GameVersion4(root), fileName, flagsMask);
 }
 
 bool GameVersion4::VerifyCatalogHash(const std::uint8_t* body, std::size_t length, const std::uint8_t* hash,

@@ -18,7 +18,7 @@ public:
     static RefPtr<IGameVersion> Load(const String& root, const String& fileName, int flagsMask);
 
     // The whole file's bytes.
-    bool Parse(const std::uint8_t* data, std::size_t size);
+    bool Parse(const std::uint8_t* data, std::size_t size) override;
     bool ReadHeader(StickyReader& body);
     bool ReadFolders(StickyReader& body);
     static bool VerifyCatalogHash(const std::uint8_t* body, std::size_t length, const std::uint8_t* hash, std::size_t n);

@@ -6,7 +6,6 @@
 #include "base/runtime/StrUtil.h"
 #include "engine/gamedata/BuiltInKey.h"
 #include "engine/gamedata/CRCChecker5.h"
-#include "engine/gamedata/VersionFileBytes.h"
 
 namespace Game {
 namespace {
@@ -25,13 +24,9 @@ RefPtr<GameFolder::Content> ReadContent5(StickyReader& reader, StringRule names)
 
 RefPtr<IGameVersion> GameVersion5::Load(const String& root, const String& fileName, int flagsMask,
                                         const ByteVector* publicKey) {
-    VersionFileBytes file(root + fileName);
-    if (!file.IsOpen()) return nullptr;
     RefPtr<GameVersion5> version(new GameVersion5(root));
     if (publicKey) version->SetPublicKey(*publicKey);
-    version->SetFlagsMask(flagsMask);
-    if (!version->Parse(file.Data(), file.Size()) || !file.Intact()) return nullptr;
-    return RefPtr<IGameVersion>(version.Get());
+    return LoadInto(version.Get(), fileName, flagsMask);
 }
 
 bool GameVersion5::VerifySignature(const void* data, std::size_t length, const void* signature,

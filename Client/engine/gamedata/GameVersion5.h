@@ -26,7 +26,7 @@ public:
 
     // Replaces the built-in key for this object's signature check.
     void SetPublicKey(const ByteVector& key) { publicKey_ = key; }
-    bool Parse(const std::uint8_t* data, std::size_t size);
+    bool Parse(const std::uint8_t* data, std::size_t size) override;
     bool ReadHeader(StickyReader& blockA);
     bool ReadFolders(StickyReader& blockA);
     bool VerifySignature(const void* data, std::size_t length, const void* signature, std::size_t signatureLength);
