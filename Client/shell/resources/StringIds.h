@@ -17,6 +17,7 @@ constexpr int NeedsAdministrator = 143;
 constexpr int GameRoot = 144;
 constexpr int MainWindowHeight = 145;
 constexpr int MainWindowWidth = 146;
+constexpr int SeedServers = 147;  // the HTTP seed servers, web seeds of every torrent, separated by ';'
 constexpr int MainWindowPositionKey = 150;
 constexpr int PageNeverReady = 151;
 constexpr int FirewallRuleName = 152;
