@@ -72,6 +72,14 @@ protected:
         return session->AddTorrent(Wide(name + ".torrent"));
     }
 
+    // A session whose every torrent has the swarm's web seed.
+    void UseWebSeed() {
+        TorrentSessionConfig config = LoopbackSessionConfig();
+        config.seedUrls.PushBack(String(swarm.WebSeedUrl().c_str()));
+        session = TorrentSession::Create(config, Wide(folder.Path()), 0);
+        ASSERT_TRUE(session);
+    }
+
     // Resumes the torrent and dials the seed.
     void Start(ITorrent& torrent) {
         torrent.Pause(false);
@@ -251,6 +259,76 @@ TEST_F(SwarmDownload, AHandlerMayReleaseTheOwnerDuringTheDispatch) {
     raw->ProcessAlerts();
     EXPECT_EQ(owner->calls, 1);
     EXPECT_FALSE(watch.IsAlive());  // ended once the dispatch was over
+}
+
+// The seed servers of the configuration serve every torrent, without peer or tracker.
+TEST_F(SwarmDownload, FromTheWebSeedAlone) {
+    UseWebSeed();
+    RefPtr<ITorrent> torrent = AddPublished("Patch", TwoFiles());
+    ASSERT_TRUE(torrent);
+    RefPtr<Events> events(new Events);
+    events->Watch(*torrent);
+    torrent->Pause(false);
+    ASSERT_TRUE(DriveUntil(*session, [&] { return events->finished > 0; }));
+    EXPECT_TRUE(SameFiles("Patch", TwoFiles()));
+    EXPECT_EQ(events->finished, 1);
+    EXPECT_EQ(swarm.Http().PayloadBytesServed("/Patch/a.bin") + swarm.Http().PayloadBytesServed("/Patch/sub/b.bin"),
+              370000u);
+}
+
+// A web seed that answers 404 to everything leaves the torrent downloading nothing,
+// never finished: what the download steps report as lost peers.
+TEST_F(SwarmDownload, ADeadWebSeedLeavesTheTorrentStalled) {
+    UseWebSeed();
+    swarm.Http().SetDead(true);
+    RefPtr<ITorrent> torrent = AddPublished("Patch", TwoFiles());
+    ASSERT_TRUE(torrent);
+    RefPtr<Events> events(new Events);
+    events->Watch(*torrent);
+    torrent->Pause(false);
+    // Asked, refused, and given up for now.
+    ASSERT_TRUE(DriveUntil(*session, [&] {
+        Vector<TorrentPeerInfo> peers;
+        torrent->GetPeers(peers);
+        return !swarm.Http().Requests().empty() && peers.Empty();
+    }));
+    TorrentProgress progress;
+    torrent->GetProgress(progress);
+    EXPECT_EQ(progress.totalDone, 0);
+    EXPECT_EQ(progress.numPeers, 0);
+    EXPECT_EQ(torrent->GetState(), 3);
+    EXPECT_EQ(events->finished, 0);
+    EXPECT_FALSE(events->Saw("file error"));
+}
+
+// Many torrents finish while nobody takes the alerts; one ProcessAlerts afterwards
+// still finds every finish: the session's alert mask keeps libtorrent's queue short.
+TEST_F(SwarmDownload, ManyTorrentsLoseNoFinish) {
+    constexpr int kTorrents = 40;
+    std::vector<RefPtr<ITorrent>> torrents;
+    std::vector<RefPtr<Events>> events;
+    for (int i = 0; i < kTorrents; ++i) {
+        RefPtr<ITorrent> torrent = AddPublished("P" + std::to_string(i), {{"f.bin", PatternBytes(100000, i)}},
+                                                {.trackers = {swarm.TrackerUrl()}});
+        ASSERT_TRUE(torrent);
+        events.push_back(RefPtr<Events>(new Events));
+        events.back()->Watch(*torrent);
+        torrent->Pause(false);
+        torrents.push_back(torrent);
+    }
+    const auto allSeeding = [&] {
+        for (const RefPtr<ITorrent>& torrent : torrents) {
+            if (torrent->GetState() != 5) return false;
+        }
+        return true;
+    };
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!allSeeding() && std::chrono::steady_clock::now() < deadline) {
+        session->Engine().wait_for_alert(std::chrono::milliseconds(20));
+    }
+    ASSERT_TRUE(allSeeding());
+    session->ProcessAlerts();
+    for (int i = 0; i < kTorrents; ++i) EXPECT_EQ(events[i]->finished, 1) << "torrent " << i;
 }
 
 // The session's disk I/O leaves the launcher's SIGBUS guard in place: a mapped read of a

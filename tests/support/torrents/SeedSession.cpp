@@ -43,6 +43,9 @@ lt::torrent_handle AddTo(lt::session& session, const std::string& torrentBytes, 
         ADD_FAILURE() << "bad torrent: " << ec.message();
         return {};
     }
+    // The seed is the peer a tracker names; it asks no tracker itself, which would only
+    // name it back to itself.
+    info->clear_trackers();
     lt::add_torrent_params params;
     params.ti = info;
     params.save_path = folder;
