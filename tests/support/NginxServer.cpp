@@ -1,8 +1,5 @@
 #include "support/NginxServer.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -10,39 +7,7 @@
 #include <thread>
 
 #include "platform/process/ProcessSpawn.h"
-
-namespace {
-
-// A port nothing listens on at this moment; 0 when none could be found. Another
-// process may take it before nginx does: Start then tries again with a new one.
-std::uint16_t FreePort(const std::string& address) {
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) return 0;
-    sockaddr_in where{};
-    where.sin_family = AF_INET;
-    ::inet_pton(AF_INET, address.c_str(), &where.sin_addr);
-    socklen_t length = sizeof where;
-    std::uint16_t port = 0;
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&where), sizeof where) == 0 &&
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&where), &length) == 0)
-        port = ntohs(where.sin_port);
-    ::close(fd);
-    return port;
-}
-
-bool Accepts(const std::string& address, std::uint16_t port) {
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) return false;
-    sockaddr_in where{};
-    where.sin_family = AF_INET;
-    where.sin_port = htons(port);
-    ::inet_pton(AF_INET, address.c_str(), &where.sin_addr);
-    const bool connected = ::connect(fd, reinterpret_cast<sockaddr*>(&where), sizeof where) == 0;
-    ::close(fd);
-    return connected;
-}
-
-}  // namespace
+#include "support/LoopbackPorts.h"
 
 std::string NginxServer::Executable() {
     const std::string found = FindExecutableInPath("nginx");
@@ -59,7 +24,7 @@ std::string NginxServer::BaseUrl() const { return "http://" + address_ + ":" + s
 bool NginxServer::Start() {
     if (process_.IsValid()) return true;
     for (int attempt = 0; attempt < 5; ++attempt) {
-        const std::uint16_t port = FreePort(address_);
+        const std::uint16_t port = FreeTcpPort(address_);
         if (port != 0 && StartOnPort(port)) return true;
     }
     return false;
@@ -108,7 +73,7 @@ bool NginxServer::StartOnPort(std::uint16_t port) {
 
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (std::chrono::steady_clock::now() < deadline) {
-        if (Accepts(address_, port)) {
+        if (AcceptsConnections(address_, port)) {
             port_ = port;
             return true;
         }
