@@ -2,10 +2,6 @@
 
 #include <unistd.h>
 
-#include <chrono>
-#include <csignal>
-#include <thread>
-
 #include "platform/process/ProcessSpawn.h"
 #include "support/LoopbackPorts.h"
 
@@ -22,7 +18,7 @@ NginxServer::~NginxServer() { Stop(); }
 std::string NginxServer::BaseUrl() const { return "http://" + address_ + ":" + std::to_string(port_) + "/"; }
 
 bool NginxServer::Start() {
-    if (process_.IsValid()) return true;
+    if (process_.IsRunning()) return true;
     for (int attempt = 0; attempt < 5; ++attempt) {
         const std::uint16_t port = FreeTcpPort(address_);
         if (port != 0 && StartOnPort(port)) return true;
@@ -62,38 +58,15 @@ bool NginxServer::StartOnPort(std::uint16_t port) {
 
     const std::string program = Executable();
     if (program.empty()) return false;
-    SpawnRequest request;
-    request.program = program;
-    request.argv = {program, "-p", prefix, "-c", prefix + "nginx.conf", "-e", prefix + "logs/error.log",
-                    "-g", "daemon off;"};
-    const pid_t pid = SpawnProcess(request);
-    if (pid < 0) return false;
-    process_ = ProcessHandle::Open(pid);
-    if (!process_.IsValid()) return false;
-
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (std::chrono::steady_clock::now() < deadline) {
-        if (AcceptsConnections(address_, port)) {
-            port_ = port;
-            return true;
-        }
-        // Ended already: most likely the port was taken in the meantime.
-        if (process_.WaitForExit(20) != WaitResult::TimedOut) {
-            process_ = ProcessHandle();
-            return false;
-        }
-    }
-    Stop();
-    return false;
+    if (!process_.Start({program, "-p", prefix, "-c", prefix + "nginx.conf", "-e", prefix + "logs/error.log", "-g",
+                         "daemon off;"},
+                        address_, port))
+        return false;
+    port_ = port;
+    return true;
 }
 
 void NginxServer::Stop() {
-    if (!process_.IsValid()) return;
-    ::kill(process_.Pid(), SIGTERM);
-    if (process_.WaitForExit(5000) == WaitResult::TimedOut) {
-        process_.Kill();
-        process_.WaitForExit(5000);
-    }
-    process_ = ProcessHandle();
+    process_.Stop();
     port_ = 0;
 }

@@ -12,6 +12,8 @@
 #include "engine/torrent/TorrentsLog.h"
 #include "support/GameTree.h"
 #include "support/TempDir.h"
+#include "support/RequiredEnvironment.h"
+#include "support/torrents/Aria2Seed.h"
 #include "support/torrents/LoopbackSwarm.h"
 #include "support/torrents/SeedSession.h"
 #include "support/torrents/SessionDriver.h"
@@ -259,6 +261,33 @@ TEST_F(SwarmDownload, AHandlerMayReleaseTheOwnerDuringTheDispatch) {
     raw->ProcessAlerts();
     EXPECT_EQ(owner->calls, 1);
     EXPECT_FALSE(watch.IsAlive());  // ended once the dispatch was over
+}
+
+// An independent BitTorrent implementation as the only seed, found through the tracker.
+TEST_F(SwarmDownload, FromAria2cAsTheOnlySeed) {
+    if (Aria2Seed::Executable().empty()) SKIP_UNLESS_REQUIRED("aria2c is not installed");
+    TempDir published;  // not seeded by the libtorrent seed: aria2c alone has these files
+    const std::string torrentBytes =
+        MakeTorrent(published.Path(), "Patch", TwoFiles(), {.trackers = {swarm.TrackerUrl()}});
+    Aria2Seed aria2(torrentBytes, published.Path(), 1 << 20);  // slow enough to meet it after the handshake
+    ASSERT_TRUE(aria2.Start()) << aria2.Log();
+    swarm.Http().SetTrackerPeers({{"127.0.0.2", aria2.Port()}});
+    folder.WriteFile("Patch.torrent", torrentBytes);
+    RefPtr<ITorrent> torrent = session->AddTorrent(u"Patch.torrent");
+    ASSERT_TRUE(torrent);
+    RefPtr<Events> events(new Events);
+    events->Watch(*torrent);
+    torrent->Pause(false);
+    WideString peerId;
+    ASSERT_TRUE(DriveUntil(*session, [&] {
+        Vector<TorrentPeerInfo> peers;
+        torrent->GetPeers(peers);
+        if (!peers.Empty() && !peers[0].id.IsEmpty()) peerId = peers[0].id;
+        return events->finished > 0;
+    })) << aria2.Log();
+    EXPECT_TRUE(SameFiles("Patch", TwoFiles()));
+    EXPECT_EQ(events->finished, 1);
+    EXPECT_EQ(Narrow(peerId).substr(0, 3), "A2-") << Narrow(peerId);  // aria2's own id
 }
 
 // The seed servers of the configuration serve every torrent, without peer or tracker.
