@@ -157,7 +157,7 @@ TEST(PeerIdText, StaysOnOneLineWhateverThePeerSends) {
     };
     const Case cases[] = {
         {"-LT2080-abcdefghijkl", "-LT2080-abcdefghijkl"},
-        {std::string("-A2\0junk-after-nul", 20), "-A2"},
+        {std::string("-A2\0junk-after-nul", 18), "-A2"},
         {"-XX-line\nbreak\r\x01\x7F", "-XX-line\\x0Abreak\\x0D\\x01\\x7F"},
         {"back\\slash", "back\\\\slash"},
         {"bad \xC3 utf8 \xFF", "bad \xEF\xBF\xBD utf8 \xEF\xBF\xBD"},
