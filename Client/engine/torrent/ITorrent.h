@@ -23,7 +23,7 @@ public:
     Event<int> StateChanged;
     Event<const WideString&, const WideString&> PeerConnected;     // peer id text, endpoint text
     Event<const WideString&, const WideString&> PeerDisconnected;  // peer id text, endpoint text
-    Event<> Finished;
+    Event<> Finished;  // the wanted files are complete on disk
     Event<> Deleted;
     Event<> DeleteFailed;
     Event<> FileError;

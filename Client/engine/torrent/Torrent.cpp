@@ -257,6 +257,21 @@ void Torrent::Reannounce() {
 
 void Torrent::OnStateChanged(int state) { StateChanged.Fire(state); }
 
+void Torrent::OnDownloadFinished() {
+    try {
+        handle_.flush_cache();
+        finishing_ = true;
+    } catch (const std::exception&) {
+        Finished.Fire();  // nothing the engine could still write
+    }
+}
+
+void Torrent::OnCacheFlushed() {
+    if (!finishing_) return;
+    finishing_ = false;
+    Finished.Fire();
+}
+
 void Torrent::OnPeerConnected(const lt::peer_id& id, const lt::tcp::endpoint& endpoint) {
     PeerConnected.Fire(PeerIdText(id), EndpointText(endpoint.address(), endpoint.port()));
 }

@@ -44,6 +44,11 @@ public:
 
     // Alert handlers, called by the session.
     void OnStateChanged(int state);
+    // The last piece passed its check; Finished fires once the engine has written every
+    // piece to disk (libtorrent's disk threads may still hold some when it says finished),
+    // so that owners may use the files at once.
+    void OnDownloadFinished();
+    void OnCacheFlushed();
     void OnPeerConnected(const lt::peer_id& id, const lt::tcp::endpoint& endpoint);
     void OnPeerDisconnected(const lt::peer_id& id, const lt::tcp::endpoint& endpoint);
     // Writes the engine's resume data to the resume file (whole, through a temporary file).
@@ -64,4 +69,5 @@ private:
     // The priorities last given to the engine. libtorrent 2.0 applies them
     // asynchronously, so reading them back right away would give the old ones.
     std::vector<lt::download_priority_t> priorities_;
+    bool finishing_ = false;  // finished, waiting for the flush to disk
 };

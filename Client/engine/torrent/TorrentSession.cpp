@@ -50,6 +50,7 @@ bool IsTorrentEvent(int type) {
         case lt::peer_connect_alert::alert_type:
         case lt::peer_disconnected_alert::alert_type:
         case lt::torrent_finished_alert::alert_type:
+        case lt::cache_flushed_alert::alert_type:
         case lt::torrent_deleted_alert::alert_type:
         case lt::torrent_delete_failed_alert::alert_type:
         case lt::file_error_alert::alert_type:
@@ -162,7 +163,10 @@ void TorrentSession::Dispatch(const lt::alert& alert) {
             break;
         }
         case lt::torrent_finished_alert::alert_type:
-            torrent->Finished.Fire();
+            torrent->OnDownloadFinished();
+            break;
+        case lt::cache_flushed_alert::alert_type:
+            torrent->OnCacheFlushed();
             break;
         case lt::torrent_deleted_alert::alert_type:
             torrent->Deleted.Fire();

@@ -1,9 +1,9 @@
 #include "engine/torrent/TorrentSessionParams.h"
 
+#include <climits>
+
 #include <libtorrent/alert.hpp>
-#include <libtorrent/disk_interface.hpp>
 #include <libtorrent/fingerprint.hpp>
-#include <libtorrent/posix_disk_io.hpp>
 #include <libtorrent/settings_pack.hpp>
 
 namespace TorrentEngine {
@@ -62,12 +62,14 @@ lt::session_params MakeSessionParams(const TorrentSessionConfig& config) {
 
     pack.set_int(lt::settings_pack::alert_mask, kAlertMask);
 
-    lt::session_params params(std::move(pack));
-    // The POSIX back end reads and writes with pread/pwrite. The default back end maps
-    // the files and, on its first mapped access, installs libtorrent's own SIGBUS
-    // handler without chaining to the one that guards the launcher's mapped reads.
-    params.disk_io_constructor = lt::posix_disk_io_constructor;
-    return params;
+    // No file is ever mapped: the disk threads read and write with pread/pwrite. A
+    // mapped access would install libtorrent's own SIGBUS handler, which does not chain
+    // to the one that guards the launcher's mapped reads; mappings of large downloads
+    // also swell the resident memory. (The single-threaded POSIX back end avoids both
+    // as well, but does its disk work on the network thread, at half the speed.)
+    pack.set_int(lt::settings_pack::mmap_file_size_cutoff, INT_MAX);
+
+    return lt::session_params(std::move(pack));
 }
 
 }  // namespace TorrentEngine

@@ -2,15 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <climits>
+#include <thread>
+
 #include <libtorrent/add_torrent_params.hpp>
 #include <libtorrent/alert.hpp>
-#include <libtorrent/disk_interface.hpp>
-#include <libtorrent/posix_disk_io.hpp>
 #include <libtorrent/session_params.hpp>
 #include <libtorrent/settings_pack.hpp>
 #include <libtorrent/torrent_flags.hpp>
 #include <libtorrent/torrent_handle.hpp>
 #include <libtorrent/torrent_info.hpp>
+#include <libtorrent/torrent_status.hpp>
 
 SeedSession::SeedSession() : SeedSession(Options()) {}
 
@@ -25,9 +28,10 @@ SeedSession::SeedSession(const Options& options) : address_(options.address) {
     pack.set_bool(lt::settings_pack::enable_outgoing_utp, false);
     pack.set_bool(lt::settings_pack::enable_incoming_utp, false);
     pack.set_int(lt::settings_pack::alert_mask, lt::alert_category::error);
-    lt::session_params params(std::move(pack));
-    params.disk_io_constructor = lt::posix_disk_io_constructor;
-    session_ = std::make_unique<lt::session>(std::move(params));
+    // Files are never mapped, as in the launcher's sessions: a mapped read would take
+    // SIGBUS over in the test process.
+    pack.set_int(lt::settings_pack::mmap_file_size_cutoff, INT_MAX);
+    session_ = std::make_unique<lt::session>(lt::session_params(std::move(pack)));
 }
 
 SeedSession::~SeedSession() = default;
@@ -58,7 +62,19 @@ lt::torrent_handle AddTo(lt::session& session, const std::string& torrentBytes, 
 }  // namespace
 
 bool SeedSession::Seed(const std::string& torrentBytes, const std::string& folder) {
-    return AddTo(*session_, torrentBytes, folder, lt::torrent_flags::seed_mode).is_valid();
+    const lt::torrent_handle handle = AddTo(*session_, torrentBytes, folder, lt::torrent_flags::seed_mode);
+    if (!handle.is_valid()) return false;
+    // A peer that dials a torrent still being set up is turned away, and libtorrent
+    // tries that peer again only a minute later: the seed is ready before it is named.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (handle.status({}).state != lt::torrent_status::seeding) {
+        if (std::chrono::steady_clock::now() >= deadline) {
+            ADD_FAILURE() << "the seed did not start seeding";
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
 }
 
 lt::torrent_handle SeedSession::DownloadFrom(const std::string& torrentBytes, const std::string& folder,

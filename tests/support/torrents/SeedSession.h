@@ -3,7 +3,7 @@
 // a session under test), on a loopback address of its
 // own (127.0.0.2 by default): libtorrent allows one connection per address, so a
 // downloader on 127.0.0.1 and the seed must not share one. uTP, DHT, local discovery
-// and port mapping are off; files go through the POSIX disk back end.
+// and port mapping are off; no file is ever mapped.
 #include <memory>
 #include <string>
 

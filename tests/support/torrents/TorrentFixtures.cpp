@@ -2,13 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <filesystem>
 #include <iterator>
 
 #include <libtorrent/bencode.hpp>
 #include <libtorrent/create_torrent.hpp>
-#include <libtorrent/disk_interface.hpp>
-#include <libtorrent/posix_disk_io.hpp>
 #include <libtorrent/settings_pack.hpp>
 
 
@@ -35,11 +34,12 @@ std::string TorrentOfFiles(const std::string& folder, const std::string& top, co
                                    options.format == TorrentFormat::V1 ? lt::create_torrent::v1_only : lt::create_flags_t{});
         for (const std::string& tracker : options.trackers) creator.add_tracker(tracker);
         for (const std::string& seed : options.webSeeds) creator.add_url_seed(seed);
-        // Hashed through the POSIX back end: the mapping one would take over SIGBUS in
-        // the test process, which tests of the launcher's guarded mappings rely on.
+        // Read without mapping the files: a mapped read would take SIGBUS over in the
+        // test process, which tests of the launcher's guarded mappings rely on.
+        lt::settings_pack settings;
+        settings.set_int(lt::settings_pack::mmap_file_size_cutoff, INT_MAX);
         lt::error_code ec;
-        lt::set_piece_hashes(creator, folder, lt::settings_pack(), lt::posix_disk_io_constructor,
-                             [](lt::piece_index_t) {}, ec);
+        lt::set_piece_hashes(creator, folder, settings, [](lt::piece_index_t) {}, ec);
         if (ec) {
             ADD_FAILURE() << "hashing failed: " << ec.message();
             return "";

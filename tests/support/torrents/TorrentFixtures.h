@@ -17,7 +17,7 @@ enum class TorrentFormat { V1, Hybrid };
 
 struct TorrentOptions {
     TorrentFormat format = TorrentFormat::V1;
-    int pieceSize = 16 * 1024;
+    int pieceSize = 16 * 1024;  // 0: libtorrent picks one for the size
     std::vector<std::string> trackers;
     std::vector<std::string> webSeeds;
 };
