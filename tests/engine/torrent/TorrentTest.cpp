@@ -6,12 +6,14 @@
 #include <climits>
 #include <filesystem>
 
+#include <libtorrent/alert.hpp>
 #include <libtorrent/settings_pack.hpp>
 #include <libtorrent/torrent_flags.hpp>
 
 #include "base/runtime/StrUtil.h"
 #include "engine/torrent/Torrent.h"
 #include "engine/torrent/TorrentSession.h"
+#include "engine/torrent/TorrentSessionParams.h"
 #include "support/TempDir.h"
 #include "support/torrents/SessionDriver.h"
 #include "support/torrents/TorrentFixtures.h"
@@ -54,6 +56,33 @@ protected:
     TempDir dir;
     RefPtr<TorrentSession> session;
 };
+
+// The production settings cannot meet the public network in a test; what they ask of
+// libtorrent, and what the switch of the tests takes away, are checked here instead.
+TEST(TorrentSessionParams, ProductionListensWidelyAndTheSwitchKeepsToLoopback) {
+    const TorrentSessionConfig production;
+    const lt::settings_pack wide = TorrentEngine::MakeSessionParams(production).settings;
+    EXPECT_EQ(wide.get_str(lt::settings_pack::listen_interfaces), "0.0.0.0:6968,[::]:6968");
+    EXPECT_EQ(wide.get_int(lt::settings_pack::max_retry_port_bind), 10);  // up to 6978
+    const lt::settings_pack local = TorrentEngine::MakeSessionParams(LoopbackSessionConfig()).settings;
+    EXPECT_EQ(local.get_str(lt::settings_pack::listen_interfaces), "127.0.0.1:0");
+    for (const int name : {lt::settings_pack::enable_dht, lt::settings_pack::enable_lsd, lt::settings_pack::enable_upnp,
+                           lt::settings_pack::enable_natpmp}) {
+        EXPECT_TRUE(wide.get_bool(name)) << lt::name_for_setting(name);
+        EXPECT_FALSE(local.get_bool(name)) << lt::name_for_setting(name);
+    }
+    EXPECT_FALSE(wide.get_str(lt::settings_pack::dht_bootstrap_nodes).empty());
+    EXPECT_EQ(local.get_str(lt::settings_pack::dht_bootstrap_nodes), "");
+    // Only the few alerts that become events: none per block, piece, upload or log line.
+    const auto mask = static_cast<std::uint32_t>(wide.get_int(lt::settings_pack::alert_mask));
+    EXPECT_TRUE(mask & static_cast<std::uint32_t>(lt::alert_category::status));
+    EXPECT_TRUE(mask & static_cast<std::uint32_t>(lt::alert_category::storage));
+    for (const lt::alert_category_t flood : {lt::alert_category::block_progress, lt::alert_category::piece_progress,
+                                             lt::alert_category::upload, lt::alert_category::peer_log,
+                                             lt::alert_category::torrent_log, lt::alert_category::connect}) {
+        EXPECT_FALSE(mask & static_cast<std::uint32_t>(flood));
+    }
+}
 
 TEST(TorrentSessionCreate, NeedsAnExistingFolder) {
     TempDir dir;
