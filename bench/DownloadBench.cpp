@@ -38,6 +38,7 @@
 #include "support/LoopbackHttpServer.h"
 #include "support/NginxServer.h"
 #include "support/torrents/SeedSession.h"
+#include "support/torrents/SessionDriver.h"
 #include "support/torrents/TorrentFixtures.h"
 
 namespace {
@@ -49,7 +50,7 @@ constexpr std::uint64_t kLargeSize = 200ull << 20;
 constexpr int kSmallFiles = 2000;
 constexpr std::uint64_t kPayloadSize = 1ull << 30;
 constexpr int kRounds = 3;
-constexpr auto kDownloadLimit = std::chrono::minutes(3);
+constexpr std::chrono::milliseconds kDownloadLimit = std::chrono::minutes(3);
 const char* const kTop = "Bench";
 
 double Seconds(std::chrono::steady_clock::duration d) { return std::chrono::duration<double>(d).count(); }
@@ -153,18 +154,6 @@ private:
     std::string path_;
 };
 
-// The production settings on loopback: a port of the system's choice, no public
-// discovery, and TCP only (libtorrent's uTP crawls over loopback).
-TorrentSessionConfig LauncherConfig() {
-    TorrentSessionConfig config;
-    config.listenPortFirst = 0;
-    config.listenPortLast = 0;
-    config.listenInterface = "127.0.0.1";
-    config.publicDiscovery = false;
-    config.utp = false;
-    return config;
-}
-
 struct Finish : RefCounter {
     bool done = false;
     bool OnFinished() {
@@ -184,11 +173,7 @@ double DownloadWithLauncher(const std::string& torrent, const TorrentSessionConf
     download->Finished.Connect<&Finish::OnFinished>(finish.Get());
     const auto start = std::chrono::steady_clock::now();
     download->Pause(false);
-    while (!finish->done) {
-        if (std::chrono::steady_clock::now() - start > kDownloadLimit) Fail("the launcher's download did not finish");
-        session->Engine().wait_for_alert(std::chrono::milliseconds(10));
-        session->ProcessAlerts();
-    }
+    if (!DriveUntil(*session, [&] { return finish->done; }, kDownloadLimit)) Fail("the launcher's download did not finish");
     return Seconds(std::chrono::steady_clock::now() - start);
 }
 
@@ -280,8 +265,10 @@ int main(int argc, char** argv) {
     NginxServer nginx(seedFolder);
     if (!nginx.Start()) Fail("nginx did not start: " + nginx.ErrorLog());
 
-    const TorrentSessionConfig peerConfig = LauncherConfig();
-    TorrentSessionConfig webConfig = LauncherConfig();
+    // The production settings on loopback: a port of the system's choice, no public
+    // discovery, and TCP only (libtorrent's uTP crawls over loopback).
+    const TorrentSessionConfig peerConfig = LoopbackSessionConfig();
+    TorrentSessionConfig webConfig = LoopbackSessionConfig();
     webConfig.seedUrls.PushBack(String(nginx.BaseUrl().c_str()));
 
     const std::string target = root + "download";
