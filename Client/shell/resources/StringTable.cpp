@@ -30,3 +30,19 @@ WideString LoadResString(int id) {
     const std::string_view table(reinterpret_cast<const char*>(kEmbeddedStringTable), kEmbeddedStringTable_size);
     return FindStringEntry(table, id);
 }
+
+WideString FormatResString(int id, const WideString& argument) {
+    const std::u16string text = LoadResString(id).Std();
+    const std::size_t mark = text.find(u"%s");
+    if (mark == std::u16string::npos) return WideString(text.data(), text.data() + text.size());
+    const std::u16string formatted = text.substr(0, mark) + argument.Std() + text.substr(mark + 2);
+    return WideString(formatted.data(), formatted.data() + formatted.size());
+}
+
+int LoadResNumber(int id, bool& present) {
+    const String text(LoadResString(id));
+    present = text.Length() > 0;
+    bool ok = false;
+    const int value = present ? StrUtil::ParseInt(text.CStr(), &ok) : 0;
+    return ok ? value : 0;
+}
