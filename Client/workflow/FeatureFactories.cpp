@@ -1,11 +1,35 @@
 #include "workflow/FeatureFactories.h"
 
+#include "base/runtime/StrUtil.h"
+#include "shell/AppParams.h"
+#include "workflow/locale/LocaleState.h"
+#include "workflow/prefs/PrefsState.h"
 #include "workflow/repair/VersionRepairState.h"
 
 namespace {
 
 FeatureFactories MakeInstalled() {
     FeatureFactories factories;
+    factories.prefs = [](IMainWindow* window) {
+        // One new per statement: a RefCounter claims the block allocated last.
+        RefPtr<PrefsView> view(new PrefsView(window));
+        RefPtr<PrefsFunctor> functor(new PrefsFunctor(view.Get(), DisplayModes::Process(), GetAppParams()));
+        FeatureStart feature;
+        feature.state = new PrefsState(functor.Get());
+        feature.start = [functor](const WideString& argument) {
+            return functor->Load(StrUtil::ParseBool(String(argument).CStr()));
+        };
+        return feature;
+    };
+    factories.locale = [](IMainWindow* window) {
+        const AppParams* params = GetAppParams();
+        RefPtr<LocaleView> view(new LocaleView(window));
+        RefPtr<LocaleFunctor> functor(new LocaleFunctor(view.Get(), params ? params->binDir : WideString()));
+        FeatureStart feature;
+        feature.state = new LocaleState(functor.Get());
+        feature.start = [functor](const WideString&) { return functor->Load(); };
+        return feature;
+    };
     factories.versionRepair = [](IMainWindow* window) {
         FeatureStart container;
         container.state = new VersionRepairState(window);
