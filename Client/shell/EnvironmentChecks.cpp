@@ -24,9 +24,14 @@ constexpr std::string_view kNetworkTypes[] = {
     "ceph", "lustre", "glusterfs", "davfs", "fuse.sshfs",  "fuse.glusterfs", "fuse.davfs", "fuse.rclone",
     "fuse.s3fs", "fuse.ceph"};
 
+// The path with every link resolved; a missing last component is kept as it is.
 std::string Resolved(const std::string& path) {
     char buffer[PATH_MAX];
-    return realpath(path.c_str(), buffer) ? std::string(buffer) : path;
+    if (realpath(path.c_str(), buffer)) return buffer;
+    const std::size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos || slash == 0) return path;
+    if (!realpath(path.substr(0, slash).c_str(), buffer)) return path;
+    return std::string(buffer) + path.substr(slash);
 }
 
 std::string CurrentFolder() {
