@@ -1,7 +1,9 @@
 #include "shell/firewall/FirewallDlg.h"
 
+#include <string>
 #include <utility>
 
+#include "shell/html/HtmlScript.h"
 #include "shell/resources/StringIds.h"
 #include "shell/resources/StringTable.h"
 
@@ -35,10 +37,12 @@ void FirewallDlg::OnDocumentComplete() {
 void FirewallDlg::OnHandshakeMissing() { EndDialog(post_ ? kAccepted : kCancelled); }
 
 bool FirewallDlg::OnAppCommand(int code, const WideString&) {
+    LogPageTraffic("firewall page command", std::to_string(code));
     switch (code) {
     case kLocaleCommand: {
         WideStringVector arguments;
         arguments.PushBack(locale_);
+        LogPageTraffic("firewall page event", "FWLocale.OnLoad");
         View().SendEventArgs(WideString(u"FWLocale.OnLoad"), arguments);
         break;
     }

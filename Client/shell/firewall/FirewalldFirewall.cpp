@@ -1,8 +1,5 @@
 #include "shell/firewall/FirewalldFirewall.h"
 
-#include <ostream>
-
-#include "base/runtime/Log.h"
 #include "shell/html/HtmlScript.h"
 
 namespace {
@@ -11,9 +8,7 @@ namespace {
 constexpr char kListenPorts[] = "6968-6978";
 constexpr const char* kProtocols[] = {"tcp", "udp"};
 
-void LogFirewall(const std::string& line) {
-    if (std::ostream* log = GetLog(WideString(kPageLogName))) *log << "firewall: " << line << std::endl;
-}
+void LogFirewall(const std::string& line) { LogPageTraffic("firewall:", line); }
 
 }  // namespace
 

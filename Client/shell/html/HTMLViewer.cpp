@@ -3,7 +3,6 @@
 #include <string>
 #include <utility>
 
-#include "base/runtime/Log.h"
 #include "shell/DemoMarker.h"
 #include "shell/ProgramStarts.h"
 #include "shell/resources/StringIds.h"
@@ -14,10 +13,6 @@ namespace {
 constexpr int kInitialTitle = 172;
 constexpr int kDragStripWidth = 300;
 constexpr int kDragStripHeight = 301;
-
-void LogPage(const std::string& what, const std::string& detail) {
-    if (std::ostream* log = GetLog(WideString(kPageLogName))) *log << what << ' ' << detail << std::endl;
-}
 
 WideStringVector Flags(bool first, bool second) {
     WideStringVector flags;
@@ -68,7 +63,7 @@ void HTMLViewer::OnDocumentComplete() {
 }
 
 void HTMLViewer::OnHandshakeMissing() {
-    LogPage("page", "did not answer AppReady");
+    LogPageTraffic("page", "did not answer AppReady");
     root_.Reset();
     EndDialog(1);
 }
@@ -76,12 +71,12 @@ void HTMLViewer::OnHandshakeMissing() {
 bool HTMLViewer::SendEvent(const WideString& name) { return SendEventArgs(name, WideStringVector()); }
 
 bool HTMLViewer::SendEventArgs(const WideString& name, const WideStringVector& arguments) {
-    LogPage("page event", String(name).Std());
+    LogPageTraffic("page event", String(name).Std());
     return View().SendEventArgs(name, arguments);
 }
 
 bool HTMLViewer::OnAppCommand(int code, const WideString& argument) {
-    LogPage("page command", std::to_string(code));
+    LogPageTraffic("page command", std::to_string(code));
     switch (code) {
     case kReadyCommand:
         AnswerHandshake();

@@ -12,6 +12,8 @@
     var modes = [];
 
     function element(id) { return document.getElementById(id); }
+    // "1280x1024" as the player reads it.
+    function modeText(mode) { return mode.replace("x", " \u00D7 "); }
     function control(name) { return element("prefsForm").elements[name]; }
 
     function showStatus(key) {
@@ -54,7 +56,7 @@
                 value.textContent = Texts.get(key);
             } else {
                 value.removeAttribute("data-text");
-                value.textContent = field[1] === "mode" ? (modes[Number(text)] || "") : text;
+                value.textContent = field[1] === "mode" ? modeText(modes[Number(text)] || "") : text;
             }
         });
     }
@@ -65,7 +67,7 @@
         modes.forEach(function (mode, index) {
             var option = document.createElement("option");
             option.value = String(index);
-            option.textContent = mode.replace("x", " \u00D7 ");
+            option.textContent = modeText(mode);
             select.appendChild(option);
         });
     }
