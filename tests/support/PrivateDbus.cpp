@@ -54,27 +54,6 @@ std::string PythonWithDbusmock() {
     return std::string();
 }
 
-bool NameOwned(const std::string& address, const std::string& name) {
-    GDBusConnection* connection = g_dbus_connection_new_for_address_sync(
-        address.c_str(),
-        static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
-                                          G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
-        nullptr, nullptr, nullptr);
-    if (!connection) return false;
-    GVariant* reply = g_dbus_connection_call_sync(connection, "org.freedesktop.DBus", "/org/freedesktop/DBus",
-                                                  "org.freedesktop.DBus", "NameHasOwner",
-                                                  g_variant_new("(s)", name.c_str()), G_VARIANT_TYPE("(b)"),
-                                                  G_DBUS_CALL_FLAGS_NONE, 2000, nullptr, nullptr);
-    gboolean owned = FALSE;
-    if (reply) {
-        g_variant_get(reply, "(b)", &owned);
-        g_variant_unref(reply);
-    }
-    g_dbus_connection_close_sync(connection, nullptr, nullptr);
-    g_object_unref(connection);
-    return owned;
-}
-
 }  // namespace
 
 bool PrivateDbus::Start() {
@@ -105,7 +84,11 @@ bool PrivateDbus::StartMock(const std::string& templatePath, const std::string& 
     mocks_.push_back(pid);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (std::chrono::steady_clock::now() < deadline) {
-        if (NameOwned(address_, busName)) return true;
+        bool owned = false;
+        if (CallForBool("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "NameHasOwner",
+                        g_variant_new("(s)", busName.c_str()), owned) &&
+            owned)
+            return true;
         if (waitpid(pid, nullptr, WNOHANG) == pid) {
             mocks_.pop_back();
             return false;
@@ -113,6 +96,31 @@ bool PrivateDbus::StartMock(const std::string& templatePath, const std::string& 
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     return false;
+}
+
+bool PrivateDbus::CallForBool(const std::string& busName, const std::string& path, const std::string& interfaceName,
+                              const std::string& method, GVariant* parameters, bool& answer) const {
+    GDBusConnection* connection = g_dbus_connection_new_for_address_sync(
+        address_.c_str(),
+        static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
+                                          G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
+        nullptr, nullptr, nullptr);
+    if (!connection) {
+        g_variant_unref(g_variant_ref_sink(parameters));
+        return false;
+    }
+    GVariant* reply = g_dbus_connection_call_sync(connection, busName.c_str(), path.c_str(), interfaceName.c_str(),
+                                                  method.c_str(), parameters, G_VARIANT_TYPE("(b)"),
+                                                  G_DBUS_CALL_FLAGS_NONE, 2000, nullptr, nullptr);
+    if (reply) {
+        gboolean value = FALSE;
+        g_variant_get(reply, "(b)", &value);
+        answer = value;
+        g_variant_unref(reply);
+    }
+    g_dbus_connection_close_sync(connection, nullptr, nullptr);
+    g_object_unref(connection);
+    return reply != nullptr;
 }
 
 PrivateDbus::~PrivateDbus() {

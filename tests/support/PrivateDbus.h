@@ -9,6 +9,8 @@
 
 #include "support/ScopedTempFolder.h"
 
+struct _GVariant;
+
 class PrivateDbus {
 public:
     PrivateDbus() = default;
@@ -24,6 +26,11 @@ public:
     // 10 s for it to own busName. False when python3-dbusmock is missing or the mock
     // did not come up.
     bool StartMock(const std::string& templatePath, const std::string& parametersJson, const std::string& busName);
+
+    // Calls a method that answers one boolean (parameters: a floating GVariant tuple,
+    // taken); false when the call failed or answered something else.
+    bool CallForBool(const std::string& busName, const std::string& path, const std::string& interfaceName,
+                     const std::string& method, _GVariant* parameters, bool& answer) const;
 
 private:
     ScopedTempFolder folder_;
