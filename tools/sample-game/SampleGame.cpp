@@ -14,6 +14,7 @@
 //   SAMPLE_GAME_ENV_RECORD   file that receives every environment entry
 #include <gtk/gtk.h>
 
+#include <chrono>
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
@@ -22,6 +23,7 @@
 #include <fcntl.h>
 #include <string>
 #include <sys/mman.h>
+#include <thread>
 #include <unistd.h>
 
 #include "StartRecord.h"
@@ -46,7 +48,9 @@ bool PublishStatus(std::int32_t status) {
 
 int Number(const std::string& mode, std::size_t at) { return std::atoi(mode.c_str() + at); }
 
-void Linger() { usleep(static_cast<useconds_t>(std::atoi(Variable("SAMPLE_GAME_LINGER_MS", "60000").c_str())) * 1000); }
+void Linger() {
+    std::this_thread::sleep_for(std::chrono::milliseconds(std::atoi(Variable("SAMPLE_GAME_LINGER_MS", "60000").c_str())));
+}
 
 std::string Greeting() {
     const std::string login = Variable("a_login");
