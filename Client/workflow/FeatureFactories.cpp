@@ -1,5 +1,7 @@
 #include "workflow/FeatureFactories.h"
 
+#include "workflow/game/GameFunctor.h"
+#include "workflow/game/GameState.h"
 #include "workflow/repair/VersionRepairState.h"
 
 namespace {
@@ -10,6 +12,15 @@ FeatureFactories MakeInstalled() {
         FeatureStart container;
         container.state = new VersionRepairState(window);
         return container;
+    };
+    factories.game = [](IMainWindow* window) {
+        FeatureStart game;
+        RefPtr<GameView> view(new GameView(window));
+        RefPtr<GameFunctor> functor = GameFunctor::Create(view.Get());
+        if (!functor) return game;
+        game.state = new GameState(functor.Get(), window);
+        game.start = [functor](const WideString&) { return functor->Ready(); };
+        return game;
     };
     return factories;
 }
