@@ -1,11 +1,13 @@
 #include "workflow/FeatureFactories.h"
 
+#include "workflow/checks/FastCheckState.h"
 #include "workflow/repair/VersionRepairState.h"
 
 namespace {
 
 FeatureFactories MakeInstalled() {
     FeatureFactories factories;
+    factories.fastCheck = &FastCheckState::Start;
     factories.versionRepair = [](IMainWindow* window) {
         FeatureStart container;
         container.state = new VersionRepairState(window);
