@@ -40,8 +40,10 @@ TEST(SpawnProcess, PassesArgvUntouchedAndStartsInTheWorkingFolder) {
     ProcessHandle child = ProcessHandle::Open(pid);
     ASSERT_TRUE(child.IsValid());
     int exitCode = -1;
-    ASSERT_EQ(child.WaitForExit(10000, &exitCode), WaitResult::Exited);
+    bool bySignal = true;
+    ASSERT_EQ(child.WaitForExit(10000, &exitCode, &bySignal), WaitResult::Exited);
     EXPECT_EQ(exitCode, 7);
+    EXPECT_FALSE(bySignal);
 
     ArgvRecord record;
     ASSERT_TRUE(WaitForArgvRecord(temp / "record", 1000, record));
@@ -91,8 +93,10 @@ TEST(ProcessHandle, TimesOutOnALivingProcessAndEndsIt) {
     EXPECT_EQ(child.WaitForExit(50), WaitResult::TimedOut);
     ASSERT_TRUE(child.Kill());
     int exitCode = -1;
-    ASSERT_EQ(child.WaitForExit(10000, &exitCode), WaitResult::Exited);
+    bool bySignal = false;
+    ASSERT_EQ(child.WaitForExit(10000, &exitCode, &bySignal), WaitResult::Exited);
     EXPECT_EQ(exitCode, 128 + SIGKILL);
+    EXPECT_TRUE(bySignal);
 }
 
 TEST(ProcessHandle, RefusesProcessesThatDoNotExist) {

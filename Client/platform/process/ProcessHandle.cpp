@@ -50,7 +50,7 @@ ProcessHandle ProcessHandle::Open(pid_t pid) {
     return ProcessHandle(fd, pid);
 }
 
-WaitResult ProcessHandle::WaitForExit(int timeoutMs, int* exitCode) {
+WaitResult ProcessHandle::WaitForExit(int timeoutMs, int* exitCode, bool* bySignal) {
     if (fd_ < 0) return WaitResult::Failed;
     const long long deadline = MonotonicMs() + (timeoutMs < 0 ? 0 : timeoutMs);
     for (;;) {
@@ -64,8 +64,10 @@ WaitResult ProcessHandle::WaitForExit(int timeoutMs, int* exitCode) {
     }
     // Reap it when it is our child; ECHILD means someone else's process.
     siginfo_t info{};
-    if (waitid(P_PIDFD, static_cast<id_t>(fd_), &info, WEXITED | WNOHANG) == 0 && info.si_pid != 0 && exitCode) {
-        *exitCode = info.si_code == CLD_EXITED ? info.si_status : 128 + info.si_status;
+    if (waitid(P_PIDFD, static_cast<id_t>(fd_), &info, WEXITED | WNOHANG) == 0 && info.si_pid != 0) {
+        const bool signalled = info.si_code != CLD_EXITED;
+        if (exitCode) *exitCode = signalled ? 128 + info.si_status : info.si_status;
+        if (bySignal) *bySignal = signalled;
     }
     return WaitResult::Exited;
 }

@@ -23,8 +23,9 @@ public:
 
     // Waits at most timeoutMs for the process to end. For a child of ours the exit is
     // also reaped, and exitCode receives its status (128 + signal for a death by
-    // signal); for other processes exitCode is left alone.
-    WaitResult WaitForExit(int timeoutMs, int* exitCode = nullptr);
+    // signal, which bySignal tells apart from a plain exit); for other processes both
+    // are left alone.
+    WaitResult WaitForExit(int timeoutMs, int* exitCode = nullptr, bool* bySignal = nullptr);
     // Sends SIGKILL.
     bool Kill();
 
