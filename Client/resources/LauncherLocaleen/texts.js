@@ -17,5 +17,10 @@ Texts.define("en", {
     "fullcheck.code.3": "(missing)",
     "fullcheck.code.4": "(wrong size)",
     "fullcheck.code.5": "(changed)",
+    "fastcheck.run": "Check files quickly",
+    "fastcheck.running": "Checking the game files quickly…",
+    "fastcheck.valid": "Quick check passed: the game files are in place.",
+    "fastcheck.damaged": "Quick check failed: game files are missing or changed. Run the full check.",
+    "fastcheck.noanswer": "No answer: the description of the installed game may be missing.",
     "option.progressive": "false"
 });

@@ -17,6 +17,11 @@ Texts.define("ru", {
     "fullcheck.code.3": "(отсутствует)",
     "fullcheck.code.4": "(неверный размер)",
     "fullcheck.code.5": "(изменён)",
+    "fastcheck.run": "Быстрая проверка",
+    "fastcheck.running": "Быстрая проверка файлов игры…",
+    "fastcheck.valid": "Быстрая проверка пройдена: файлы игры на месте.",
+    "fastcheck.damaged": "Быстрая проверка не пройдена: файлы игры отсутствуют или изменены. Запустите полную проверку.",
+    "fastcheck.noanswer": "Нет ответа: описание установленной игры, возможно, отсутствует.",
     // Which optional steps this edition offers.
     "option.progressive": "false"
 });
