@@ -64,29 +64,25 @@ void Report(const char* what, std::size_t files, double seconds) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const std::string root = BenchTree::RootFolder(argc, argv);
-    RefPtr<Game::IGameVersion> version = BenchTree::LoadOrMake(root);
-    if (!version) {
-        std::fprintf(stderr, "could not make the tree in %s\n", root.c_str());
-        return 1;
-    }
-    const std::vector<std::string> paths = BenchTree::ListedFiles(root, *version);
-    const std::uint64_t bytes = BenchTree::ListedBytes(*version);
-    std::printf("%zu files, %.1f MiB in %s\n", paths.size(), bytes / double(1 << 20), root.c_str());
+    std::optional<BenchTree::Tree> tree = BenchTree::Open(argc, argv);
+    if (!tree) return 1;
+    Game::IGameVersion& version = *tree->version;
+    const std::vector<std::string>& paths = tree->paths;
+    std::printf("%zu files, %.1f MiB in %s\n", paths.size(), tree->bytes / double(1 << 20), tree->root.c_str());
 
-    SetHashFlag(*version, false);
-    const double warm = TimeCheck(*version, kRounds, [] {});
-    const double cold = TimeCheck(*version, kRounds, [&] { EvictFromPageCache(paths); });
+    SetHashFlag(version, false);
+    const double warm = TimeCheck(version, kRounds, [] {});
+    const double cold = TimeCheck(version, kRounds, [&] { EvictFromPageCache(paths); });
     Report("quick digests, warm page cache:", paths.size(), warm);
     Report("quick digests, cold page cache:", paths.size(), cold);
 
-    SetHashFlag(*version, true);
+    SetHashFlag(version, true);
     if (!BenchTree::WarmPageCache(paths)) {
-        std::fprintf(stderr, "could not read the tree in %s\n", root.c_str());
+        std::fprintf(stderr, "could not read the tree in %s\n", tree->root.c_str());
         return 1;
     }
-    const double full = TimeCheck(*version, kFullHashRounds, [] {});
+    const double full = TimeCheck(version, kFullHashRounds, [] {});
     Report("full hashes (after a full check), warm:", paths.size(), full);
-    std::printf("%-40s %9.0f MiB/s\n", "", bytes / full / (1 << 20));
+    std::printf("%-40s %9.0f MiB/s\n", "", tree->bytes / full / (1 << 20));
     return 0;
 }

@@ -84,14 +84,12 @@ bool WriteFileList(const std::string& listPath, const std::vector<std::string>& 
 }  // namespace
 
 int main(int argc, char** argv) {
-    const std::string root = BenchTree::RootFolder(argc, argv);
-    RefPtr<Game::IGameVersion> version = BenchTree::LoadOrMake(root);
-    if (!version) {
-        std::fprintf(stderr, "could not make the tree in %s\n", root.c_str());
-        return 1;
-    }
-    const std::vector<std::string> paths = BenchTree::ListedFiles(root, *version);
-    const std::uint64_t bytes = BenchTree::ListedBytes(*version);
+    std::optional<BenchTree::Tree> tree = BenchTree::Open(argc, argv);
+    if (!tree) return 1;
+    const std::string root = tree->root;
+    RefPtr<Game::IGameVersion> version = tree->version;
+    const std::vector<std::string> paths = tree->paths;
+    const std::uint64_t bytes = tree->bytes;
     const std::string listPath = root + BenchTree::kFileList;
     if (!WriteFileList(listPath, paths) || !BenchTree::WarmPageCache(paths)) {
         std::fprintf(stderr, "could not read the tree in %s\n", root.c_str());

@@ -115,35 +115,25 @@ RefPtr<Game::IGameVersion> LoadTree(const std::string& root) {
 
 const char* const kFileList = "Profiles/files.list";
 
-std::string RootFolder(int argc, char** argv) {
+std::optional<Tree> Open(int argc, char** argv) {
     const char* temp = std::getenv("TMPDIR");
-    std::string root = argc > 1 ? argv[1] : std::string(temp && *temp ? temp : "/tmp") + "/launcher-fullcheck-bench";
-    if (root.back() != '/') root += '/';
-    return root;
-}
-
-RefPtr<Game::IGameVersion> LoadOrMake(const std::string& root) {
-    RefPtr<Game::IGameVersion> version = LoadTree(root);
-    if (version && version->GetContentCount() == kFileCount) return version;
-    return MakeTree(root) ? LoadTree(root) : nullptr;
-}
-
-std::vector<std::string> ListedFiles(const std::string& root, Game::IGameVersion& version) {
-    std::vector<std::string> paths;
-    for (const RefPtr<Game::GameFolder>& folder : version.GetFolders()) {
-        for (const RefPtr<Game::GameFolder::Content>& content : folder->contents) {
-            paths.push_back(root + folder->name.Std().substr(1) + content->name.Std());
+    Tree tree;
+    tree.root = argc > 1 ? argv[1] : std::string(temp && *temp ? temp : "/tmp") + "/launcher-fullcheck-bench";
+    if (tree.root.back() != '/') tree.root += '/';
+    tree.version = LoadTree(tree.root);
+    if (!tree.version || tree.version->GetContentCount() != kFileCount) {
+        if (!MakeTree(tree.root) || !(tree.version = LoadTree(tree.root))) {
+            std::fprintf(stderr, "could not make the tree in %s\n", tree.root.c_str());
+            return std::nullopt;
         }
     }
-    return paths;
-}
-
-std::uint64_t ListedBytes(Game::IGameVersion& version) {
-    std::uint64_t bytes = 0;
-    for (const RefPtr<Game::GameFolder>& folder : version.GetFolders()) {
-        for (const RefPtr<Game::GameFolder::Content>& content : folder->contents) bytes += content->size;
+    for (const RefPtr<Game::GameFolder>& folder : tree.version->GetFolders()) {
+        for (const RefPtr<Game::GameFolder::Content>& content : folder->contents) {
+            tree.paths.push_back(tree.root + folder->name.Std().substr(1) + content->name.Std());
+            tree.bytes += content->size;
+        }
     }
-    return bytes;
+    return tree;
 }
 
 bool WarmPageCache(const std::vector<std::string>& paths) {

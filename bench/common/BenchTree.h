@@ -5,6 +5,7 @@
 // folder given (default $TMPDIR/launcher-fullcheck-bench) and reused by later runs.
 #include <chrono>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,15 +17,16 @@ constexpr int kFileCount = 20000;
 // Beside the version file, out of the tree: where a benchmark may keep a list of its files.
 extern const char* const kFileList;
 
-// argv[1], or the default folder; with a trailing '/'.
-std::string RootFolder(int argc, char** argv);
-// The tree's version object, the tree being written first when it is missing or
-// incomplete; null when it cannot be written.
-RefPtr<Game::IGameVersion> LoadOrMake(const std::string& root);
+struct Tree {
+    std::string root;  // with a trailing '/'
+    RefPtr<Game::IGameVersion> version;
+    std::vector<std::string> paths;  // the files the version names, as paths on disk
+    std::uint64_t bytes = 0;         // and their sizes together
+};
 
-// The files the version names, as paths on disk, and their bytes.
-std::vector<std::string> ListedFiles(const std::string& root, Game::IGameVersion& version);
-std::uint64_t ListedBytes(Game::IGameVersion& version);
+// The tree in argv[1] or the default folder, written first when it is missing or
+// incomplete; nothing, after saying so, when it cannot be written.
+std::optional<Tree> Open(int argc, char** argv);
 // Reads every file once, so that what follows measures the work, not the disk.
 bool WarmPageCache(const std::vector<std::string>& paths);
 
