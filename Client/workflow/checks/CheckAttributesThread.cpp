@@ -209,7 +209,7 @@ CheckAttributesThread::CheckAttributesThread(AttributeWorkList work, IChecker* l
 CheckAttributesThread::~CheckAttributesThread() {
     if (Holder().Peek() == this) Holder().Reset();
     if (!thread_.joinable()) return;
-    job_->stop = true;
+    RequestStop();
     std::unique_lock<std::mutex> lock(job_->lock);
     if (job_->ended.wait_for(lock, stopWait_, [this] { return job_->finished; })) {
         lock.unlock();
