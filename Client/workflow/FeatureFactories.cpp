@@ -2,12 +2,14 @@
 
 #include "workflow/game/GameFunctor.h"
 #include "workflow/game/GameState.h"
+#include "workflow/checks/FastCheckState.h"
 #include "workflow/repair/VersionRepairState.h"
 
 namespace {
 
 FeatureFactories MakeInstalled() {
     FeatureFactories factories;
+    factories.fastCheck = &FastCheckState::Start;
     factories.versionRepair = [](IMainWindow* window) {
         FeatureStart container;
         container.state = new VersionRepairState(window);

@@ -2,8 +2,8 @@
 // comes from the archive inside the program through vfs:, answers the start
 // handshake, reports its frame to the root state and shows the root state's answer;
 // a click on the page's full-check button checks the tree against its version file
-// and lists the damaged files; a click on the exit button then ends the program with
-// 0. A screenshot of the screen is saved under the build folder. Skipped when no
+// and lists the damaged files, one on the fast-check button gives its verdict; a click
+// on the exit button then ends the program with 0. A screenshot of the screen is saved under the build folder. Skipped when no
 // display can be had.
 #include <gtest/gtest.h>
 
@@ -26,9 +26,12 @@ namespace {
 // The exit button's centre in the page (see launcher.css: the buttons at x 692).
 constexpr int kExitX = 735;
 constexpr int kExitY = 12;
-// The full-check button, near the top left of the content (see launcher.css).
+// The full-check button, near the top left of the content, and the fast-check button
+// near its bottom (see launcher.css).
 constexpr int kFullCheckX = 60;
 constexpr int kFullCheckY = 58;
+constexpr int kFastCheckX = 60;
+constexpr int kFastCheckY = 500;
 
 // A signed version file for the tree: the launcher's configuration as it is, and two
 // files that are not there. False when the program checks against another key than
@@ -68,6 +71,9 @@ TEST(LauncherWindow, ShowsItsPageTalksToTheRootStateAndClosesWithItsExitButton) 
         if (checkable) {
             Click(display, x + kFullCheckX, y + kFullCheckY);
             EXPECT_TRUE(WaitForText(log, "page event FullCheck.OnComplete", 10000)) << ReadAll(log);
+            // Two files are missing: the quick check fails too.
+            Click(display, x + kFastCheckX, y + kFastCheckY);
+            EXPECT_TRUE(WaitForText(log, "page event FastCheck.OnFail", 10000)) << ReadAll(log);
         }
         // The web process paints on its own time; the page changes just after the event.
         std::this_thread::sleep_for(std::chrono::milliseconds(500));
