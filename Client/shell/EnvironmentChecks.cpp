@@ -98,7 +98,7 @@ bool LauncherApp::RemoveStalePatchScript(AppParams& params) {
     const WideString plan = PathText::Join(params.patchesDir, LoadResString(StringId::PatchPlanName));
     const std::string path = StrUtil::ToNarrow(plan).Std();
     if (!Exists(path) || unlink(path.c_str()) == 0) return true;
-    GetMessageSink().Show(FormatResString(StringId::PatchPlanLocked, plan), WideString(u"Launcher.exe"),
+    GetMessageSink().Show(FormatResString(StringId::PatchPlanLocked, {plan}), WideString(u"Launcher.exe"),
                           MessageStyle::IconError);
     return false;
 }

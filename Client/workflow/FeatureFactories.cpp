@@ -2,6 +2,9 @@
 
 #include "base/runtime/StrUtil.h"
 #include "shell/AppParams.h"
+#include "workflow/checks/FastCheckState.h"
+#include "workflow/game/GameFunctor.h"
+#include "workflow/game/GameState.h"
 #include "workflow/locale/LocaleState.h"
 #include "workflow/prefs/PrefsState.h"
 #include "workflow/repair/VersionRepairState.h"
@@ -10,6 +13,7 @@ namespace {
 
 FeatureFactories MakeInstalled() {
     FeatureFactories factories;
+    factories.fastCheck = &FastCheckState::Start;
     factories.prefs = [](IMainWindow* window) {
         // One new per statement: a RefCounter claims the block allocated last.
         RefPtr<PrefsView> view(new PrefsView(window));
@@ -34,6 +38,15 @@ FeatureFactories MakeInstalled() {
         FeatureStart container;
         container.state = new VersionRepairState(window);
         return container;
+    };
+    factories.game = [](IMainWindow* window) {
+        FeatureStart game;
+        RefPtr<GameView> view(new GameView(window));
+        RefPtr<GameFunctor> functor = GameFunctor::Create(view.Get());
+        if (!functor) return game;
+        game.state = new GameState(functor.Get(), window);
+        game.start = [functor](const WideString&) { return functor->Ready(); };
+        return game;
     };
     return factories;
 }

@@ -1,30 +1,37 @@
-// The real Launcher.exe on a private Xvfb display, in a private network and a
-// temporary game tree: its page
+// The real Launcher.exe on a private Xvfb display, in a temporary game tree: its page
 // comes from the archive inside the program through vfs:, answers the start
 // handshake, reports its frame to the root state and shows the root state's answer;
 // a click on the page's full-check button checks the tree against its version file
-// and lists the damaged files; a click on the exit button then ends the program with
-// 0. A screenshot of the screen is saved under the build folder. Skipped when no
+// and lists the damaged files, one on the fast-check button gives its verdict; a click
+// on the exit button then ends the program with 0. A screenshot of the screen is saved under the build folder. Skipped when no
 // display can be had.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <string>
+#include <thread>
 
-#include "WindowDriver.h"
+#include "shell/LauncherOnDisplay.h"
+#include "support/PrivateXvfb.h"
 #include "support/RequiredEnvironment.h"
 #include "support/versions/SignedVersions.h"
 
 namespace {
 
-constexpr int kWindowWidth = 748;
 // The exit button's centre in the page (see launcher.css: the buttons at x 692).
 constexpr int kExitX = 735;
 constexpr int kExitY = 12;
-// The full-check button, near the top left of the content (see launcher.css).
+// The full-check button, near the top left of the content, and the fast-check button
+// near its bottom (see launcher.css).
 constexpr int kFullCheckX = 60;
 constexpr int kFullCheckY = 58;
+constexpr int kFastCheckX = 60;
+constexpr int kFastCheckY = 500;
 
 // A signed version file for the tree: the launcher's configuration as it is, and two
 // files that are not there. False when the program checks against another key than
@@ -43,32 +50,49 @@ bool WriteVersionFile(const GameTree& tree) {
 }  // namespace
 
 TEST(LauncherWindow, ShowsItsPageTalksToTheRootStateAndClosesWithItsExitButton) {
+    PrivateXvfb xvfb;
+    if (!xvfb.Start()) SKIP_UNLESS_REQUIRED("no Xvfb");
     GameTree tree;
-    WindowedLauncher launcher(tree);
-    if (!launcher.HasDisplay()) SKIP_UNLESS_REQUIRED(launcher.Problem());
+    Display* display = XOpenDisplay(xvfb.Display().c_str());
+    if (!display) SKIP_UNLESS_REQUIRED("cannot open " + xvfb.Display());
     std::ofstream(tree / "Profiles/Launcher.cfg") << "hostIP = \"127.0.0.1\"\nhostPort = 9\n";
     const bool checkable = WriteVersionFile(tree);
-    ASSERT_TRUE(launcher.Start());
+    ProcessHandle launcher = StartLauncher(tree, xvfb.Display());
+    ASSERT_TRUE(launcher.IsValid());
+    const std::string err = tree / "stderr";
 
-    const bool answered = launcher.WaitForLog("page event Launcher.OnFrameLoad", 12000);
-    EXPECT_TRUE(answered) << launcher.Log() << launcher.Stderr();
+    const std::string log = tree / "Personal/Logs/Launcher.log";
+    const bool answered = WaitForText(log, "page event Launcher.OnFrameLoad", 12000);
+    EXPECT_TRUE(answered) << ReadAll(log) << ReadAll(err);
     int x = 0, y = 0;
-    const bool shown = answered && launcher.FindWindow(kWindowWidth, x, y);
+    const bool shown = answered && FindLauncherWindow(display, x, y);
     EXPECT_TRUE(shown);
     if (shown) {
         if (checkable) {
-            launcher.Click(x + kFullCheckX, y + kFullCheckY);
-            EXPECT_TRUE(launcher.WaitForLog("page event FullCheck.OnComplete", 10000)) << launcher.Log();
+            Click(display, x + kFullCheckX, y + kFullCheckY);
+            EXPECT_TRUE(WaitForText(log, "page event FullCheck.OnComplete", 10000)) << ReadAll(log);
+            // Two files are missing: the quick check fails too.
+            Click(display, x + kFastCheckX, y + kFastCheckY);
+            EXPECT_TRUE(WaitForText(log, "page event FastCheck.OnFail", 10000)) << ReadAll(log);
         }
+        // The web process paints on its own time; the page changes just after the event.
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
         const std::string screenshot = LAUNCHER_BUILD_DIR "/launcher-window.png";
-        EXPECT_TRUE(launcher.Screenshot(screenshot));
+        EXPECT_TRUE(SaveScreenPng(display, screenshot));
         std::cout << "screenshot: " << screenshot << std::endl;
-        launcher.Click(x + kExitX, y + kExitY);
+        Click(display, x + kExitX, y + kExitY);
     }
-    const int code = launcher.WaitForExit(shown ? 8000 : 0);
-    EXPECT_EQ(code, 0) << launcher.Log() << launcher.Stderr().substr(0, 4000);
+    int code = -1;
+    if (launcher.WaitForExit(shown ? 8000 : 0, &code) != WaitResult::Exited) {
+        launcher.Kill();
+        launcher.WaitForExit(5000);
+        ADD_FAILURE() << "the launcher did not end\n" << ReadAll(log) << ReadAll(err);
+    } else {
+        EXPECT_EQ(code, 0) << ReadAll(err).substr(0, 4000);
+    }
+    XCloseDisplay(display);
 
-    const std::string traffic = launcher.Log();
+    const std::string traffic = ReadAll(log);
     for (const char* line : {"page command 666", "page command 10", "page command 7835", "page command 1002"})
         EXPECT_NE(traffic.find(line), std::string::npos) << line << "\n" << traffic;
     if (checkable) {

@@ -22,7 +22,7 @@ bool FirewallDlg::OnInitDialog() {
     strip.bottom = LoadResNumber(StringId::FirewallDragStripHeight, hasHeight);
     if (!hasWidth || !hasHeight) strip = DragStrip{};
     if (!InitHtmlDialog(strip)) return false;
-    SetTitle(LoadResString(StringId::DialogTitle));
+    SetTitle(LoadResString(StringId::GameName));
     const int width = LoadResNumber(StringId::FirewallDialogWidth, hasWidth);
     const int height = LoadResNumber(post_ ? StringId::FirewallPostHeight : StringId::FirewallDialogHeight, hasHeight);
     SetClientSize(width, height);

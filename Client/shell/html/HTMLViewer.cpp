@@ -109,7 +109,7 @@ void HTMLViewer::FinishWithResult(const WideString& followUp) {
 }
 
 void HTMLViewer::SetTitleVersion(const WideString& version) {
-    SetTitle(FormatResString(StringId::TitleWithVersion, version));
+    SetTitle(FormatResString(StringId::TitleWithVersion, {version}));
 }
 
 void HTMLViewer::OnActivate(bool active, bool minimised) {

@@ -31,12 +31,23 @@ WideString LoadResString(int id) {
     return FindStringEntry(table, id);
 }
 
-WideString FormatResString(int id, const WideString& argument) {
-    const std::u16string text = LoadResString(id).Std();
-    const std::size_t mark = text.find(u"%s");
-    if (mark == std::u16string::npos) return WideString(text.data(), text.data() + text.size());
-    const std::u16string formatted = text.substr(0, mark) + argument.Std() + text.substr(mark + 2);
-    return WideString(formatted.data(), formatted.data() + formatted.size());
+WideString FillPlaceholders(const WideString& text, std::initializer_list<WideString> values) {
+    const std::u16string pattern = text.Std();
+    std::u16string filled;
+    std::size_t from = 0;
+    for (const WideString& value : values) {
+        const std::size_t mark = pattern.find(u"%s", from);
+        if (mark == std::u16string::npos) break;
+        filled.append(pattern, from, mark - from);
+        filled.append(value.Std());
+        from = mark + 2;
+    }
+    filled.append(pattern, from, std::u16string::npos);
+    return WideString(std::u16string_view(filled));
+}
+
+WideString FormatResString(int id, std::initializer_list<WideString> values) {
+    return FillPlaceholders(LoadResString(id), values);
 }
 
 int LoadResNumber(int id, bool& present) {
