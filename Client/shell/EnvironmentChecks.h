@@ -1,7 +1,7 @@
 #pragma once
 // The tests behind the start-up checks that need no system of their own: the file
 // system a path lies on and the web engine's version. LauncherApp::CheckEnvironment
-// runs them with what the environment probe reports.
+// (defined beside them) runs them with what the environment probe reports.
 #include <string>
 
 #include "base/runtime/String.h"
