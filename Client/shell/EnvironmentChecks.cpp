@@ -19,8 +19,8 @@ namespace {
 
 // Types as mountinfo names them; FUSE mounts carry their subtype after "fuse.".
 constexpr std::string_view kNetworkTypes[] = {
-    "nfs",   "nfs4",   "cifs",      "smb3",  "smbfs",      "ncpfs",          "9p",         "afs",         "ceph",
-    "lustre", "glusterfs", "davfs", "fuse.sshfs", "fuse.glusterfs", "fuse.davfs", "fuse.rclone", "fuse.s3fs", "fuse.ceph",
+    "nfs", "nfs4", "cifs", "smb3", "smbfs", "ncpfs", "9p", "afs", "ceph", "lustre", "glusterfs", "davfs",
+    "fuse.sshfs", "fuse.glusterfs", "fuse.davfs", "fuse.rclone", "fuse.s3fs", "fuse.ceph",
 };
 
 // The path with every link resolved; a missing last component is kept as it is.
