@@ -1,8 +1,12 @@
 #include "workflow/FeatureFactories.h"
 
+#include "base/runtime/StrUtil.h"
+#include "shell/AppParams.h"
+#include "workflow/checks/FastCheckState.h"
 #include "workflow/game/GameFunctor.h"
 #include "workflow/game/GameState.h"
-#include "workflow/checks/FastCheckState.h"
+#include "workflow/locale/LocaleState.h"
+#include "workflow/prefs/PrefsState.h"
 #include "workflow/repair/VersionRepairState.h"
 
 namespace {
@@ -10,6 +14,26 @@ namespace {
 FeatureFactories MakeInstalled() {
     FeatureFactories factories;
     factories.fastCheck = &FastCheckState::Start;
+    factories.prefs = [](IMainWindow* window) {
+        // One new per statement: a RefCounter claims the block allocated last.
+        RefPtr<PrefsView> view(new PrefsView(window));
+        RefPtr<PrefsFunctor> functor(new PrefsFunctor(view.Get(), DisplayModes::Process(), GetAppParams()));
+        FeatureStart feature;
+        feature.state = new PrefsState(functor.Get());
+        feature.start = [functor](const WideString& argument) {
+            return functor->Load(StrUtil::ParseBool(String(argument).CStr()));
+        };
+        return feature;
+    };
+    factories.locale = [](IMainWindow* window) {
+        const AppParams* params = GetAppParams();
+        RefPtr<LocaleView> view(new LocaleView(window));
+        RefPtr<LocaleFunctor> functor(new LocaleFunctor(view.Get(), params ? params->binDir : WideString()));
+        FeatureStart feature;
+        feature.state = new LocaleState(functor.Get());
+        feature.start = [functor](const WideString&) { return functor->Load(); };
+        return feature;
+    };
     factories.versionRepair = [](IMainWindow* window) {
         FeatureStart container;
         container.state = new VersionRepairState(window);

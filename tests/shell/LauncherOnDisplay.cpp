@@ -22,16 +22,26 @@ std::string ReadAll(const std::string& path) {
     return text.str();
 }
 
-bool WaitForText(const std::string& path, const std::string& text, int boundMs) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(boundMs);
-    while (std::chrono::steady_clock::now() < deadline) {
-        if (ReadAll(path).find(text) != std::string::npos) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return ReadAll(path).find(text) != std::string::npos;
+namespace {
+
+int Occurrences(const std::string& haystack, const std::string& needle) {
+    int count = 0;
+    for (std::size_t at = haystack.find(needle); at != std::string::npos; at = haystack.find(needle, at + 1)) ++count;
+    return count;
 }
 
-bool FindWindowOfWidth(Display* display, int width, int& x, int& y) {
+}  // namespace
+
+bool WaitForText(const std::string& path, const std::string& text, int boundMs, int count) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(boundMs);
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (Occurrences(ReadAll(path), text) >= count) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return Occurrences(ReadAll(path), text) >= count;
+}
+
+bool FindWindowOfWidth(Display* display, int width, int& x, int& y, int height) {
     Window root = DefaultRootWindow(display), parent = 0, *children = nullptr;
     unsigned count = 0;
     bool found = false;
@@ -39,7 +49,7 @@ bool FindWindowOfWidth(Display* display, int width, int& x, int& y) {
         for (unsigned i = 0; i < count && !found; ++i) {
             XWindowAttributes attributes;
             if (XGetWindowAttributes(display, children[i], &attributes) && attributes.map_state == IsViewable &&
-                attributes.width == width) {
+                attributes.width == width && (height == 0 || attributes.height == height)) {
                 x = attributes.x;
                 y = attributes.y;
                 found = true;
@@ -48,6 +58,32 @@ bool FindWindowOfWidth(Display* display, int width, int& x, int& y) {
         if (children) XFree(children);
     }
     return found;
+}
+
+bool WaitForWindowOfWidth(Display* display, int width, int height, int& x, int& y, int boundMs) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(boundMs);
+    while (!FindWindowOfWidth(display, width, x, y, height)) {
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return true;
+}
+
+unsigned PixelAt(Display* display, int x, int y) {
+    XImage* image = XGetImage(display, DefaultRootWindow(display), x, y, 1, 1, AllPlanes, ZPixmap);
+    if (!image) return 0;
+    const unsigned long pixel = XGetPixel(image, 0, 0);
+    XDestroyImage(image);
+    return static_cast<unsigned>(pixel & 0xFFFFFF);
+}
+
+bool WaitForColor(Display* display, int x, int y, unsigned rgb, int boundMs) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(boundMs);
+    while (PixelAt(display, x, y) != rgb) {
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return true;
 }
 
 bool SaveScreenPng(Display* display, const std::string& path) {
@@ -92,8 +128,11 @@ void TypeKeys(Display* display, const std::string& keys) {
     }
 }
 
-ProcessHandle StartLauncher(const GameTree& tree, const std::string& display) {
+ProcessHandle StartLauncher(const GameTree& tree, const std::string& display,
+                            const std::vector<std::string>& arguments, const std::string& systemBus) {
     setenv("DISPLAY", display.c_str(), 1);
+    setenv("DBUS_SYSTEM_BUS_ADDRESS",
+           (systemBus.empty() ? "unix:path=" + (tree / "no-system-bus") : systemBus).c_str(), 1);
     unsetenv("WAYLAND_DISPLAY");
     setenv("XDG_RUNTIME_DIR", tree.Root().c_str(), 1);
     for (const char* variable : {"XDG_CACHE_HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME"})
@@ -113,12 +152,14 @@ ProcessHandle StartLauncher(const GameTree& tree, const std::string& display) {
 
     const std::string launcher = tree / "bin/Launcher.exe";
     SpawnRequest request{launcher, {launcher}, tree / "bin"};
+    request.argv.insert(request.argv.end(), arguments.begin(), arguments.end());
     const std::string unshare = FindExecutableInPath("unshare");
     const std::string ip = FindExecutableInPath("ip");
     if (geteuid() == 0 && !unshare.empty() && !ip.empty()) {
         // unshare and the shell exec into the launcher: the child's id stays the launcher's.
         request.program = unshare;
-        request.argv = {unshare, "-n", "/bin/sh", "-c", "\"$0\" link set lo up && exec \"$1\"", ip, launcher};
+        request.argv = {unshare, "-n", "/bin/sh", "-c", "\"$0\" link set lo up && exec \"$@\"", ip, launcher};
+        request.argv.insert(request.argv.end(), arguments.begin(), arguments.end());
     }
     const int saved = dup(2);
     const int errFd = open((tree / "stderr").c_str(), O_CREAT | O_TRUNC | O_WRONLY | O_CLOEXEC, 0600);
@@ -128,4 +169,12 @@ ProcessHandle StartLauncher(const GameTree& tree, const std::string& display) {
     close(saved);
     close(errFd);
     return child;
+}
+
+int WaitForLauncherExit(ProcessHandle& launcher, int boundMs) {
+    int code = -1;
+    if (launcher.WaitForExit(boundMs, &code) == WaitResult::Exited) return code;
+    launcher.Kill();
+    launcher.WaitForExit(5000);
+    return -1;
 }

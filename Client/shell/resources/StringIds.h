@@ -17,11 +17,18 @@ constexpr int NeedsAdministrator = 143;
 constexpr int GameRoot = 144;
 constexpr int MainWindowHeight = 145;
 constexpr int MainWindowWidth = 146;
+constexpr int BrowserTooOld = 148;
+constexpr int NetworkDrive = 149;
 constexpr int MainWindowPositionKey = 150;
 constexpr int PageNeverReady = 151;
 constexpr int FirewallRuleName = 152;
 constexpr int FirewallRuleGrouping = 153;
 constexpr int FirewallRuleDescription = 154;
+constexpr int FirewallDialogWidth = 155;
+constexpr int FirewallDialogHeight = 156;
+constexpr int FirewallDialogPositionKey = 157;
+constexpr int FirewallAsksFirst = 158;
+constexpr int PathWithHash = 159;
 constexpr int ManualPatchTitle = 160;
 constexpr int ManualPatchFilter = 161;
 constexpr int ManualPatchOtherVersion = 162;
@@ -31,6 +38,10 @@ constexpr int ManualPatchConfirm = 165;
 constexpr int DemoMarker = 166;
 constexpr int DefaultHostPath = 167;
 constexpr int GameName = 172;
+constexpr int FirewallDragStripWidth = 315;
+constexpr int FirewallDragStripHeight = 317;
+constexpr int FirewallPostPositionKey = 334;
+constexpr int FirewallPostHeight = 551;
 }  // namespace StringId
 
 // Resource numbers of the embedded data.

@@ -49,3 +49,11 @@ WideString FillPlaceholders(const WideString& text, std::initializer_list<WideSt
 WideString FormatResString(int id, std::initializer_list<WideString> values) {
     return FillPlaceholders(LoadResString(id), values);
 }
+
+int LoadResNumber(int id, bool& present) {
+    const String text(LoadResString(id));
+    present = text.Length() > 0;
+    bool ok = false;
+    const int value = present ? StrUtil::ParseInt(text.CStr(), &ok) : 0;
+    return ok ? value : 0;
+}

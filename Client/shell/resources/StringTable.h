@@ -15,6 +15,10 @@ WideString LoadResString(int id);
 WideString FormatResString(int id, std::initializer_list<WideString> values);
 WideString FillPlaceholders(const WideString& text, std::initializer_list<WideString> values);
 
+// The entry read as a whole number; present tells whether the entry has any text,
+// and an entry that is not a number reads as 0.
+int LoadResNumber(int id, bool& present);
+
 // Parses table text (lines "NUMBER<TAB>TEXT", '#' comments) and returns the text of
 // one entry; found tells whether it exists. Exposed for the tests of the format.
 WideString FindStringEntry(std::string_view table, int id, bool* found = nullptr);
