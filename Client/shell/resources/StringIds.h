@@ -3,6 +3,7 @@
 namespace StringId {
 constexpr int TitleWithVersion = 129;
 constexpr int GameExecutable = 130;
+constexpr int OwnLauncherVersion = 131;
 constexpr int PatchPlanLocked = 132;
 constexpr int VersionFile = 134;
 constexpr int GlobalCfg = 135;
@@ -24,6 +25,9 @@ constexpr int FirewallRuleGrouping = 153;
 constexpr int FirewallRuleDescription = 154;
 constexpr int DemoMarker = 166;
 constexpr int DefaultHostPath = 167;
+constexpr int PatchesHistoryName = 168;
+constexpr int CurrentVersionName = 169;
+constexpr int LauncherTorrentName = 170;
 }  // namespace StringId
 
 // Resource numbers of the embedded data.
