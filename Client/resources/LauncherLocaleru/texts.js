@@ -17,6 +17,23 @@ Texts.define("ru", {
     "fullcheck.code.3": "(отсутствует)",
     "fullcheck.code.4": "(неверный размер)",
     "fullcheck.code.5": "(изменён)",
+    "patching.installed": "Установленная версия:",
+    "patching.announced": "Версия на сервере:",
+    "patching.asking": "Запрос к серверу обновлений",
+    "patching.chain": "Будут загружены обновления до версий:",
+    "patching.tooold": "Установленная версия слишком старая для обновления. Переустановите игру.",
+    "patching.uptodate": "Игра обновлена до последней версии.",
+    "patching.future": "Игра обновлена. Можно заранее загрузить обновление к следующей версии.",
+    "patching.launcher": "Для обновления игры нужна новая версия программы запуска.",
+    "patching.network.3": "Связь с сервером обновлений прервалась.",
+    "patching.network.6": "Адрес сервера обновлений не найден.",
+    "patching.network.8": "Сервер обновлений недоступен.",
+    "patching.network.9": "Сервер обновлений не ответил вовремя.",
+    "patching.network.other": "Сеть недоступна.",
+    "patching.server.-1": "Сервер обновлений отклонил запрос.",
+    "patching.server.-2": "Для установленной версии нет обновлений. Переустановите игру.",
+    "patching.server.-3": "Ответ сервера обновлений не удаётся прочитать.",
+    "patching.server.other": "Сервер обновлений ответил с ошибкой.",
     // Which optional steps this edition offers.
     "option.progressive": "false"
 });
