@@ -20,7 +20,7 @@ Texts.define("en", {
     "patching.installed": "Installed version:",
     "patching.announced": "Version on the server:",
     "patching.asking": "Asking the update server",
-    "patching.chain": "Updates to download, up to the versions:",
+    "patching.chain": "Updates to download, version by version:",
     "patching.tooold": "The installed version is too old to be updated. Reinstall the game.",
     "patching.uptodate": "The game is up to date.",
     "patching.future": "The game is up to date. The update for the next version can be downloaded in advance.",
