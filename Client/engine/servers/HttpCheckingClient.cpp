@@ -12,7 +12,7 @@ RefPtr<HttpCheckingClient> HttpCheckingClient::Create(const ServerAddress& addre
 }
 
 bool HttpCheckingClient::Request() {
-    return fetcher_.First<&HttpCheckingClient::OnHistory, &HttpCheckingClient::OnFailed, &HttpCheckingClient::OnStatus>(
+    return fetcher_.First<&HttpCheckingClient::OnHistory, &HttpCheckingClient::ReportNetworkError, &HttpCheckingClient::ReportBadStatus>(
         this, documents_.patchesHistory);
 }
 
@@ -25,15 +25,5 @@ bool HttpCheckingClient::OnHistory(const char* data, std::size_t length) {
     } else {
         ChainBroken.Fire();
     }
-    return true;
-}
-
-bool HttpCheckingClient::OnFailed(int code) {
-    NetworkError.Fire(code);
-    return true;
-}
-
-bool HttpCheckingClient::OnStatus(int) {
-    ServerError.Fire(ServerFault::kBadStatus);
     return true;
 }

@@ -2,20 +2,14 @@
 // Asks the update server's patch history whether a list of versions follows the chain
 // of patches the history chooses: the initial check tells by it whether a patch plan
 // left half-applied still leads where the server's patches lead.
-#include <cstdint>
-
-#include "base/runtime/Event.h"
+#include "engine/servers/IServerClient.h"
 #include "engine/servers/DocumentFetcher.h"
 
-class ICheckingServer : public RefCounter {
+// Its server errors: -1 a bad status, -3 no usable history.
+class ICheckingServer : public IServerClient {
 public:
     Event<> ChainValid;
     Event<> ChainBroken;
-    Event<int> NetworkError;  // an HttpClient failure code
-    Event<int> ServerError;   // -1 a bad status, -3 no usable history
-
-    virtual bool Request() = 0;
-    virtual bool Poll(std::int64_t elapsedMs) = 0;
 
 protected:
     ~ICheckingServer() override = default;
@@ -36,8 +30,6 @@ private:
     ~HttpCheckingClient() override = default;
 
     bool OnHistory(const char* data, std::size_t length);
-    bool OnFailed(int code);
-    bool OnStatus(int code);
 
     DocumentFetcher fetcher_;
     ServerDocuments documents_;

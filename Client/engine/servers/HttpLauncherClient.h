@@ -1,20 +1,14 @@
 #pragma once
 // Fetches the launcher's own torrent ("Launcher.torrent") from the update server.
-#include <cstdint>
-
-#include "base/runtime/Event.h"
+#include "engine/servers/IServerClient.h"
 #include "base/runtime/Vector.h"
 #include "engine/servers/DocumentFetcher.h"
 
-class ILauncherServer : public RefCounter {
+// Its server error: -1 a bad status.
+class ILauncherServer : public IServerClient {
 public:
     // The torrent's bytes, valid for the event only: a listener copies what it keeps.
     Event<ByteVector*> TorrentReceived;
-    Event<int> NetworkError;  // an HttpClient failure code
-    Event<int> ServerError;   // -1 a bad status
-
-    virtual bool Request() = 0;
-    virtual bool Poll(std::int64_t elapsedMs) = 0;
 
 protected:
     ~ILauncherServer() override = default;
@@ -33,8 +27,6 @@ private:
     ~HttpLauncherClient() override = default;
 
     bool OnTorrent(const char* data, std::size_t length);
-    bool OnFailed(int code);
-    bool OnStatus(int code);
 
     DocumentFetcher fetcher_;
     ServerDocuments documents_;

@@ -18,7 +18,7 @@ RefPtr<HttpRipClient> HttpRipClient::Create(const ServerAddress& address, const 
 }
 
 bool HttpRipClient::Request() {
-    return fetcher_.First<&HttpRipClient::OnHistory, &HttpRipClient::OnFailed, &HttpRipClient::OnStatus>(
+    return fetcher_.First<&HttpRipClient::OnHistory, &HttpRipClient::ReportNetworkError, &HttpRipClient::ReportBadStatus>(
         this, documents_.patchesHistory);
 }
 
@@ -56,15 +56,5 @@ bool HttpRipClient::OnLauncherTorrent(const char* data, std::size_t length) {
 bool HttpRipClient::OnVersionFile(const char* data, std::size_t length) {
     Assign(rip_->versionFileBytes, data, length);
     RipInfoReady.Fire(rip_.Get());
-    return true;
-}
-
-bool HttpRipClient::OnFailed(int code) {
-    NetworkError.Fire(code);
-    return true;
-}
-
-bool HttpRipClient::OnStatus(int) {
-    ServerError.Fire(ServerFault::kBadStatus);
     return true;
 }

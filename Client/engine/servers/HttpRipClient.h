@@ -2,20 +2,14 @@
 // Fetches what a repair needs from the update server, one document after another: the
 // patch history, the repair torrent it names, "Launcher.torrent" and the version file
 // it names; they are handed over together once all have come.
-#include <cstdint>
-
-#include "base/runtime/Event.h"
+#include "engine/servers/IServerClient.h"
 #include "engine/servers/DocumentFetcher.h"
 #include "engine/servers/RipPatchInfo.h"
 
-class IRipServer : public RefCounter {
+// Its server errors: -1 a bad status, -3 no usable history.
+class IRipServer : public IServerClient {
 public:
     Event<RipPatchInfo*> RipInfoReady;
-    Event<int> NetworkError;  // an HttpClient failure code
-    Event<int> ServerError;   // -1 a bad status, -3 no usable history
-
-    virtual bool Request() = 0;
-    virtual bool Poll(std::int64_t elapsedMs) = 0;
 
 protected:
     ~IRipServer() override = default;
@@ -37,8 +31,6 @@ private:
     bool OnRipTorrent(const char* data, std::size_t length);
     bool OnLauncherTorrent(const char* data, std::size_t length);
     bool OnVersionFile(const char* data, std::size_t length);
-    bool OnFailed(int code);
-    bool OnStatus(int code);
 
     DocumentFetcher fetcher_;
     ServerDocuments documents_;
