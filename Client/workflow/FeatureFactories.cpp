@@ -1,5 +1,8 @@
 #include "workflow/FeatureFactories.h"
 
+#include "workflow/checks/FastCheckState.h"
+#include "workflow/game/GameFunctor.h"
+#include "workflow/game/GameState.h"
 #include "workflow/patches/VersionUpdateState.h"
 #include "workflow/repair/VersionRepairState.h"
 
@@ -7,6 +10,7 @@ namespace {
 
 FeatureFactories MakeInstalled() {
     FeatureFactories factories;
+    factories.fastCheck = &FastCheckState::Start;
     factories.versionUpdate = [](IMainWindow* window) {
         FeatureStart container;
         container.state = new VersionUpdateState(window);
@@ -16,6 +20,15 @@ FeatureFactories MakeInstalled() {
         FeatureStart container;
         container.state = new VersionRepairState(window);
         return container;
+    };
+    factories.game = [](IMainWindow* window) {
+        FeatureStart game;
+        RefPtr<GameView> view(new GameView(window));
+        RefPtr<GameFunctor> functor = GameFunctor::Create(view.Get());
+        if (!functor) return game;
+        game.state = new GameState(functor.Get(), window);
+        game.start = [functor](const WideString&) { return functor->Ready(); };
+        return game;
     };
     return factories;
 }

@@ -1,6 +1,6 @@
-// The update container with stand-in patch requests, reached the way the page reaches
-// it: 80 puts it in the main-flow slot, the later codes go to it. Which step is current
-// after each sequence, and whose patches can be found.
+// The update container with stand-in steps, reached the way the page reaches it: 80
+// puts it in the main-flow slot, the later codes go to it. Which step is current after
+// each sequence, and whose patches can be found.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -27,6 +27,11 @@ private:
     RefPtr<PatchInfos> result_;
 };
 
+class FakeAttributeCheck final : public ICheckAttributesFunctor {
+public:
+    bool Run() override { return true; }
+};
+
 // What the next patch request made by the factory does.
 struct Plan {
     bool created = true;
@@ -49,7 +54,9 @@ TEST(VersionUpdateStateTest, SequencesOfCommands) {
          StateId::PatchesRequest},
         {"a new request replaces the step", {VersionUpdate, PatchesRequest, PatchesRequest}, {{}, {}}, true,
          StateId::PatchesRequest},
-        {"the attribute check replaces the request", {VersionUpdate, PatchesRequest, CheckAttributesRun}, {{}}, false, -1},
+        {"the attribute check replaces the request", {VersionUpdate, PatchesRequest, CheckAttributesRun}, {{}}, true, -1},
+        {"the request after the attribute check", {VersionUpdate, CheckAttributesRun, PatchesRequest}, {{}}, true,
+         StateId::PatchesRequest},
         {"the download takes the step", {VersionUpdate, PatchesRequest, PatchesDownload}, {{}}, false, -1},
         {"the apply without a download", {VersionUpdate, PatchesRequest, PatchesApply}, {{}}, false, -1},
         {"the manual patch", {VersionUpdate, PatchesRequest, PatchesApplyManually}, {{}}, false, -1},
@@ -67,13 +74,16 @@ TEST(VersionUpdateStateTest, SequencesOfCommands) {
         factories.versionUpdate = [&](IMainWindow* w) {
             ++containers;
             FeatureStart container;
-            container.state = new VersionUpdateState(w, [&](IMainWindow* requestWindow) -> RefPtr<IPatchesRequestFunctor> {
+            VersionUpdateSteps steps;
+            steps.attributeCheck = [](IMainWindow*) { return RefPtr<ICheckAttributesFunctor>(new FakeAttributeCheck()); };
+            steps.patchesRequest = [&](IMainWindow* requestWindow) -> RefPtr<IPatchesRequestFunctor> {
                 EXPECT_EQ(requestWindow, &window);
                 const Plan plan = made < c.requests.size() ? c.requests[made] : Plan{};
                 ++made;
                 if (!plan.created) return nullptr;
                 return RefPtr<IPatchesRequestFunctor>(new FakeRequest(plan.runs, patches.Get()));
-            });
+            };
+            container.state = new VersionUpdateState(w, steps);
             return container;
         };
         RefPtr<MainState> root(MainState::Create(&window, factories));

@@ -34,6 +34,22 @@ Texts.define("ru", {
     "patching.server.-2": "Для установленной версии нет обновлений. Переустановите игру.",
     "patching.server.-3": "Ответ сервера обновлений не удаётся прочитать.",
     "patching.server.other": "Сервер обновлений ответил с ошибкой.",
+    "game.login": "Логин",
+    "game.password": "Пароль",
+    "game.play": "Играть",
+    "game.preparing": "Подготовка к запуску игры…",
+    "game.starting": "Игра запускается…",
+    "game.running": "Игра запущена.",
+    "game.error.-2": "Не удалось запустить игру: её программа отсутствует или не может быть запущена.",
+    "game.error.-1": "Игра аварийно завершилась при запуске.",
+    "game.error": "Игре не удалось запуститься (ошибка %s).",
+    "fastcheck.run": "Быстрая проверка",
+    "fastcheck.running": "Быстрая проверка файлов игры…",
+    "fastcheck.valid": "Быстрая проверка пройдена: файлы игры на месте.",
+    "fastcheck.damaged": "Быстрая проверка не пройдена: файлы игры отсутствуют или изменены. Запустите полную проверку.",
+    "fastcheck.noanswer": "Нет ответа: описание установленной игры, возможно, отсутствует.",
     // Which optional steps this edition offers.
-    "option.progressive": "false"
+    "option.progressive": "false",
+    "option.login": "true",
+    "option.epay": "false"
 });

@@ -2,29 +2,35 @@
 
 #include "shell/AppParams.h"
 #include "workflow/PageCommands.h"
+#include "workflow/checks/CheckAttributesFunctor.h"
+#include "workflow/checks/CheckAttributesState.h"
 #include "workflow/patches/PatchesRequestFunctor.h"
 #include "workflow/patches/PatchesRequestState.h"
 
-VersionUpdateState::PatchesRequestFactory VersionUpdateState::DefaultPatchesRequest() {
-    return [](IMainWindow* window) -> RefPtr<IPatchesRequestFunctor> {
+VersionUpdateSteps VersionUpdateSteps::Default() {
+    VersionUpdateSteps steps;
+    steps.attributeCheck = CheckAttributesFunctor::DefaultFactory();
+    steps.patchesRequest = [](IMainWindow* window) -> RefPtr<IPatchesRequestFunctor> {
         AppParams* params = GetAppParams();
         RefPtr<Game::IGameVersion> version = params ? params->GetGameVersion() : nullptr;
         RefPtr<PatchesRequestView> view(new PatchesRequestView(window));
         return PatchesRequestFunctor::Create(view.Get(), params, version.Get());
     };
+    return steps;
 }
 
-VersionUpdateState::VersionUpdateState(IMainWindow* window, PatchesRequestFactory makePatchesRequest)
-    : window_(window), makePatchesRequest_(std::move(makePatchesRequest)) {}
+VersionUpdateState::VersionUpdateState(IMainWindow* window, VersionUpdateSteps steps)
+    : window_(window), steps_(std::move(steps)) {}
 
 bool VersionUpdateState::OnCommand(int code, const WideString& argument) {
     if (SingleState::OnCommand(code, argument)) return true;
     using namespace PageCommand;
     switch (code) {
+    case CheckAttributesRun:
+        return StartStep<CheckAttributesState>(steps_.attributeCheck);
     case PatchesRequest:
-        return StartPatchRequest();
+        return StartStep<PatchesRequestState>(steps_.patchesRequest);
     case VersionUpdate:          // the initial check
-    case CheckAttributesRun:     // the attribute check
     case PatchesDownload:        // the patch download
     case PatchesApply:           // the patch apply
     case PatchesApplyManually:   // the manual patch
@@ -34,12 +40,12 @@ bool VersionUpdateState::OnCommand(int code, const WideString& argument) {
     }
 }
 
-bool VersionUpdateState::StartPatchRequest() {
-    // The previous step goes first, so a request that cannot start leaves no step.
+template <class State, class Factory>
+bool VersionUpdateState::StartStep(const Factory& factory) {
     SetStep(nullptr);
-    RefPtr<IPatchesRequestFunctor> functor = makePatchesRequest_ ? makePatchesRequest_(window_) : nullptr;
+    auto functor = factory ? factory(window_) : nullptr;
     if (!functor) return false;
-    SetStep(new PatchesRequestState(functor.Get()));
+    SetStep(new State(functor.Get()));
     return functor->Run();
 }
 

@@ -5,34 +5,43 @@
 // next command from the events of each step; a step's result is found only while it is
 // the current one.
 //
-// Only the patch request exists yet: the commands of the other steps let go of the
-// current step and answer false.
+// The attribute check and the patch request exist yet: the commands of the other
+// steps let go of the current step and answer false.
 #include <functional>
 
 #include "workflow/IMainWindow.h"
 #include "workflow/SingleState.h"
+#include "workflow/checks/ICheckAttributesFunctor.h"
 #include "workflow/patches/IPatchesRequestFunctor.h"
+
+// Makes the patch request's functor for the window (null when it cannot run).
+using PatchesRequestFactory = std::function<RefPtr<IPatchesRequestFunctor>(IMainWindow* window)>;
+
+// How the container makes its steps.
+struct VersionUpdateSteps {
+    AttributeCheckFactory attributeCheck;  // 45
+    PatchesRequestFactory patchesRequest;  // 30
+
+    // The real steps: their views on the window, the run's parameters.
+    static VersionUpdateSteps Default();
+};
 
 class VersionUpdateState final : public SingleState {
 public:
-    // Makes the patch request's functor for the window (null when it cannot run).
-    using PatchesRequestFactory = std::function<RefPtr<IPatchesRequestFunctor>(IMainWindow* window)>;
-
-    explicit VersionUpdateState(IMainWindow* window, PatchesRequestFactory makePatchesRequest = DefaultPatchesRequest());
+    explicit VersionUpdateState(IMainWindow* window, VersionUpdateSteps steps = VersionUpdateSteps::Default());
 
     bool OnCommand(int code, const WideString& argument) override;
-
-    // The real patch request: its view on the window, the run's parameters and the
-    // installed game.
-    static PatchesRequestFactory DefaultPatchesRequest();
 
 private:
     ~VersionUpdateState() override = default;
 
-    bool StartPatchRequest();
+    // The common shape of a start: the previous step goes first, so a step that
+    // cannot start leaves none.
+    template <class State, class Factory>
+    bool StartStep(const Factory& factory);
     // A step this launcher does not have yet.
     bool StartMissingStep();
 
     IMainWindow* window_;
-    PatchesRequestFactory makePatchesRequest_;
+    VersionUpdateSteps steps_;
 };
