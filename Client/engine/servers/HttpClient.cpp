@@ -36,7 +36,7 @@ struct HttpClient::Exchange {
     std::vector<tcp::endpoint> endpoints;
     std::size_t nextEndpoint = 0;
     std::string request;
-    std::array<char, 16 * 1024> chunk{};
+    std::array<char, 64 * 1024> chunk{};
     HttpAnswer answer;
 };
 
