@@ -5,7 +5,7 @@
 // next command from the events of each step; a step's result is found only while it is
 // the current one.
 //
-// The attribute check and the patch request exist yet: the commands of the other
+// Only the attribute check and the patch request exist yet: the commands of the other
 // steps let go of the current step and answer false.
 #include <functional>
 
