@@ -6,6 +6,7 @@
 #include "workflow/game/GameFunctor.h"
 #include "workflow/game/GameState.h"
 #include "workflow/locale/LocaleState.h"
+#include "workflow/patches/VersionUpdateState.h"
 #include "workflow/prefs/PrefsState.h"
 #include "workflow/repair/VersionRepairState.h"
 
@@ -33,6 +34,11 @@ FeatureFactories MakeInstalled() {
         feature.state = new LocaleState(functor.Get());
         feature.start = [functor](const WideString&) { return functor->Load(); };
         return feature;
+    };
+    factories.versionUpdate = [](IMainWindow* window) {
+        FeatureStart container;
+        container.state = new VersionUpdateState(window);
+        return container;
     };
     factories.versionRepair = [](IMainWindow* window) {
         FeatureStart container;

@@ -1,6 +1,7 @@
 // The real Launcher.exe on a private Xvfb display, in a temporary game tree: its page
 // comes from the archive inside the program through vfs:, answers the start
 // handshake, reports its frame to the root state and shows the root state's answer;
+// it asks the update server for patches and tells that none can be reached;
 // a click on the page's full-check button checks the tree against its version file
 // and lists the damaged files, one on the fast-check button gives its verdict; a click
 // on the exit button then ends the program with 0. A screenshot of the screen is saved under the build folder. Skipped when no
@@ -75,6 +76,8 @@ TEST(LauncherWindow, ShowsItsPageTalksToTheRootStateAndClosesWithItsExitButton) 
             Click(display, x + kFastCheckX, y + kFastCheckY);
             EXPECT_TRUE(WaitForText(log, "page event FastCheck.OnFail", 10000)) << ReadAll(log);
         }
+        // The page asked the update server at its start; nothing answers in the launcher's network.
+        EXPECT_TRUE(WaitForText(log, "page event Patching.OnServerError", 10000)) << ReadAll(log);
         // The web process paints on its own time; the page changes just after the event.
         std::this_thread::sleep_for(std::chrono::milliseconds(500));
         const std::string screenshot = LAUNCHER_BUILD_DIR "/launcher-window.png";
@@ -93,7 +96,8 @@ TEST(LauncherWindow, ShowsItsPageTalksToTheRootStateAndClosesWithItsExitButton) 
     XCloseDisplay(display);
 
     const std::string traffic = ReadAll(log);
-    for (const char* line : {"page command 666", "page command 10", "page command 7835", "page command 1002"})
+    for (const char* line : {"page command 666", "page command 10", "page command 7835", "page command 30",
+                             "page event Patching.OnRequest", "page event Patching.OnServerError", "page command 1002"})
         EXPECT_NE(traffic.find(line), std::string::npos) << line << "\n" << traffic;
     if (checkable) {
         for (const char* line : {"page command 50", "page event FullCheck.OnStart", "page event FullCheck.OnProgress"})

@@ -3,6 +3,7 @@
 namespace StringId {
 constexpr int TitleWithVersion = 129;
 constexpr int GameExecutable = 130;
+constexpr int OwnLauncherVersion = 131;
 constexpr int PatchPlanLocked = 132;
 constexpr int VersionFile = 134;
 constexpr int GlobalCfg = 135;
@@ -37,6 +38,9 @@ constexpr int ManualPatchFilesMissing = 164;
 constexpr int ManualPatchConfirm = 165;
 constexpr int DemoMarker = 166;
 constexpr int DefaultHostPath = 167;
+constexpr int PatchesHistoryName = 168;
+constexpr int CurrentVersionName = 169;
+constexpr int LauncherTorrentName = 170;
 constexpr int GameName = 172;
 constexpr int FirewallDragStripWidth = 315;
 constexpr int FirewallDragStripHeight = 317;
