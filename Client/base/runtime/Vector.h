@@ -148,8 +148,8 @@ private:
                 MoveInto(begin_, begin_ + position, storage);
                 MoveInto(begin_ + position, end_, storage + position + count);
                 DestroyRange(begin_, end_);
-                FreeStorage(begin_);
             }
+            FreeStorage(begin_);  // a cleared vector still owns its old storage
             begin_ = storage;
             end_ = storage + size + count;
             limit_ = storage + capacity;
