@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <spawn.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 extern char** environ;
@@ -54,4 +55,13 @@ std::string FindExecutableInPath(const std::string& name) {
         start = end + 1;
     }
     return std::string();
+}
+
+bool ReapIfEnded(pid_t pid) {
+    int status = 0;
+    for (;;) {
+        const pid_t result = waitpid(pid, &status, WNOHANG);
+        if (result < 0 && errno == EINTR) continue;
+        return result != 0;
+    }
 }
