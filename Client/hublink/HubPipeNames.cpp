@@ -27,8 +27,6 @@ WideString RealPath(const WideString& path) {
     return WideString(wide);
 }
 
-}  // namespace
-
 String HubFolderDigest(const WideString& hubPath) {
     std::size_t end = hubPath.Length();
     while (end > 0 && !IsSeparator(hubPath[end - 1])) --end;
@@ -50,6 +48,8 @@ String HubFolderDigest(const WideString& hubPath) {
     StrUtil::ToHex(digest, sizeof digest, hex);
     return String(hex);
 }
+
+}  // namespace
 
 HubPipeNames MakeHubPipeNames(const WideString& hubExecutable) {
     HubPipeNames names;

@@ -14,11 +14,9 @@ struct HubPipeNames {
     WideString hubPath;
 };
 
-HubPipeNames MakeHubPipeNames(const WideString& hubExecutable);
-
-// The digest part of the second name: 32 lower-case hexadecimal digits of the MD5 of
-// the folder (the path without its last component and the separators before it),
+// The second name's suffix is 32 lower-case hexadecimal digits: the MD5 of the hub's
+// folder (its real path without the last component and the separators before it),
 // lower-cased, as UTF-16LE.
-String HubFolderDigest(const WideString& hubPath);
+HubPipeNames MakeHubPipeNames(const WideString& hubExecutable);
 
 }  // namespace VTInterCom

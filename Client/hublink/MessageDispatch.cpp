@@ -95,20 +95,19 @@ bool OnNetworkParams(const Dispatch& d) {
     return true;
 }
 
-bool OnPackInfos(const Dispatch& d) {
+// "GetPackInfosOut" and "NewGameBuildInfoOut": the progress, then the pack list.
+bool DispatchPackList(const Dispatch& d, void (*callback)(void*, const PackInfos&)) {
     ParseProgress(d.root, d.callbacks);
-    if (d.callbacks.packInfos) d.callbacks.packInfos(d.callbacks.context, ParsePackInfos(d.root));
+    if (callback) callback(d.callbacks.context, ParsePackInfos(d.root));
     return true;
 }
+
+bool OnPackInfos(const Dispatch& d) { return DispatchPackList(d, d.callbacks.packInfos); }
+
+bool OnBuildInfo(const Dispatch& d) { return DispatchPackList(d, d.callbacks.buildInfo); }
 
 bool OnProgress(const Dispatch& d) {
     ParseProgress(d.root, d.callbacks);
-    return true;
-}
-
-bool OnBuildInfo(const Dispatch& d) {
-    ParseProgress(d.root, d.callbacks);
-    if (d.callbacks.buildInfo) d.callbacks.buildInfo(d.callbacks.context, ParsePackInfos(d.root));
     return true;
 }
 

@@ -96,7 +96,7 @@ TEST(HubMessages, ReachTheirCallbacksInOrder) {
     struct Case {
         std::string text;
         std::vector<std::string> calls;
-        std::optional<bool> lightMode;  // what "SetParams" sets; other messages leave it
+        std::optional<bool> lightMode = std::nullopt;  // what "SetParams" sets; others leave it
     };
     const Case cases[] = {
         {"<SetParams ProcessId=\"4294967297\" ApiVersion=\"3\" LightMode=\"1\" ClientAccepted=\"1\" />",
