@@ -131,7 +131,7 @@ protected:
     InterComHandshake handshake_{{0, 42, 0, 0, static_cast<std::uint32_t>(getpid())}};
 };
 
-TEST_F(HubLink, AsksTheFakeHubForItsPacksAndTellsItWhatToDo) {
+TEST_F(HubLink, AsksTheFakeHubForItsPacksAndSendsItsRequests) {
     WriteWholeFile(temp_ / "packs",
                    "params 3 0 1\nbuild 1.0.0 1001\npack Base.pak 500000\npack Tex.HIRES.pak 800000\n"
                    "rate 10000000\ntick 20\n");
