@@ -17,5 +17,21 @@ Texts.define("en", {
     "fullcheck.code.3": "(missing)",
     "fullcheck.code.4": "(wrong size)",
     "fullcheck.code.5": "(changed)",
-    "option.progressive": "false"
+    "game.login": "Login",
+    "game.password": "Password",
+    "game.play": "Play",
+    "game.preparing": "Preparing the game start…",
+    "game.starting": "The game is starting…",
+    "game.running": "The game is running.",
+    "game.error.-2": "The game could not be started: its program is missing or cannot be run.",
+    "game.error.-1": "The game crashed while it was starting.",
+    "game.error": "The game could not start (error %s).",
+    "fastcheck.run": "Check files quickly",
+    "fastcheck.running": "Checking the game files quickly…",
+    "fastcheck.valid": "Quick check passed: the game files are in place.",
+    "fastcheck.damaged": "Quick check failed: game files are missing or changed. Run the full check.",
+    "fastcheck.noanswer": "No answer: the description of the installed game may be missing.",
+    "option.progressive": "false",
+    "option.login": "true",
+    "option.epay": "false"
 });

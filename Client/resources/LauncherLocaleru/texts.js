@@ -17,6 +17,22 @@ Texts.define("ru", {
     "fullcheck.code.3": "(отсутствует)",
     "fullcheck.code.4": "(неверный размер)",
     "fullcheck.code.5": "(изменён)",
+    "game.login": "Логин",
+    "game.password": "Пароль",
+    "game.play": "Играть",
+    "game.preparing": "Подготовка к запуску игры…",
+    "game.starting": "Игра запускается…",
+    "game.running": "Игра запущена.",
+    "game.error.-2": "Не удалось запустить игру: её программа отсутствует или не может быть запущена.",
+    "game.error.-1": "Игра аварийно завершилась при запуске.",
+    "game.error": "Игре не удалось запуститься (ошибка %s).",
+    "fastcheck.run": "Быстрая проверка",
+    "fastcheck.running": "Быстрая проверка файлов игры…",
+    "fastcheck.valid": "Быстрая проверка пройдена: файлы игры на месте.",
+    "fastcheck.damaged": "Быстрая проверка не пройдена: файлы игры отсутствуют или изменены. Запустите полную проверку.",
+    "fastcheck.noanswer": "Нет ответа: описание установленной игры, возможно, отсутствует.",
     // Which optional steps this edition offers.
-    "option.progressive": "false"
+    "option.progressive": "false",
+    "option.login": "true",
+    "option.epay": "false"
 });

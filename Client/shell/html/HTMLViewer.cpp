@@ -124,12 +124,7 @@ void HTMLViewer::FinishWithResult(const WideString& followUp) {
 }
 
 void HTMLViewer::SetTitleVersion(const WideString& version) {
-    // The table's "%s" takes the version; the text is never used as a format itself.
-    const std::u16string title = LoadResString(StringId::TitleWithVersion).Std();
-    const std::size_t mark = title.find(u"%s");
-    std::u16string text = title;
-    if (mark != std::u16string::npos) text = title.substr(0, mark) + version.Std() + title.substr(mark + 2);
-    SetTitle(WideString(text.data(), text.data() + text.size()));
+    SetTitle(FormatResString(StringId::TitleWithVersion, {version}));
 }
 
 void HTMLViewer::OnActivate(bool active, bool minimised) {

@@ -38,6 +38,7 @@ public:
 
     CHtmlCtrl& View() { return view_; }
     IDialogWindow& Window() { return *window_; }
+    IUserPrompt& Prompts() { return toolkit_.Prompts(); }
     bool IsReady() const { return ready_; }
 
     // Script dialogs under the caption "Caption".

@@ -22,8 +22,15 @@ constexpr int PageNeverReady = 151;
 constexpr int FirewallRuleName = 152;
 constexpr int FirewallRuleGrouping = 153;
 constexpr int FirewallRuleDescription = 154;
+constexpr int ManualPatchTitle = 160;
+constexpr int ManualPatchFilter = 161;
+constexpr int ManualPatchOtherVersion = 162;
+constexpr int ManualPatchNotAnnounced = 163;
+constexpr int ManualPatchFilesMissing = 164;
+constexpr int ManualPatchConfirm = 165;
 constexpr int DemoMarker = 166;
 constexpr int DefaultHostPath = 167;
+constexpr int GameName = 172;
 }  // namespace StringId
 
 // Resource numbers of the embedded data.
