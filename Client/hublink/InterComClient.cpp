@@ -7,6 +7,7 @@
 
 #include "base/runtime/StrUtil.h"
 #include "platform/ipc/RuntimePath.h"
+#include "platform/process/ChildReaper.h"
 #include "platform/process/ProcessSpawn.h"
 
 namespace VTInterCom {
@@ -47,7 +48,8 @@ CInterComClient::~CInterComClient() {
     disconnectRequest_ = true;
     wake_.Signal();
     if (worker_.joinable()) worker_.join();
-    ReapEndedHubs();
+    // Nobody waits for a hub; the main loop reaps the ones still running when they end.
+    for (ProcessHandle& hub : startedHubs_) ReapWhenEnded(std::move(hub));
 }
 
 bool CInterComClient::Send(ByteVector message) {
@@ -150,12 +152,14 @@ bool CInterComClient::OpenPipe(const std::string& path) {
 void CInterComClient::StartHub() {
     if (hubPath_.empty()) return;
     // The path is the program's argv[0] as it stands: blanks in it need no quoting.
-    const pid_t pid = SpawnProcess({hubPath_, {hubPath_}, std::string()});
-    if (pid > 0) startedHubs_.push_back(pid);
+    ProcessHandle hub = SpawnChild({hubPath_, {hubPath_}, std::string()});
+    if (hub.IsValid()) startedHubs_.push_back(std::move(hub));
 }
 
 void CInterComClient::ReapEndedHubs() {
-    startedHubs_.erase(std::remove_if(startedHubs_.begin(), startedHubs_.end(), ReapIfEnded), startedHubs_.end());
+    startedHubs_.erase(std::remove_if(startedHubs_.begin(), startedHubs_.end(),
+                                      [](ProcessHandle& hub) { return hub.Poll() != ProcessState::Running; }),
+                       startedHubs_.end());
 }
 
 void CInterComClient::FlushOutgoing() {

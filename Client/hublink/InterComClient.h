@@ -5,8 +5,6 @@
 // connection with the handshake, cuts outgoing messages into packets and joins
 // incoming ones. Whole messages cross to and from the owner's thread through two
 // queues under one lock; the socket and the buffers belong to the worker alone.
-#include <sys/types.h>
-
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
@@ -22,6 +20,7 @@
 #include "hublink/InterComTypes.h"
 #include "hublink/PacketFormat.h"
 #include "platform/ipc/PacketSocket.h"
+#include "platform/process/ProcessHandle.h"
 
 namespace VTInterCom {
 
@@ -98,7 +97,7 @@ private:
     Reassembler reassembler_;
     std::deque<ByteVector> outgoingPackets_;
     std::vector<std::uint8_t> readBuffer_;
-    std::vector<pid_t> startedHubs_;
+    std::vector<ProcessHandle> startedHubs_;
 
     std::thread worker_;
 };

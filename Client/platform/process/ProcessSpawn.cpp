@@ -84,12 +84,3 @@ std::string FindExecutableInPath(const std::string& name) {
     }
     return std::string();
 }
-
-bool ReapIfEnded(pid_t pid) {
-    int status = 0;
-    for (;;) {
-        const pid_t result = waitpid(pid, &status, WNOHANG);
-        if (result < 0 && errno == EINTR) continue;
-        return result != 0;
-    }
-}

@@ -26,7 +26,3 @@ ProcessHandle SpawnChild(const SpawnRequest& request);
 
 // The first executable file called name in the folders of $PATH; "" when none.
 std::string FindExecutableInPath(const std::string& name);
-
-// Collects the exit of a child started here when it has ended, without waiting. True
-// when the child is gone (reaped now, or no child of ours), false while it runs.
-bool ReapIfEnded(pid_t pid);
