@@ -2,6 +2,7 @@
 // on it, are those of one thread checking the list in order, for both generations.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <utility>
@@ -82,31 +83,32 @@ TEST(HashPool, CodesAreThoseOfOneThreadForBothGenerations) {
 }
 
 TEST(HashPool, PooledVersionCheckFindsTheFirstFailureInListOrder) {
+    constexpr std::size_t kMendedPerStep = 6;
     for (int format : {4, 5}) {
-        for (bool onlyFlagged : {false, true}) {
-            SCOPED_TRACE(testing::Message() << "format " << format << ", only flagged " << onlyFlagged);
-            SpreadTree tree(format);
-            // A missing folder ends the list: damaged files behind it never count.
-            std::filesystem::remove_all(tree.Tree() / "set4");
-            RefPtr<Game::IGameVersion> version = tree.Version();
-            ASSERT_GE(static_cast<std::size_t>(version->GetContentCount()), Game::kPooledFrom);
-            const auto& damaged = tree.Damaged();
-            // The first failure moves through the list as the damage before it is mended.
-            for (std::size_t mended = 0;; mended += 5) {
-                for (std::size_t i = mended >= 5 ? mended - 5 : 0; i < mended && i < damaged.size(); ++i) {
-                    if (damaged[i].first.rfind("set4/", 0) != 0) tree.Repair(damaged[i].first);
-                }
+        SCOPED_TRACE(testing::Message() << "format " << format);
+        SpreadTree tree(format);
+        // A missing folder ends the list: damaged files behind it never count.
+        std::filesystem::remove_all(tree.Tree() / "set4");
+        RefPtr<Game::IGameVersion> version = tree.Version();
+        ASSERT_GE(static_cast<std::size_t>(version->GetContentCount()), Game::kPooledFrom);
+        const auto& damaged = tree.Damaged();
+        // The first failure moves through the list as the damage before it is mended.
+        for (std::size_t mended = 0;; mended += kMendedPerStep) {
+            for (std::size_t i = mended - std::min(mended, kMendedPerStep); i < mended && i < damaged.size(); ++i) {
+                if (damaged[i].first.rfind("set4/", 0) != 0) tree.Repair(damaged[i].first);
+            }
+            for (bool onlyFlagged : {false, true}) {
                 String pooled("untouched");
                 std::string reference("untouched");
                 const int code = version->Check(pooled, onlyFlagged);
-                EXPECT_EQ(code, ReferenceCheck(tree, *version, reference, onlyFlagged)) << mended;
-                EXPECT_EQ(pooled.Std(), reference) << mended;
+                EXPECT_EQ(code, ReferenceCheck(tree, *version, reference, onlyFlagged)) << mended << onlyFlagged;
+                EXPECT_EQ(pooled.Std(), reference) << mended << onlyFlagged;
                 if (mended >= damaged.size()) {
                     EXPECT_EQ(code, Game::kFolderMissing);
                     EXPECT_EQ(pooled.Std(), "/set4/");
-                    break;
                 }
             }
+            if (mended >= damaged.size()) break;
         }
     }
 }

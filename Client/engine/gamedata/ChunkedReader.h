@@ -23,7 +23,7 @@ public:
     // While a piece is hashed the kernel already fetches the next one.
     template <class Sink, class Stop>
     bool Feed(GameFile& file, std::uint64_t offset, std::uint64_t length, Sink sink, Stop stop) {
-        if (!EnsureBuffer()) return false;
+        if (!EnsureBuffer(length)) return false;
         if (length > pieceSize_) file.AdviseSequential();
         while (length > 0) {
             if (stop()) return false;
@@ -41,10 +41,12 @@ public:
     }
 
 private:
-    bool EnsureBuffer();
+    // Room for the next piece of a read of length bytes.
+    bool EnsureBuffer(std::uint64_t length);
 
     std::size_t pieceSize_;
     std::unique_ptr<std::uint8_t[]> buffer_;
+    std::size_t capacity_ = 0;
 };
 
 }  // namespace Game
