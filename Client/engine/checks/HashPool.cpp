@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "engine/gamedata/CRCChecker5.h"
+#include "engine/gamedata/ChunkedReader.h"
 
 namespace Game {
 
@@ -23,6 +24,12 @@ HashPool::HashPool(std::vector<Job> jobs, CheckerFactory makeChecker, CheckGate*
     threads = static_cast<unsigned>(std::min<std::size_t>(threads, jobs_.size()));
     if (threads < 2) return;
     Schedule(threads);
+    std::vector<FileReadAhead::File> files;
+    files.reserve(order_.size());
+    for (std::size_t index : order_) {
+        files.push_back({jobs_[index].folderPath + jobs_[index].content->name, std::min<std::uint64_t>(ReadBytes(jobs_[index]), ChunkedReader::kMaxPiece)});
+    }
+    readAhead_ = std::make_unique<FileReadAhead>(std::move(files), gate_);
     StartThreads(threads);
 }
 
@@ -34,13 +41,16 @@ HashPool::~HashPool() {
 // A file hashes on one thread, at about 1/threads of the pool's rate, so it is started
 // once the list-order front is threads times its own bytes before it: it then ends
 // about when the front reaches it. Bytes are what the check will read of the file.
+std::uint64_t HashPool::ReadBytes(const Job& job) const {
+    const bool whole = job.forceHash || (job.content->Flags() & kCompareHash) != 0;
+    return whole ? job.content->size : std::min<std::uint64_t>(job.content->size, CRCChecker5::kQuickWhole);
+}
+
 void HashPool::Schedule(unsigned threads) {
     std::vector<std::int64_t> start(jobs_.size());
     std::int64_t before = 0;
     for (std::size_t i = 0; i < jobs_.size(); ++i) {
-        const GameFolder::Content& content = *jobs_[i].content;
-        const bool whole = jobs_[i].forceHash || (content.Flags() & kCompareHash) != 0;
-        const std::int64_t bytes = whole ? content.size : std::min<std::int64_t>(content.size, CRCChecker5::kQuickWhole);
+        const std::int64_t bytes = static_cast<std::int64_t>(ReadBytes(jobs_[i]));
         start[i] = before - static_cast<std::int64_t>(threads) * bytes;
         before += bytes;
     }
@@ -91,13 +101,18 @@ void HashPool::Work() {
             std::lock_guard<std::mutex> guard(lock_);
             if (next_ == order_.size()) break;
             index = order_[next_++];
+            readAhead_->Taken(next_);
         }
         const int code = CheckJob(*checker, index);
+        bool awaited;
         {
             std::lock_guard<std::mutex> guard(lock_);
             codes_[index] = code;
+            awaited = index == awaited_;
         }
-        changed_.notify_all();
+        // Only the code Result waits for wakes it: one wake-up per file would cost more
+        // than many a small file's hash.
+        if (awaited) changed_.notify_all();
         if (code == kAbandoned) break;
     }
     {
@@ -118,7 +133,9 @@ bool HashPool::Result(std::size_t index, int& code) {
         return code != kAbandoned;
     }
     std::unique_lock<std::mutex> guard(lock_);
+    awaited_ = index;
     changed_.wait(guard, [&] { return codes_[index] != kPending || running_ == 0; });
+    awaited_ = kNone;
     code = codes_[index];
     return code >= 0;
 }

@@ -9,12 +9,14 @@
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
 
 #include "base/runtime/RefCounter.h"
 #include "base/runtime/String.h"
+#include "engine/checks/FileReadAhead.h"
 #include "engine/gamedata/CheckGate.h"
 #include "engine/gamedata/ICRCChecker.h"
 
@@ -55,6 +57,8 @@ private:
     static constexpr int kPending = -1;
     static constexpr int kAbandoned = -2;
 
+    // The bytes the check will read of a job's file.
+    std::uint64_t ReadBytes(const Job& job) const;
     void Schedule(unsigned threads);
     void StartThreads(unsigned threads);
     void Work();
@@ -73,7 +77,11 @@ private:
     std::mutex lock_;
     std::condition_variable changed_;
     std::vector<int> codes_;
+    // The job Result waits for, if it waits.
+    static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+    std::size_t awaited_ = kNone;
     unsigned running_ = 0;
+    std::unique_ptr<FileReadAhead> readAhead_;
     std::vector<std::thread> threads_;
     RefPtr<ICRCChecker> callerChecker_;
 };
