@@ -10,7 +10,6 @@
 // had started and the handshake was done; the end gives the best and the median.
 //
 //   StartupBench [rounds] [NAME=VALUE...]   the pairs go into the launcher's environment
-#include <X11/Xlib.h>
 #include <fcntl.h>
 #include <net/if.h>
 #include <sched.h>
@@ -35,6 +34,7 @@
 
 #include "support/GameTree.h"
 #include "support/PrivateXvfb.h"
+#include "support/ViewableWindow.h"
 #include "support/versions/SignedVersions.h"
 
 namespace {
@@ -163,17 +163,8 @@ pid_t StartLauncher(const GameTree& tree, const std::string& errPath, Clock::tim
 
 // Some top-level window is on the screen (the private display has no other).
 bool WindowShown(Display* display) {
-    Window root = DefaultRootWindow(display), parent = 0, *children = nullptr;
-    unsigned count = 0;
-    bool shown = false;
-    if (XQueryTree(display, root, &root, &parent, &children, &count)) {
-        for (unsigned i = 0; i < count && !shown; ++i) {
-            XWindowAttributes attributes;
-            shown = XGetWindowAttributes(display, children[i], &attributes) && attributes.map_state == IsViewable;
-        }
-        if (children) XFree(children);
-    }
-    return shown;
+    int x = 0, y = 0;
+    return FindViewableWindow(display, 0, x, y);
 }
 
 std::vector<pid_t> Children(pid_t pid) {

@@ -29,6 +29,7 @@
 #include "support/GameTree.h"
 #include "support/PrivateXvfb.h"
 #include "support/RequiredEnvironment.h"
+#include "support/ViewableWindow.h"
 #include "support/versions/SignedVersions.h"
 
 namespace {
@@ -59,24 +60,7 @@ bool WaitForLogLine(const std::string& path, const std::string& line, int boundM
 }
 
 // The top-level window of the page's width, with its place on the screen.
-bool FindLauncherWindow(Display* display, int& x, int& y) {
-    Window root = DefaultRootWindow(display), parent = 0, *children = nullptr;
-    unsigned count = 0;
-    bool found = false;
-    if (XQueryTree(display, root, &root, &parent, &children, &count)) {
-        for (unsigned i = 0; i < count && !found; ++i) {
-            XWindowAttributes attributes;
-            if (XGetWindowAttributes(display, children[i], &attributes) && attributes.map_state == IsViewable &&
-                attributes.width == kWindowWidth) {
-                x = attributes.x;
-                y = attributes.y;
-                found = true;
-            }
-        }
-        if (children) XFree(children);
-    }
-    return found;
-}
+bool FindLauncherWindow(Display* display, int& x, int& y) { return FindViewableWindow(display, kWindowWidth, x, y); }
 
 bool SaveScreenPng(Display* display, const std::string& path) {
     const int width = DisplayWidth(display, DefaultScreen(display));
