@@ -2,7 +2,6 @@
 
 #include <system_error>
 
-#include "engine/gamedata/CheckGate.h"
 #include "engine/gamedata/GameFile.h"
 
 namespace Game {
@@ -15,8 +14,7 @@ constexpr std::uint64_t kAheadBytes = 32ull << 20;
 
 }  // namespace
 
-FileReadAhead::FileReadAhead(std::vector<File> files, CheckGate* gate)
-    : files_(std::move(files)), before_(files_.size() + 1, 0), gate_(gate) {
+FileReadAhead::FileReadAhead(std::vector<File> files) : files_(std::move(files)), before_(files_.size() + 1, 0) {
     for (std::size_t i = 0; i < files_.size(); ++i) before_[i + 1] = before_[i] + files_[i].head;
     try {
         thread_ = std::thread([this] { Run(); });
@@ -55,7 +53,7 @@ void FileReadAhead::Run() {
             if (quit_.load()) return;
             continue;
         }
-        if (quit_.load() || (gate_ && !gate_->Pass())) return;
+        if (quit_.load()) return;
         const File& file = files_[position++];
         GameFile opened;
         if (file.head > 0 && opened.Open(file.path)) opened.Prefetch(0, file.head);

@@ -15,8 +15,6 @@
 
 namespace Game {
 
-class CheckGate;
-
 class FileReadAhead {
 public:
     struct File {
@@ -24,9 +22,9 @@ public:
         std::uint64_t head;  // how many of its first bytes to ask for
     };
 
-    // files in the order they are taken; starts at once. The gate, when given, holds it
-    // while paused and ends it when stopped.
-    FileReadAhead(std::vector<File> files, CheckGate* gate);
+    // files in the order they are taken; starts at once. It never waits for a pause:
+    // once the hashing threads stop taking files it runs out of room ahead and rests.
+    explicit FileReadAhead(std::vector<File> files);
     // Ends and joins the thread.
     ~FileReadAhead();
     FileReadAhead(const FileReadAhead&) = delete;
@@ -41,7 +39,6 @@ private:
     std::vector<File> files_;
     // The bytes asked for before each file.
     std::vector<std::uint64_t> before_;
-    CheckGate* gate_;
     std::atomic<std::size_t> taken_ {0};
     // Taken wakes the thread only once the front passes this mark.
     std::atomic<std::size_t> wakeAt_ {0};

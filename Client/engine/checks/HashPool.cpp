@@ -29,7 +29,7 @@ HashPool::HashPool(std::vector<Job> jobs, CheckerFactory makeChecker, CheckGate*
     for (std::size_t index : order_) {
         files.push_back({jobs_[index].folderPath + jobs_[index].content->name, std::min<std::uint64_t>(ReadBytes(jobs_[index]), ChunkedReader::kMaxPiece)});
     }
-    readAhead_ = std::make_unique<FileReadAhead>(std::move(files), gate_);
+    readAhead_ = std::make_unique<FileReadAhead>(std::move(files));
     StartThreads(threads);
 }
 

@@ -5,6 +5,7 @@
 // shared). A large file is one thread's work from its first byte to its last, so large
 // files are started early, in proportion to their size: none is left hashing alone at
 // the end, and small files still go in list order, so the codes come back steadily.
+// A thread of its own asks for the next files' first bytes while the current ones hash.
 #include <atomic>
 #include <condition_variable>
 #include <cstddef>
