@@ -279,7 +279,8 @@ bool DropPageCache() {
 // the ceiling of the hashing alone, with no file read.
 double MemoryMd5Rate(unsigned threads) {
     constexpr std::size_t kBytes = 32 << 20;
-    std::vector<std::vector<std::uint64_t>> buffers(threads, std::vector<std::uint64_t>(kBytes / sizeof(std::uint64_t)));
+    const std::vector<std::uint64_t> sized(kBytes / sizeof(std::uint64_t));
+    std::vector<std::vector<std::uint64_t>> buffers(threads, sized);
     for (unsigned i = 0; i < threads; ++i) Noise(3 + i).Fill(buffers[i]);
     double best = 1e9;
     for (int round = 0; round < 7; ++round) {
@@ -325,8 +326,8 @@ void Report(const char* state, std::uint64_t bytes, const Sides& sides, double g
         std::printf("  %-22s %5.2f GB/s (%.2f s; %.2f s of processor time; %.1f cores free)\n", name,
                     GBPerSecond(bytes, measure.seconds), measure.seconds, measure.cpuSeconds, measure.freeCores);
     }
-    std::printf("  ratios: launcher / md5sum %.2f, launcher / xargs -P8 %.2f\n", sides.md5sum.seconds / sides.launcher.seconds,
-                versusParallel);
+    std::printf("  ratios: launcher / md5sum %.2f, launcher / xargs -P8 %.2f\n",
+                sides.md5sum.seconds / sides.launcher.seconds, versusParallel);
     const bool met = ours >= goal && versusParallel >= kParallelRatioGoal;
     std::printf("  goals (>= %.1f GB/s, >= %.1fx xargs -P8): %s\n", goal, kParallelRatioGoal, met ? "met" : "not met");
     // What the machine gave: MD5 on every processor at once, in the share of them that
@@ -335,8 +336,8 @@ void Report(const char* state, std::uint64_t bytes, const Sides& sides, double g
     const unsigned processors = Game::HashPool::MachineThreads();
     std::printf("  limit: MD5 on %u threads %.2f GB/s x %.1f/%u cores free = %.2f GB/s; hashing at one core's rate "
                 "is %.0f%% of the check's processor time\n",
-                processors, allRate, sides.launcher.freeCores, processors, allRate * sides.launcher.freeCores / processors,
-                100 * (bytes / 1e9 / coreRate) / sides.launcher.cpuSeconds);
+                processors, allRate, sides.launcher.freeCores, processors,
+                allRate * sides.launcher.freeCores / processors, 100 * (bytes / 1e9 / coreRate) / sides.launcher.cpuSeconds);
 }
 
 }  // namespace

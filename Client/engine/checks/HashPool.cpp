@@ -27,7 +27,10 @@ HashPool::HashPool(std::vector<Job> jobs, CheckerFactory makeChecker, CheckGate*
     std::vector<FileReadAhead::File> files;
     files.reserve(order_.size());
     for (std::size_t index : order_) {
-        files.push_back({jobs_[index].folderPath + jobs_[index].content->name, std::min<std::uint64_t>(ReadBytes(jobs_[index]), ChunkedReader::kMaxPiece)});
+        const Job& job = jobs_[index];
+        // Of a large file only the first piece: its thread asks for the next ones itself.
+        const std::uint64_t head = std::min<std::uint64_t>(ReadBytes(job), ChunkedReader::kMaxPiece);
+        files.push_back({job.folderPath + job.content->name, head});
     }
     readAhead_ = std::make_unique<FileReadAhead>(std::move(files));
     StartThreads(threads);
@@ -38,14 +41,14 @@ HashPool::~HashPool() {
     for (std::thread& thread : threads_) thread.join();
 }
 
-// A file hashes on one thread, at about 1/threads of the pool's rate, so it is started
-// once the list-order front is threads times its own bytes before it: it then ends
-// about when the front reaches it. Bytes are what the check will read of the file.
 std::uint64_t HashPool::ReadBytes(const Job& job) const {
     const bool whole = job.forceHash || (job.content->Flags() & kCompareHash) != 0;
     return whole ? job.content->size : std::min<std::uint64_t>(job.content->size, CRCChecker5::kQuickWhole);
 }
 
+// A file hashes on one thread, at about 1/threads of the pool's rate, so it is started
+// once the list-order front is threads times its own bytes before it: it then ends
+// about when the front reaches it.
 void HashPool::Schedule(unsigned threads) {
     std::vector<std::int64_t> start(jobs_.size());
     std::int64_t before = 0;
