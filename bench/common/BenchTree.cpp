@@ -20,24 +20,6 @@ constexpr int kFolders = 300;
 constexpr std::uint64_t kTreeSize = 2ull << 30;
 const char* const kVersionFile = "Profiles/game.version";
 
-// xorshift64*: fast, and its output does not compress.
-class Noise {
-public:
-    explicit Noise(std::uint64_t seed) : state_(seed * 0x9E3779B97F4A7C15ull + 1) {}
-    std::uint64_t Next() {
-        state_ ^= state_ >> 12;
-        state_ ^= state_ << 25;
-        state_ ^= state_ >> 27;
-        return state_ * 0x2545F4914F6CDD1Dull;
-    }
-    void Fill(std::vector<std::uint64_t>& words) {
-        for (std::uint64_t& word : words) word = Next();
-    }
-
-private:
-    std::uint64_t state_;
-};
-
 struct PlannedFile {
     std::string path;  // relative to the root
     std::uint64_t size;

@@ -13,6 +13,24 @@
 
 namespace BenchTree {
 
+// xorshift64*: fast, and its output does not compress.
+class Noise {
+public:
+    explicit Noise(std::uint64_t seed) : state_(seed * 0x9E3779B97F4A7C15ull + 1) {}
+    std::uint64_t Next() {
+        state_ ^= state_ >> 12;
+        state_ ^= state_ << 25;
+        state_ ^= state_ >> 27;
+        return state_ * 0x2545F4914F6CDD1Dull;
+    }
+    void Fill(std::vector<std::uint64_t>& words) {
+        for (std::uint64_t& word : words) word = Next();
+    }
+
+private:
+    std::uint64_t state_;
+};
+
 constexpr int kFileCount = 20000;
 // Beside the version file, out of the tree: where a benchmark may keep a list of its files.
 extern const char* const kFileList;

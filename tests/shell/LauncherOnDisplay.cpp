@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "platform/process/ProcessSpawn.h"
+#include "support/ViewableWindow.h"
 
 std::string ReadAll(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
@@ -42,22 +43,7 @@ bool WaitForText(const std::string& path, const std::string& text, int boundMs, 
 }
 
 bool FindWindowOfWidth(Display* display, int width, int& x, int& y, int height) {
-    Window root = DefaultRootWindow(display), parent = 0, *children = nullptr;
-    unsigned count = 0;
-    bool found = false;
-    if (XQueryTree(display, root, &root, &parent, &children, &count)) {
-        for (unsigned i = 0; i < count && !found; ++i) {
-            XWindowAttributes attributes;
-            if (XGetWindowAttributes(display, children[i], &attributes) && attributes.map_state == IsViewable &&
-                attributes.width == width && (height == 0 || attributes.height == height)) {
-                x = attributes.x;
-                y = attributes.y;
-                found = true;
-            }
-        }
-        if (children) XFree(children);
-    }
-    return found;
+    return FindViewableWindow(display, width, x, y, height);
 }
 
 bool WaitForWindowOfWidth(Display* display, int width, int height, int& x, int& y, int boundMs) {
