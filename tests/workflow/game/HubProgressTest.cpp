@@ -23,6 +23,7 @@
 #include "support/GameTree.h"
 #include "support/HubLinkFixtures.h"
 #include "support/MainContextPump.h"
+#include "support/ProcessScan.h"
 #include "support/ManualTimerHost.h"
 #include "support/RequiredEnvironment.h"
 #include "support/ScopedTempFolder.h"
@@ -462,22 +463,6 @@ TEST_F(HubProgressTest, TheGameIsToldWhetherItRunsBesideTheHub) {
     }
     unsetenv("SAMPLE_GAME_MODE");
     unsetenv("SAMPLE_GAME_RECORD");
-}
-
-// The running processes whose command line holds argument.
-std::vector<pid_t> ProcessesWithArgument(const std::string& argument) {
-    std::vector<pid_t> found;
-    std::error_code error;
-    for (const fs::directory_entry& entry : fs::directory_iterator("/proc", error)) {
-        const std::string name = entry.path().filename();
-        if (name.find_first_not_of("0123456789") != std::string::npos) continue;
-        const std::string commandLine = ReadWholeFile(entry.path() / "cmdline");
-        const std::string stat = ReadWholeFile(entry.path() / "stat");
-        const std::size_t end = stat.rfind(") ");
-        const bool zombie = end != std::string::npos && stat.compare(end + 2, 1, "Z") == 0;
-        if (!zombie && commandLine.find(argument) != std::string::npos) found.push_back(std::stoi(name));
-    }
-    return found;
 }
 
 TEST_F(HubProgressTest, AgainstTheFakeHubTheGameBecomesReadyToPlayAndTheHubEndsWithTheLink) {
