@@ -28,7 +28,6 @@ public:
     void Update(const PackInfos& partialSet);
 
     bool Empty() const { return packs_.empty(); }
-    std::size_t Size() const { return packs_.size(); }
 
     // The percent counts the listed packs that are complete plus the requiredCount
     // files the installation holds of its own, out of both together: 100 when there
