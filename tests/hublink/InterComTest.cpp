@@ -11,11 +11,11 @@
 #include <vector>
 
 #include "HubEndpoint.h"
-#include "HubLinkFixtures.h"
 #include "base/runtime/StrUtil.h"
 #include "hublink/HubPipeNames.h"
 #include "hublink/InterCom.h"
 #include "support/FileBytes.h"
+#include "support/HubLinkFixtures.h"
 #include "support/ScopedTempFolder.h"
 
 namespace {

@@ -8,8 +8,8 @@
 #include <thread>
 
 #include "HubEndpoint.h"
-#include "HubLinkFixtures.h"
 #include "hublink/InterComClient.h"
+#include "support/HubLinkFixtures.h"
 #include "support/ScopedTempFolder.h"
 
 namespace {

@@ -11,7 +11,6 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <iostream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -19,6 +18,7 @@
 #include "shell/LauncherOnDisplay.h"
 #include "support/ArgvRecord.h"
 #include "support/PrivateXvfb.h"
+#include "support/ProcessScan.h"
 #include "support/RequiredEnvironment.h"
 
 namespace fs = std::filesystem;
@@ -30,25 +30,6 @@ constexpr int kLoginX = 150;
 constexpr int kLoginY = 474;
 constexpr int kSampleGameWidth = 420;
 
-// The running processes whose image is path.
-std::vector<pid_t> ProcessesOf(const std::string& path) {
-    std::vector<pid_t> found;
-    std::error_code error;
-    for (const fs::directory_entry& entry : fs::directory_iterator("/proc", error)) {
-        const std::string name = entry.path().filename();
-        if (name.find_first_not_of("0123456789") != std::string::npos) continue;
-        if (fs::read_symlink(entry.path() / "exe", error) == path) found.push_back(std::stoi(name));
-    }
-    return found;
-}
-
-void Screenshot(Display* display, const std::string& name) {
-    // The web process paints on its own time; the page changes just after the event.
-    std::this_thread::sleep_for(std::chrono::milliseconds(700));
-    const std::string path = std::string(LAUNCHER_BUILD_DIR "/") + name;
-    EXPECT_TRUE(SaveScreenPng(display, path));
-    std::cout << "screenshot: " << path << std::endl;
-}
 
 }  // namespace
 
@@ -70,7 +51,7 @@ TEST(GameWindow, PlayStartsTheSampleGameWithTheTypedLoginAndShowsItRunning) {
     int x = 0, y = 0;
     const bool shown = answered && FindLauncherWindow(display, x, y);
     ASSERT_TRUE(shown);
-    Screenshot(display, "game-before-play.png");
+    EXPECT_TRUE(SaveScreenshot(display, "game-before-play.png"));
     Click(display, x + kLoginX, y + kLoginY);
     std::this_thread::sleep_for(std::chrono::milliseconds(300));  // the field takes the focus
     TypeKeys(display, "player7\tsecret\n");
@@ -81,7 +62,7 @@ TEST(GameWindow, PlayStartsTheSampleGameWithTheTypedLoginAndShowsItRunning) {
     while (!FindWindowOfWidth(display, kSampleGameWidth, gameX, gameY) && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     EXPECT_TRUE(FindWindowOfWidth(display, kSampleGameWidth, gameX, gameY));
-    Screenshot(display, "game-running.png");
+    EXPECT_TRUE(SaveScreenshot(display, "game-running.png"));
 
     ArgvRecord record;
     std::vector<std::string> environment;

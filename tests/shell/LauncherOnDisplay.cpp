@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <sstream>
 #include <thread>
 
@@ -52,6 +53,14 @@ bool WaitForWindowOfWidth(Display* display, int width, int height, int& x, int& 
         if (std::chrono::steady_clock::now() >= deadline) return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
+    return true;
+}
+
+bool SaveScreenshot(Display* display, const std::string& name) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(700));
+    const std::string path = std::string(LAUNCHER_BUILD_DIR "/") + name;
+    if (!SaveScreenPng(display, path)) return false;
+    std::cout << "screenshot: " << path << std::endl;
     return true;
 }
 

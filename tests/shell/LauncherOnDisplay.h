@@ -27,6 +27,9 @@ inline bool FindLauncherWindow(Display* display, int& x, int& y) {
     return FindWindowOfWidth(display, kLauncherWindowWidth, x, y);
 }
 bool SaveScreenPng(Display* display, const std::string& path);
+// Saves the screen as name under the build folder once the web process has had time
+// to paint what the last events changed, and prints where.
+bool SaveScreenshot(Display* display, const std::string& name);
 // The colour (0xRRGGBB) of one pixel of the screen.
 unsigned PixelAt(Display* display, int x, int y);
 // Waits at most boundMs for the pixel to show the colour: the web process paints on

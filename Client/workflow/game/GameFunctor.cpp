@@ -39,9 +39,12 @@ GameFunctor::GameFunctor(GameView* view, Options options) : view_(view), options
         options_.binFolder = std::filesystem::current_path(error).string();
     }
     LoadProjectId();
+    LoadInstalledVersion();
 }
 
 GameFunctor::~GameFunctor() {
+    EndHubLink();
+    if (hubTimer_) hubTimer_->Stop();
     // A pending start is no longer watched; the game itself runs on.
     if (monitorTimer_) monitorTimer_->Stop();
 }
@@ -50,6 +53,17 @@ void GameFunctor::LoadProjectId() {
     if (Settings::vantry_project_id.GetInt() != 0) return;
     const int id = ReadProjectId(String((std::filesystem::path(options_.binFolder) / kVersionPack).c_str()));
     if (id != 0) Settings::vantry_project_id.SetInt(id);
+}
+
+void GameFunctor::LoadInstalledVersion() {
+    AppParams* params = GetAppParams();
+    RefPtr<Game::IGameVersion> version = params ? params->GetGameVersion() : RefPtr<Game::IGameVersion>();
+    if (!version) return;
+    versionText_ = String(version->GetVersion());
+    for (const RefPtr<Game::GameFolder>& folder : version->GetFolders()) {
+        for (const RefPtr<Game::GameFolder::Content>& content : folder->contents)
+            if (content->Flags() & Game::kMinimalSet) ++requiredCount_;
+    }
 }
 
 bool GameFunctor::Ready() {

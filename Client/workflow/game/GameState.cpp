@@ -19,9 +19,9 @@ GameState::~GameState() {
 }
 
 bool GameState::OnCommand(int code, const WideString& argument) {
-    // Its own switch: the current step is not offered the commands. The hub link (77)
-    // and the full version of a demo installation (600, 4001, 4002) are features of
-    // their own, not part of this launcher yet; like every other code they answer false.
+    // Its own switch: the current step is not offered the commands. The full version
+    // of a demo installation (600, 4001, 4002) is a feature of its own, not part of
+    // this launcher yet; like every other code it answers false.
     RefPtr<GameState> self(this);
     using namespace PageCommand;
     switch (code) {
@@ -31,6 +31,9 @@ bool GameState::OnCommand(int code, const WideString& argument) {
         return StartFuturePatchDownload();
     case GameRun:
         return RunGame(argument);
+    case GameStartHubLink:
+        functor_->StartHub(StrUtil::ParseBool(StrUtil::ToNarrow(argument).CStr()));
+        return true;
     case GameStartEpayAutoupdate:
         functor_->StartPaymentUpdater();
         return true;

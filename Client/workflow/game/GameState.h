@@ -1,6 +1,6 @@
 #pragma once
 // The game step of the main flow (command 70): it takes the commands of the game
-// start and the payment updater itself, and runs the future-patch request and
+// start, the hub link and the payment updater itself, and runs the future-patch request and
 // download (31, 300) as a side step beside it, which FindState does not see.
 #include <functional>
 

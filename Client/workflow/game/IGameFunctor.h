@@ -7,6 +7,9 @@ class IGameFunctor : public RefCounter {
 public:
     // 770: refreshes and starts the payment updater, then tells the page it is ready.
     virtual bool StartPaymentUpdater() = 0;
+    // 77: links to the game hub and reports its download progress; true. With
+    // hiresOptional false the high-resolution packs count as part of the game.
+    virtual bool StartHub(bool hiresOptional) = 0;
     // 2700: the launcher is about to be downloaded anew.
     virtual void SetLauncherUpdateFlag() = 0;
     // 70: tells the page to check the payment updater; true.

@@ -311,7 +311,7 @@ TEST_F(GameStartTest, TheStateTakesItsOwnCommandsAndLeavesTheRest) {
     Start("status:0");
     EXPECT_FALSE(Command(PageCommand::NewLauncher));
     EXPECT_TRUE(functor->LauncherUpdateFlag());
-    for (int code : {PageCommand::GameStartHubLink, PageCommand::RipDownload, PageCommand::FullDownload,
+    for (int code : {PageCommand::RipDownload, PageCommand::FullDownload,
                      PageCommand::FullDownloaded, PageCommand::PatchesRequestFuture, PageCommand::PatchesDownload,
                      PageCommand::FullCheckRun})
         EXPECT_FALSE(Command(code)) << code;

@@ -22,7 +22,8 @@
     }
 
     function play() {
-        if (starting) return;
+        // Enter in the password field, too, waits while Play cannot be pressed.
+        if (starting || element("gamePlay").disabled) return;
         starting = true;
         element("gamePlay").disabled = true;
         showState("game.preparing");

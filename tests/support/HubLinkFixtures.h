@@ -1,6 +1,6 @@
 #pragma once
-// Shared pieces of the hub link's tests: bounded waits on the link's worker, the fake
-// hub as a child process, and a script that stands in for the hub executable.
+// Shared pieces of the tests that talk to a hub: bounded waits on the link's worker,
+// the fake hub as a child process, and a script that stands in for the hub executable.
 #include <chrono>
 #include <functional>
 #include <string>

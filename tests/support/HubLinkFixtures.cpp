@@ -1,4 +1,4 @@
-#include "HubLinkFixtures.h"
+#include "support/HubLinkFixtures.h"
 
 #include <sys/stat.h>
 
