@@ -2,6 +2,7 @@
 #include "platform/gtk/GtkToolkit.h"
 #include "shell/LauncherApp.h"
 #include "shell/html/DesktopStartupSteps.h"
+#include "shell/html/ToolkitMessageSink.h"
 #include "workflow/MainState.h"
 
 namespace {
@@ -16,9 +17,13 @@ int main(int argc, char** argv) {
     // the launcher reports its run and ends.
     if (std::unique_ptr<GtkToolkit> toolkit = GtkToolkit::Create()) {
         GlibTimerHost timers(&Timer::TimerProc);
+        ToolkitMessageSink messages(toolkit->Messages());
+        SetMessageSink(&messages);
         DesktopStartupSteps steps(*toolkit, &timers, &MakeRootState);
         LauncherApp app(steps, processes);
-        return app.Run(argc, argv);
+        const int code = app.Run(argc, argv);
+        SetMessageSink(nullptr);
+        return code;
     }
     HeadlessStartupSteps steps;
     LauncherApp app(steps, processes);

@@ -7,15 +7,7 @@
 #include "base/runtime/RefCounter.h"
 #include "base/runtime/String.h"
 #include "engine/gamedata/IGameVersion.h"
-
-// The update server, copied by value by every HTTP client.
-struct ServerAddress {
-    String host;
-    String basePath;
-    std::uint16_t port = 0;
-    std::int32_t timeoutMs = 0;
-    std::int32_t hostType = 2;  // 1 for "patch", else 2
-};
+#include "engine/servers/ServerAddress.h"
 
 // The texts of the inbound firewall rule.
 struct FirewallRule {

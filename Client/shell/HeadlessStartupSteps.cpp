@@ -2,9 +2,15 @@
 
 #include "base/runtime/StrUtil.h"
 #include "shell/StartupSteps.h"
+#include "shell/firewall/FirewallDlg.h"
 
 bool HeadlessStartupSteps::RegisterVfsProtocol(const WideString&, const WideString&, const ByteVector& archive) {
     return archive.Size() > 0;
+}
+
+int HeadlessStartupSteps::RunFirewallDialog(const std::string& address, const WideString&, const std::string&) {
+    std::fprintf(stderr, "Launcher.exe: no display to ask about the firewall on; would show %s\n", address.c_str());
+    return FirewallDlg::kCancelled;
 }
 
 bool HeadlessStartupSteps::RunMainWindow(AppParams& params, const WideString& address, const WideString&,

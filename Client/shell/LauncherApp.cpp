@@ -68,7 +68,7 @@ int LauncherApp::Run(int argc, const char* const* argv) {
     if (std::unique_ptr<NamedMutex> instance = TakeSingleInstance()) {
         LoadResourceData(ResourceId::UiArchive, UiArchive());
         steps_.RegisterVfsProtocol(WideString(u"Resources/"), WideString(u"LauncherResources.pak"), UiArchive());
-        if (steps_.CheckEnvironment(*params) && steps_.RemoveStalePatchScript(*params)) {
+        if (CheckEnvironment(*params) && RemoveStalePatchScript(*params)) {
             // The key travels as arguments of its own (see BuildApplierStart).
             RunVaraRurezod(RunMainWindow(*params));
         }

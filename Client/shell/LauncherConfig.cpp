@@ -52,6 +52,14 @@ ServerAddress LoadServerAddress(const WideString& launcherCfgPath) {
                              hostType.GetString());
 }
 
+ServerDocuments LoadServerDocuments() {
+    return ServerDocuments{StrUtil::ToNarrow(LoadResString(StringId::CurrentVersionName)),
+                           StrUtil::ToNarrow(LoadResString(StringId::PatchesHistoryName)),
+                           StrUtil::ToNarrow(LoadResString(StringId::LauncherTorrentName))};
+}
+
+String ConfiguredServerListUrl() { return chnSrvlistUrl.GetString(); }
+
 WideString LoadUserSettings(const WideString& globalCfgPath) {
     SettingsStore().Load(NarrowPath(globalCfgPath));
     return launcherLogin.GetWString();

@@ -15,6 +15,12 @@ Group* LauncherGroup();
 // The store of the user settings ("Personal/Global.cfg"), saved by whoever changes one.
 StorageLoader& SettingsStore();
 
+// The update server's document names, from the string table.
+ServerDocuments LoadServerDocuments();
+
+// Where the server list is fetched from ("chnSrvlistUrl"); empty when not configured.
+String ConfiguredServerListUrl();
+
 // Sets the server variables to the string table's defaults, loads the file over them
 // (a missing file keeps the defaults) and returns the address they give.
 ServerAddress LoadServerAddress(const WideString& launcherCfgPath);

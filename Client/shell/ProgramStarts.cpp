@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "base/runtime/StrUtil.h"
+#include "platform/process/ChildReaper.h"
 #include "platform/process/ProcessInfo.h"
 #include "shell/PathText.h"
 #include "shell/resources/StringIds.h"
@@ -81,8 +82,12 @@ std::optional<SpawnRequest> BuildElevatedStart(const std::string& ownPath, bool 
 }
 
 bool StartDetached(const std::optional<SpawnRequest>& request) {
-    // The launcher ends right after such a start; the child is not waited for.
-    return request && SpawnProcess(*request) > 0;
+    if (!request) return false;
+    ProcessHandle child = SpawnChild(*request);
+    if (!child.IsValid()) return false;
+    // Not waited for; should the launcher outlive it, the main loop reaps it.
+    ReapWhenEnded(std::move(child));
+    return true;
 }
 
 void RestartLauncher(bool inPlace) {

@@ -24,7 +24,8 @@ std::optional<SpawnRequest> BuildRestartStart(const AppParams& params, const std
 // env is not installed or no display exists to ask for the password on.
 std::optional<SpawnRequest> BuildElevatedStart(const std::string& ownPath, bool rip);
 
-// Starts a request without waiting for it; false when it could not start.
+// Starts a request without waiting for it (the main loop reaps it once it ends);
+// false when it could not start.
 bool StartDetached(const std::optional<SpawnRequest>& request);
 
 // Starts the launcher again; the caller then ends its window.

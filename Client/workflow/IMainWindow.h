@@ -1,9 +1,10 @@
 #pragma once
 // What the workflow needs of the launcher's main window: page events, the end of the
-// dialog, and the window's timers. The window outlives every state and view.
+// dialog, the window's timers and its dialogs. The window outlives every state and view.
 #include "base/runtime/String.h"
 #include "base/runtime/Vector.h"
 #include "platform/TimerHost.h"
+#include "platform/ui/UserPrompt.h"
 
 class IMainWindow {
 public:
@@ -18,4 +19,6 @@ public:
     virtual void FinishWithResult(const WideString& followUp) = 0;
     virtual void SetTitleVersion(const WideString& version) = 0;
     virtual TimerHost* Timers() = 0;
+    // File choices and questions in dialogs over the window; null where nobody can answer.
+    virtual IUserPrompt* Prompt() { return nullptr; }
 };

@@ -1,5 +1,6 @@
 // The full-check worker against a recording listener: progress, report order, damaged
-// files, the minimal set, pause, stop and the loaded-module flag.
+// files, the minimal set, pause, stop and the loaded-module flag; the reports of several
+// hashing threads against those of one.
 #include <gtest/gtest.h>
 #include <limits.h>
 #include <stdlib.h>
@@ -8,10 +9,14 @@
 #include <chrono>
 #include <condition_variable>
 #include <filesystem>
+#include <fstream>
 #include <mutex>
 #include <string>
+#include <thread>
+#include <tuple>
 #include <vector>
 
+#include "SpreadTree.h"
 #include "VersionFixtures.h"
 #include "engine/checks/FullCheckThread.h"
 #include "engine/gamedata/CRCChecker5.h"
@@ -290,4 +295,136 @@ TEST(FullCheckThread, ADamagedModuleOfThisProcessSetsTheSystemFileFlag) {
     ASSERT_TRUE(rip);
     ASSERT_EQ(rip->entries.Size(), 2u);
     EXPECT_TRUE(rip->systemFile);
+}
+
+namespace {
+
+struct Outcome {
+    std::vector<std::string> events;
+    std::vector<std::tuple<std::string, std::uint32_t, int>> damaged;
+    bool systemFile = false;
+    std::vector<int> flags;  // of every content afterwards
+};
+
+Outcome RunWholeCheck(const SpreadTree& tree, bool minimalSetOnly, unsigned threads) {
+    RefPtr<Game::IGameVersion> version = tree.Version();
+    RecordingChecker listener;
+    {
+        RefPtr<FullCheckThread> worker(new FullCheckThread(version.Get(), &listener, minimalSetOnly, threads));
+        EXPECT_TRUE(worker->Start(Wide(tree.Tree().Path())));
+        EXPECT_TRUE(listener.WaitForReport());
+    }
+    Outcome outcome;
+    outcome.events = listener.Events();
+    if (RefPtr<Rip> rip = listener.TakenRip()) {
+        for (const RipEntry& entry : rip->entries) outcome.damaged.emplace_back(Narrow(entry.path), entry.size, entry.code);
+        outcome.systemFile = rip->systemFile;
+    }
+    for (const auto& folder : version->GetFolders()) {
+        for (const auto& content : folder->contents) outcome.flags.push_back(content->Flags());
+    }
+    return outcome;
+}
+
+// Bytes this process has read through read calls so far.
+std::uint64_t BytesRead() {
+    std::ifstream io("/proc/self/io");
+    std::string key;
+    std::uint64_t value = 0;
+    while (io >> key >> value) {
+        if (key == "rchar:") return value;
+    }
+    return 0;
+}
+
+// Waits, for at most bound, until the process has read more than bytes beyond from.
+bool ReadsGoOnPast(std::uint64_t from, std::uint64_t bytes, std::chrono::milliseconds bound = 10s) {
+    const auto deadline = std::chrono::steady_clock::now() + bound;
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (BytesRead() > from + bytes) return true;
+        std::this_thread::sleep_for(2ms);
+    }
+    return false;
+}
+
+std::size_t ThreadCount() {
+    std::error_code error;
+    std::size_t count = 0;
+    for (auto it = std::filesystem::directory_iterator("/proc/self/task", error); !error && it != decltype(it)();
+         it.increment(error)) {
+        ++count;
+    }
+    return count;
+}
+
+}  // namespace
+
+TEST(FullCheckThread, ParallelReportsAreThoseOfOneThread) {
+    SpreadTree tree(5);
+    for (bool minimalSetOnly : {false, true}) {
+        SCOPED_TRACE(minimalSetOnly ? "minimal set only" : "every file");
+        const Outcome reference = RunWholeCheck(tree, minimalSetOnly, 1);
+        ASSERT_EQ(reference.events.size(), static_cast<std::size_t>(tree.Version()->GetContentCount()) + 1);
+        EXPECT_EQ(reference.events.back(), "failed");
+        for (unsigned threads : {2u, 8u}) {
+            const Outcome parallel = RunWholeCheck(tree, minimalSetOnly, threads);
+            EXPECT_EQ(parallel.events, reference.events) << threads;
+            EXPECT_EQ(parallel.damaged, reference.damaged) << threads;
+            EXPECT_EQ(parallel.systemFile, reference.systemFile) << threads;
+            EXPECT_EQ(parallel.flags, reference.flags) << threads;
+        }
+        if (minimalSetOnly) continue;
+        // The reference itself lists exactly the damage done, in list order.
+        std::vector<std::pair<std::string, int>> listed;
+        for (const auto& [path, size, code] : reference.damaged) listed.push_back({path, code});
+        EXPECT_EQ(listed, tree.Damaged());
+    }
+}
+
+TEST(FullCheckThread, PauseAndStopInTheMiddleOfLargeFilesActWithinTheirBounds) {
+    TempDir tree;
+    // Three sparse 2 GiB files behind a small one: four threads are all in the middle
+    // of a file for seconds. Their quick digests match zeros; nothing reads them whole.
+    const std::uint64_t size = 2ull << 30;
+    VersionWriter::Model model;
+    model.version = "1";
+    model.folders.push_back({"/", {ListedFile("first", "f")}});
+    tree.WriteFile("first", "f");
+    for (const char* name : {"huge1.pak", "huge2.pak", "huge3.pak"}) {
+        VersionWriter::FileEntry entry = ListedFile(name, std::string(0x8001, '\0'));
+        entry.size = static_cast<std::uint32_t>(size);
+        model.folders[0].files.push_back(entry);
+        tree.WriteFile(name, "");
+        ASSERT_EQ(truncate((tree / name).c_str(), static_cast<off_t>(size)), 0);
+    }
+    RefPtr<Game::IGameVersion> version =
+        ParseVersion(5, VersionWriter::Compose(model, 5, 1, SamplePrivateKey()), tree.Path());
+    ASSERT_TRUE(version);
+
+    const std::size_t threadsBefore = ThreadCount();
+    RecordingChecker listener;
+    RefPtr<FullCheckThread> worker(new FullCheckThread(version.Get(), &listener, false, 4));
+    ASSERT_TRUE(worker->Start(Wide(tree.Path())));
+    ASSERT_TRUE(listener.WaitForEvents(1));
+    ASSERT_TRUE(ReadsGoOnPast(BytesRead(), 16 << 20));
+
+    // Within 100 ms every thread is held between two read chunks, and nothing is reported.
+    worker->SetPaused(true);
+    const auto paused = std::chrono::steady_clock::now();
+    std::this_thread::sleep_until(paused + 100ms);
+    const std::uint64_t held = BytesRead();
+    std::this_thread::sleep_until(paused + 300ms);
+    EXPECT_LT(BytesRead() - held, 64u << 10);  // what reading /proc/self/io itself counts
+    EXPECT_EQ(listener.Events(), (std::vector<std::string> {"progress 25"}));
+
+    worker->SetPaused(false);
+    EXPECT_TRUE(ReadsGoOnPast(BytesRead(), 16 << 20));
+
+    // A stop ends every thread before the owner's release returns; the files cut short
+    // are not listed.
+    const auto stopping = std::chrono::steady_clock::now();
+    worker = nullptr;
+    EXPECT_LT(std::chrono::steady_clock::now() - stopping, 1s);
+    EXPECT_EQ(ThreadCount(), threadsBefore);
+    EXPECT_EQ(listener.Events(), (std::vector<std::string> {"progress 25", "success"}));
 }

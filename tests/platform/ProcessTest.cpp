@@ -42,6 +42,8 @@ TEST(SpawnProcess, PassesArgvUntouchedAndStartsInTheWorkingFolder) {
     int exitCode = -1;
     ASSERT_EQ(child.WaitForExit(10000, &exitCode), WaitResult::Exited);
     EXPECT_EQ(exitCode, 7);
+    ASSERT_NE(child.EndedStatus(), nullptr);
+    EXPECT_FALSE(child.EndedStatus()->bySignal);
 
     ArgvRecord record;
     ASSERT_TRUE(WaitForArgvRecord(temp / "record", 1000, record));
@@ -93,6 +95,8 @@ TEST(ProcessHandle, TimesOutOnALivingProcessAndEndsIt) {
     int exitCode = -1;
     ASSERT_EQ(child.WaitForExit(10000, &exitCode), WaitResult::Exited);
     EXPECT_EQ(exitCode, 128 + SIGKILL);
+    ASSERT_NE(child.EndedStatus(), nullptr);
+    EXPECT_TRUE(child.EndedStatus()->bySignal);
 }
 
 TEST(ProcessHandle, RefusesProcessesThatDoNotExist) {

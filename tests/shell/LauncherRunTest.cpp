@@ -41,6 +41,8 @@ struct LauncherRun : ::testing::Test {
         // These runs check the start-up itself: no window, even on a desktop.
         unsetenv("DISPLAY");
         unsetenv("WAYLAND_DISPLAY");
+        // Nor the machine's own firewall service.
+        setenv("DBUS_SYSTEM_BUS_ADDRESS", ("unix:path=" + (tree / "no-system-bus")).c_str(), 1);
     }
     void TearDown() override { unsetenv("XDG_RUNTIME_DIR"); }
     std::string Stderr() const {

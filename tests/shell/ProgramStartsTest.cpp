@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "CapturingSink.h"
 #include "base/runtime/StrUtil.h"
 #include "shell/LauncherApp.h"
 #include "shell/ProgramStarts.h"
@@ -13,14 +14,6 @@
 namespace {
 
 using Args = std::vector<std::string>;
-
-struct CapturingSink : IMessageSink {
-    std::vector<std::pair<std::string, std::string>> shown;
-    int Show(const WideString& text, const WideString& caption, int) override {
-        shown.emplace_back(StrUtil::ToNarrow(caption).Std(), StrUtil::ToNarrow(text).Std());
-        return MessageResult::Ok;
-    }
-};
 
 void InstallRecorder(const std::string& path) {
     std::filesystem::create_directories(std::filesystem::path(path).parent_path());

@@ -50,6 +50,23 @@ TEST(FindStringEntry, ReadsTheTableFormat) {
     EXPECT_EQ(FindStringEntry(table, 4).View(), u"four\tstill four");
 }
 
+TEST(FormatResString, FillsEachMarkInTurnAndNothingElse) {
+    const struct {
+        const char16_t* text;
+        std::initializer_list<WideString> values;
+        const char16_t* filled;
+    } cases[] = {
+        {u"for %s, not %s", {WideString(u"1.2"), WideString(u"1.1")}, u"for 1.2, not 1.1"},
+        {u"%s%%d %s", {WideString(u"%s"), WideString(u"x")}, u"%s%%d x"},  // values are not marks
+        {u"one %s and %s", {WideString(u"only")}, u"one only and %s"},
+        {u"no mark", {WideString(u"unused")}, u"no mark"},
+        {u"%", {}, u"%"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(FillPlaceholders(WideString(c.text), c.values).View(), c.filled);
+    EXPECT_EQ(StrUtil::ToNarrow(FormatResString(StringId::ManualPatchConfirm, {WideString(u"1.0.3")})).Std(),
+              "Найдены обновления до версии 1.0.3. Вы действительно хотите установить их?");
+}
+
 TEST(LoadResourceData, GivesTheZipOfThePageTree) {
     ByteVector archive;
     ASSERT_TRUE(LoadResourceData(ResourceId::UiArchive, archive));

@@ -381,10 +381,11 @@ private:
         if (left_ == 0) return RunStep(index + 1);
         const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(left_, fileChunk_.size()));
         if (!file_.read(fileChunk_.data(), static_cast<std::streamsize>(n))) return Close();  // the file shrank
+        // Counted before it leaves, so a client that has the bytes finds them counted.
+        server_.CountPayload(plan_.steps[index].payloadPath, n);
         auto self = shared_from_this();
         asio::async_write(socket_, asio::buffer(fileChunk_.data(), n), [this, self, index, n](boost::system::error_code error, std::size_t) {
             if (error) return Close();
-            server_.CountPayload(plan_.steps[index].payloadPath, n);
             left_ -= n;
             WriteFileChunk(index);
         });

@@ -97,7 +97,8 @@ public:
     // The targets of the requests in arrival order.
     std::vector<std::string> RequestedTargets() const;
     std::size_t ConnectionCount() const;
-    // File bytes of the folder sent for path (as recorded in Request::path), headers not counted.
+    // File bytes of the folder sent for path (as recorded in Request::path), counted as
+    // they are handed to the connection; headers do not count.
     std::uint64_t PayloadBytesServed(const std::string& path) const;
     // Blocks until count requests have arrived or the bound passes; true when they did.
     bool WaitForRequests(std::size_t count, std::chrono::milliseconds bound = std::chrono::seconds(10)) const;

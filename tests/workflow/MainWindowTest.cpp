@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/servers/PatchServerFixture.h"
 #include "platform/glib/GlibTimerHost.h"
 #include "platform/headless/HeadlessToolkit.h"
 #include "shell/html/HTMLViewer.h"
@@ -148,6 +149,43 @@ TEST_F(MainWindowTest, AMissingVersionFileIsToldOnceAndTheWindowStaysUsable) {
     EXPECT_EQ(RunWindow(), 2);
     EXPECT_EQ(page->NamesOf(u"FullCheck."), std::vector<std::u16string>{u"FullCheck.OnFailGameVersion"});
     EXPECT_EQ(page->events.back(), (std::vector<std::u16string>{u"Launcher.OnFrameLoad", u"after"}));
+}
+
+TEST_F(MainWindowTest, ThePatchRequestFromThePageShowsTheChainOfVersionsToFetch) {
+    WriteGame({{"a.dll", "code"}}, "");
+    LoopbackHttpServer server;
+    using Reply = LoopbackHttpServer::Reply;
+    server.Script("/upd/CurrentVersion.xdb", Reply::Document("<Base><gameVersion>5.2.19</gameVersion></Base>"));
+    server.Script("/upd/PatchesHistory.xdb",
+                  Reply::Document(HistoryDocument(HistoryVersion("5.2.17", {"5.2.18"}) + HistoryVersion("5.2.18", {"5.2.19"}) +
+                                                  HistoryVersion("5.2.19"))));
+    server.Script("/upd/5.2.17-5.2.18.torrent", Reply::Document("d1:ai1ee"));
+    server.Script("/upd/5.2.18-5.2.19.torrent", Reply::Document("d1:bi2ee"));
+    params->server = LoopbackAddress(server);
+    params->launcherCfgPath = WideString(u"Profiles/Launcher.cfg");
+    // The road starts with 80; its first steps are not part of this launcher yet.
+    page->afterReady = {"80", "30"};
+    page->closeOn = {u"Patching.OnAnswer", u"Patching.OnServerError", u"Patching.OnLogicError"};
+
+    EXPECT_EQ(RunWindow(), 2);
+    EXPECT_EQ(page->NamesOf(u"Patching."), (std::vector<std::u16string>{u"Patching.OnRequest", u"Patching.OnAnswer"}));
+    EXPECT_EQ(page->events.back(), (std::vector<std::u16string>{u"Patching.OnAnswer", u"false", u"5.2.18", u"5.2.19"}));
+    EXPECT_EQ(DocumentsAsked(server), (std::vector<std::string>{"CurrentVersion.xdb", "PatchesHistory.xdb",
+                                                                 "5.2.17-5.2.18.torrent", "5.2.18-5.2.19.torrent"}));
+}
+
+TEST_F(MainWindowTest, AnUnreachableUpdateServerIsToldToThePage) {
+    WriteGame({{"a.dll", "code"}}, "");
+    {
+        LoopbackHttpServer gone;  // its port is closed again once it is gone
+        params->server = LoopbackAddress(gone);
+    }
+    params->launcherCfgPath = WideString(u"Profiles/Launcher.cfg");
+    page->afterReady = {"80", "30"};
+    page->closeOn = {u"Patching.OnServerError", u"Patching.OnLogicError", u"Patching.OnAnswer"};
+
+    EXPECT_EQ(RunWindow(), 2);
+    EXPECT_EQ(page->events.back(), (std::vector<std::u16string>{u"Patching.OnServerError", u"8"}));
 }
 
 }  // namespace

@@ -12,6 +12,7 @@ struct RecordingWindow final : IMainWindow {
 
     std::vector<EventRecord> events;
     std::vector<int> ended;
+    std::vector<std::u16string> titles;
     TimerHost* timers;
 
     bool SendEvent(const WideString& name) override { return SendEventArgs(name, WideStringVector()); }
@@ -23,7 +24,7 @@ struct RecordingWindow final : IMainWindow {
     }
     void EndDialog(int code) override { ended.push_back(code); }
     void FinishWithResult(const WideString&) override { ended.push_back(2); }
-    void SetTitleVersion(const WideString&) override {}
+    void SetTitleVersion(const WideString& version) override { titles.push_back(version.Std()); }
     TimerHost* Timers() override { return timers; }
 
     std::vector<std::u16string> Names() const {

@@ -2,30 +2,19 @@
 
 #include <cstring>
 
+#include "base/crypto/Md5.h"
+
 namespace {
 
 constexpr unsigned long kSaltLength = 8;
-constexpr unsigned long kDigestLength = 16;
+constexpr unsigned long kDigestLength = kMd5DigestLength;
 constexpr unsigned long kSignatureCapacity = 1024;
-
-// LibTomCrypt checks its pointer arguments by aborting, so empty inputs get a valid address.
-const unsigned char* BytesOrEmpty(const void* data) {
-    static const unsigned char empty = 0;
-    return data ? static_cast<const unsigned char*>(data) : &empty;
-}
 
 // Registering an already registered descriptor is harmless, so this runs on every Create.
 void RegisterDescriptors() {
     ltc_mp = ltm_desc;
     register_hash(&md5_desc);
     register_prng(&sprng_desc);
-}
-
-bool Md5(const void* data, std::size_t length, unsigned char digest[kDigestLength]) {
-    hash_state state;
-    return md5_init(&state) == CRYPT_OK &&
-           md5_process(&state, BytesOrEmpty(data), static_cast<unsigned long>(length)) == CRYPT_OK &&
-           md5_done(&state, digest) == CRYPT_OK;
 }
 
 }  // namespace
@@ -52,7 +41,7 @@ RsaSign* RsaSign::Create(const void* keyBytes, std::size_t length) {
 bool RsaSign::Verify(const void* data, std::size_t length, const void* signature, std::size_t signatureLength) {
     const int hashIndex = find_hash("md5");
     unsigned char digest[kDigestLength];
-    if (hashIndex < 0 || !signature || signatureLength == 0 || !Md5(data, length, digest)) return false;
+    if (hashIndex < 0 || !signature || signatureLength == 0 || !Md5Digest(data, length, digest)) return false;
     int valid = 0;
     const int result = rsa_verify_hash_ex(static_cast<const unsigned char*>(signature),
                                           static_cast<unsigned long>(signatureLength), digest, kDigestLength,
@@ -64,7 +53,7 @@ bool RsaSign::Sign(const void* data, std::size_t length, ByteVector& out) {
     const int hashIndex = find_hash("md5");
     const int prngIndex = find_prng("sprng");
     unsigned char digest[kDigestLength];
-    if (hashIndex < 0 || prngIndex < 0 || !Md5(data, length, digest)) return false;
+    if (hashIndex < 0 || prngIndex < 0 || !Md5Digest(data, length, digest)) return false;
     out.Resize(kSignatureCapacity);
     unsigned long produced = kSignatureCapacity;
     if (rsa_sign_hash_ex(digest, kDigestLength, out.Data(), &produced, LTC_PKCS_1_PSS, nullptr, prngIndex, hashIndex,

@@ -79,3 +79,15 @@ bool CFileStream::Close() {
 }
 
 CFileStream::~CFileStream() { Close(); }
+
+bool WriteFileReplacing(const String& path, const void* data, std::size_t size) {
+    RefPtr<CFileStream> stream(new CFileStream(path, true));
+    if (stream->HasError()) return false;
+    if (size > 0 && !stream->Write(data, size)) {
+        stream->SetError();  // the partial file goes, the old one stays
+        stream->Close();
+        return false;
+    }
+    stream->Flush();
+    return stream->Close();
+}

@@ -42,3 +42,7 @@ private:
     String tempPath_;
     bool closed_ = false;
 };
+
+// Replaces the file at path with size bytes through a write-mode stream: the old file
+// stays as it was unless every byte reached the disk. Missing folders are created.
+bool WriteFileReplacing(const String& path, const void* data, std::size_t size);

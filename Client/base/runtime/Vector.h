@@ -91,7 +91,11 @@ public:
             return;
         }
         T* gap = OpenGap(position, count);
-        for (std::size_t i = 0; i < count; ++i) new (gap + i) T(first[i]);
+        if constexpr (std::is_trivially_copyable_v<T>) {
+            std::memcpy(static_cast<void*>(gap), first, count * sizeof(T));
+        } else {
+            for (std::size_t i = 0; i < count; ++i) new (gap + i) T(first[i]);
+        }
     }
 
     // Removes count elements from position, keeping the order of the rest.
@@ -148,8 +152,8 @@ private:
                 MoveInto(begin_, begin_ + position, storage);
                 MoveInto(begin_ + position, end_, storage + position + count);
                 DestroyRange(begin_, end_);
-                FreeStorage(begin_);
             }
+            FreeStorage(begin_);  // a cleared vector still owns its old storage
             begin_ = storage;
             end_ = storage + size + count;
             limit_ = storage + capacity;

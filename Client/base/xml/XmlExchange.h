@@ -37,6 +37,12 @@ inline bool XmlBool(IXmlSaver& saver, const char* name, int index, bool* field) 
     return ok;
 }
 
+// A text field as the text of a child element of its own.
+inline bool XmlWideText(IXmlSaver& saver, const char* name, WideString& field) {
+    XmlChildScope child(saver, name);
+    return child && saver.ValueWide(field);
+}
+
 enum class XmlArrayMode { kReplace = 0, kGrow = 1, kPrepend = 2 };
 
 // A list of records, each exchanged by its own Exchange(IXmlSaver&) inside an "Item"

@@ -1,20 +1,21 @@
 #include "engine/checks/FullCheckThread.h"
 
 #include <system_error>
+#include <vector>
 
 #include "base/runtime/StrUtil.h"
+#include "engine/checks/HashPool.h"
 #include "engine/gamedata/CRCChecker4.h"
 #include "engine/gamedata/CRCChecker5.h"
 #include "engine/gamedata/GameNames.h"
-#include "engine/gamedata/GameVersion.h"
 #include "engine/gamedata/GameVersion5.h"
 #include "workflow/repair/Rip.h"
 
 namespace {
 
-RefPtr<Game::ICRCChecker> CheckerOfFormat() {
-    if (Game::GameVersionFormat == 4) return RefPtr<Game::ICRCChecker>(new Game::CRCChecker4(Game::kCheckerBufferSize));
-    return RefPtr<Game::ICRCChecker>(new Game::CRCChecker5(Game::kCheckerBufferSize));
+Game::HashPool::CheckerFactory CheckerOfFormat() {
+    if (Game::GameVersionFormat == 4) return &Game::CRCChecker4::Create;
+    return &Game::CRCChecker5::Create;
 }
 
 std::uint8_t Percent(int done, int total) {
@@ -24,16 +25,13 @@ std::uint8_t Percent(int done, int total) {
 
 }  // namespace
 
-FullCheckThread::FullCheckThread(Game::IGameVersion* version, IChecker* listener, bool minimalSetOnly)
-    : version_(version), listener_(listener), minimalSetOnly_(minimalSetOnly) {}
+FullCheckThread::FullCheckThread(Game::IGameVersion* version, IChecker* listener, bool minimalSetOnly,
+                                 unsigned threads)
+    : version_(version), listener_(listener), minimalSetOnly_(minimalSetOnly), threads_(threads) {}
 
 FullCheckThread::~FullCheckThread() {
     if (thread_.joinable()) {
-        {
-            std::lock_guard<std::mutex> lock(gateLock_);
-            stop_ = true;
-        }
-        gate_.notify_all();
+        gate_.Stop();
         thread_.join();
     }
 }
@@ -50,59 +48,54 @@ bool FullCheckThread::Start(const WideString& gameFolder) {
     return true;
 }
 
-void FullCheckThread::SetPaused(bool paused) {
-    {
-        std::lock_guard<std::mutex> lock(gateLock_);
-        if (paused_ == paused) return;
-        paused_ = paused;
-    }
-    gate_.notify_all();
-}
+void FullCheckThread::SetPaused(bool paused) { gate_.SetPaused(paused); }
 
-bool FullCheckThread::WaitWhilePaused() {
-    std::unique_lock<std::mutex> lock(gateLock_);
-    gate_.wait(lock, [this] { return !paused_ || stop_; });
-    return !stop_;
-}
+bool FullCheckThread::WaitWhilePaused() { return gate_.Pass(); }
 
 void FullCheckThread::ListLoadedModules() { modules_.List(String(gameFolder_)); }
 
-void FullCheckThread::Run() {
-    ListLoadedModules();
-    const String folder(gameFolder_);
-    RefPtr<Rip> rip(new Rip());
+bool FullCheckThread::IsChecked(const Game::GameFolder::Content& content) const {
+    return !minimalSetOnly_ || (content.Flags() & Game::kMinimalSet) != 0;
+}
+
+void FullCheckThread::CheckFiles(Rip& rip) {
+    const String root(gameFolder_);
     const Game::FolderList& folders = version_->GetFolders();
-    if (WaitWhilePaused()) {
-        RefPtr<Game::ICRCChecker> checker = CheckerOfFormat();
-        checker->SetStopFlag(&stop_);
-        const int total = version_->GetContentCount();
-        int done = 0;
-        bool stopped = false;
-        for (const RefPtr<Game::GameFolder>& gameFolder : folders) {
-            for (const RefPtr<Game::GameFolder::Content>& content : gameFolder->contents) {
-                if (!WaitWhilePaused()) {
-                    stopped = true;
-                    break;
-                }
-                if (!minimalSetOnly_ || (content->Flags() & Game::kMinimalSet) != 0) {
-                    content->AddFlags(Game::kCompareHash);
-                    const int code = checker->Check(folder + gameFolder->name, content.Get());
-                    // A file whose reading a stop interrupted was not really checked.
-                    if (stop_) {
-                        stopped = true;
-                        break;
-                    }
-                    if (code != Game::kCheckOk) {
-                        const String relative = Game::RelativeGamePath(gameFolder->name, content->name);
-                        rip->Append(StrUtil::ToWide(relative), content->size, code);
-                        if (!rip->systemFile) rip->systemFile = IsLoadedModule(relative);
-                    }
-                }
-                listener_->SetProgress(Percent(++done, total));
-            }
-            if (stopped) break;
+    std::vector<Game::HashPool::Job> jobs;
+    for (const RefPtr<Game::GameFolder>& folder : folders) {
+        const String folderPath = root + folder->name;
+        for (const RefPtr<Game::GameFolder::Content>& content : folder->contents) {
+            // Every content that goes to the checker gets the hash comparison forced on.
+            if (IsChecked(*content)) jobs.push_back({folderPath, content.Get(), true});
         }
     }
+    // The threads end with the pool, before the last report.
+    Game::HashPool pool(std::move(jobs), CheckerOfFormat(), &gate_, threads_);
+    const int total = version_->GetContentCount();
+    int done = 0;
+    std::size_t next = 0;
+    for (const RefPtr<Game::GameFolder>& folder : folders) {
+        for (const RefPtr<Game::GameFolder::Content>& content : folder->contents) {
+            if (!WaitWhilePaused()) return;
+            if (IsChecked(*content)) {
+                int code = Game::kCheckOk;
+                if (!pool.Result(next++, code)) return;
+                if (code != Game::kCheckOk) {
+                    const String relative = Game::RelativeGamePath(folder->name, content->name);
+                    rip.Append(StrUtil::ToWide(relative), content->size, code);
+                    if (!rip.systemFile) rip.systemFile = IsLoadedModule(relative);
+                }
+            }
+            listener_->SetProgress(Percent(++done, total));
+        }
+    }
+}
+
+void FullCheckThread::Run() {
+    ListLoadedModules();
+    RefPtr<Rip> rip(new Rip());
+    if (WaitWhilePaused()) CheckFiles(*rip);
+    // A stop before the end reports what was found so far.
     if (rip->entries.Empty()) {
         listener_->SetSuccess();
     } else {

@@ -2,15 +2,17 @@
 
 #include <zlib.h>
 
-#include "engine/gamedata/IGameVersion.h"
+#include "engine/gamedata/GameVersion.h"
 
 namespace Game {
+
+RefPtr<ICRCChecker> CRCChecker4::Create() { return RefPtr<ICRCChecker>(new CRCChecker4(kCheckerBufferSize)); }
 
 std::uint32_t CRCChecker4::FileCrc32(GameFile& file, std::uint64_t size, bool* complete) {
     uLong crc = crc32(0, Z_NULL, 0);
     const bool all = reader_.Feed(
         file, 0, size, [&](const std::uint8_t* data, std::size_t count) { crc = crc32(crc, data, static_cast<uInt>(count)); },
-        [this] { return StopRequested(); });
+        [this] { return !GoOn(); });
     if (complete) *complete = all;
     return static_cast<std::uint32_t>(crc);
 }

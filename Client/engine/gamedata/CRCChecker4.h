@@ -10,6 +10,8 @@ namespace Game {
 class CRCChecker4 final : public ICRCChecker {
 public:
     explicit CRCChecker4(std::uint32_t bufferSize) : reader_(bufferSize) {}
+    // A checker with the buffer size every check uses.
+    static RefPtr<ICRCChecker> Create();
 
     int Check(const String& folderPath, const GameFolder::Content* content) override;
     // The CRC-32 of the first size bytes, or of what could be read of them.

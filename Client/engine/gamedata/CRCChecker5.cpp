@@ -2,14 +2,16 @@
 
 #include <cstring>
 
-#include "engine/gamedata/IGameVersion.h"
+#include "engine/gamedata/GameVersion.h"
 
 namespace Game {
+
+RefPtr<ICRCChecker> CRCChecker5::Create() { return RefPtr<ICRCChecker>(new CRCChecker5(kCheckerBufferSize)); }
 
 bool CRCChecker5::Feed(GameFile& file, std::uint64_t offset, std::uint64_t length, Md5Stream& md5) {
     return reader_.Feed(
         file, offset, length, [&](const std::uint8_t* data, std::size_t count) { md5.Add(data, count); },
-        [this] { return StopRequested(); });
+        [this] { return !GoOn(); });
 }
 
 bool CRCChecker5::QuickMd5(GameFile& file, std::uint64_t size, std::uint8_t digest[16], Md5Stream& head) {

@@ -16,6 +16,8 @@ public:
     static constexpr std::uint64_t kQuickPiece = 0x4000;
 
     explicit CRCChecker5(std::uint32_t bufferSize) : reader_(bufferSize) {}
+    // A checker with the buffer size every check uses.
+    static RefPtr<ICRCChecker> Create();
 
     int Check(const String& folderPath, const GameFolder::Content* content) override;
     // The quick digest of a file of size bytes; false when not all of its bytes could be

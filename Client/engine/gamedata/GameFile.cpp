@@ -57,6 +57,12 @@ std::size_t GameFile::ReadAt(std::uint64_t offset, void* destination, std::size_
     return done;
 }
 
+void GameFile::AdviseSequential() { ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL); }
+
+void GameFile::Prefetch(std::uint64_t offset, std::uint64_t length) {
+    ::posix_fadvise(fd_, static_cast<off_t>(offset), static_cast<off_t>(length), POSIX_FADV_WILLNEED);
+}
+
 bool IsGameFolder(const String& path) {
     const String disk = DiskForm(path);
     struct stat info {};

@@ -22,6 +22,10 @@ public:
     std::uint64_t Size() const { return size_; }
     // Reads up to length bytes at offset; the count read (short only at the end or on error).
     std::size_t ReadAt(std::uint64_t offset, void* destination, std::size_t length);
+    // Read-ahead hints for a file read front to back: a wider read-ahead window, and a
+    // range the kernel starts fetching now, while the caller hashes what it has.
+    void AdviseSequential();
+    void Prefetch(std::uint64_t offset, std::uint64_t length);
 
 private:
     bool OpenExact(const String& path);

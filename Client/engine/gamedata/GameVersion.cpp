@@ -8,24 +8,41 @@
 #include "engine/gamedata/VersionFileBytes.h"
 
 #include <cstring>
+#include <vector>
 
 namespace Game {
 
-int GameVersion::CheckWith(ICRCChecker& checker, String& outPath, bool onlyFlagged) {
+int GameVersion::CheckWith(HashPool::CheckerFactory makeChecker, String& outPath, bool onlyFlagged) {
+    // The first failure in list order wins, and a missing folder ends the list: its
+    // files and those of later folders are not looked at.
+    std::vector<HashPool::Job> jobs;
+    const GameFolder* missing = nullptr;
     for (const RefPtr<GameFolder>& folder : folders_) {
         const String folderPath = root_ + folder->name;
         if (!IsGameFolder(folderPath)) {
-            outPath = folder->name;
-            return kFolderMissing;
+            missing = folder.Get();
+            break;
         }
         for (const RefPtr<GameFolder::Content>& content : folder->contents) {
             if (onlyFlagged && (content->Flags() & kMinimalSet) == 0) continue;
-            const int code = checker.Check(folderPath, content.Get());
-            if (code != kCheckOk) {
-                outPath = folderPath + content->name;
-                return code;
-            }
+            jobs.push_back({folderPath, content.Get(), false});
         }
+    }
+    // A few files are checked on this thread; starting threads would cost more.
+    const unsigned threads = jobs.size() < kPooledFrom ? 1 : 0;
+    HashPool pool(std::move(jobs), makeChecker, nullptr, threads);
+    for (std::size_t i = 0; i < pool.Jobs().size(); ++i) {
+        int code = kCheckOk;
+        pool.Result(i, code);
+        if (code != kCheckOk) {
+            const HashPool::Job& failed = pool.Jobs()[i];
+            outPath = failed.folderPath + failed.content->name;
+            return code;
+        }
+    }
+    if (missing) {
+        outPath = missing->name;
+        return kFolderMissing;
     }
     return kCheckOk;
 }

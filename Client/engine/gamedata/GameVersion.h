@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "base/runtime/String.h"
-#include "engine/gamedata/ICRCChecker.h"
+#include "engine/checks/HashPool.h"
 #include "engine/gamedata/IGameVersion.h"
 #include "engine/gamedata/StickyReader.h"
 
@@ -15,6 +15,8 @@ namespace Game {
 constexpr std::uint32_t kCheckerBufferSize = 0x4000000;
 // The largest inflated folder list accepted (a guard against zlib bombs).
 constexpr std::uint64_t kMaxFolderListBytes = 64ull << 20;
+// From this many files on, Check runs on a pool of threads.
+constexpr std::size_t kPooledFrom = 32;
 
 class GameVersion : public IGameVersion {
 public:
@@ -35,8 +37,9 @@ protected:
     static RefPtr<IGameVersion> LoadInto(GameVersion* version, const String& fileName, int flagsMask);
     ~GameVersion() override = default;
 
-    // Walks folders and contents in order; with onlyFlagged, contents outside the minimal set are skipped.
-    int CheckWith(ICRCChecker& checker, String& outPath, bool onlyFlagged);
+    // Walks folders and contents in order; with onlyFlagged, contents outside the minimal
+    // set are skipped. Many files are checked on a pool of threads, with the same result.
+    int CheckWith(HashPool::CheckerFactory makeChecker, String& outPath, bool onlyFlagged);
 
     // The generation's four-byte magic, then the version text into version_.
     bool ReadMagicAndVersion(StickyReader& reader, const char (&magic)[5], StringRule versionRule);

@@ -60,8 +60,7 @@ bool GameVersion4::ReadFolders(StickyReader& body) {
 }
 
 int GameVersion4::Check(String& outPath, bool) {
-    RefPtr<CRCChecker4> checker(new CRCChecker4(kCheckerBufferSize));
-    return CheckWith(*checker, outPath, false);
+    return CheckWith(&CRCChecker4::Create, outPath, false);
 }
 
 }  // namespace Game

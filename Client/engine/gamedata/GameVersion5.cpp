@@ -59,8 +59,7 @@ bool GameVersion5::ReadFolders(StickyReader& blockA) {
 }
 
 int GameVersion5::Check(String& outPath, bool onlyFlagged) {
-    RefPtr<CRCChecker5> checker(new CRCChecker5(kCheckerBufferSize));
-    return CheckWith(*checker, outPath, onlyFlagged);
+    return CheckWith(&CRCChecker5::Create, outPath, onlyFlagged);
 }
 
 }  // namespace Game

@@ -4,6 +4,7 @@
 
 #include "base/runtime/RefCounter.h"
 #include "base/runtime/String.h"
+#include "engine/gamedata/CheckGate.h"
 #include "engine/gamedata/GameFolder.h"
 
 namespace Game {
@@ -12,16 +13,20 @@ class ICRCChecker : public RefCounter {
 public:
     // Opens folderPath + content name; returns one of the CheckCode values.
     virtual int Check(const String& folderPath, const GameFolder::Content* content) = 0;
-    // A set flag makes a running check give up between read chunks (it then reports
-    // the hash as differing; the caller knows it asked to stop).
+    // A set flag, or a stopped gate, makes a running check give up between read chunks
+    // (it then reports the hash as differing; the caller knows it asked to stop). A
+    // paused gate holds the check between chunks.
     void SetStopFlag(const std::atomic<bool>* stop) { stop_ = stop; }
+    void SetGate(CheckGate* gate) { gate_ = gate; }
 
 protected:
     ~ICRCChecker() override = default;
-    bool StopRequested() const { return stop_ && stop_->load(std::memory_order_relaxed); }
+    // Passed between read chunks: false when the check is to give up.
+    bool GoOn() const { return !(stop_ && stop_->load(std::memory_order_relaxed)) && (!gate_ || gate_->Pass()); }
 
 private:
     const std::atomic<bool>* stop_ = nullptr;
+    CheckGate* gate_ = nullptr;
 };
 
 }  // namespace Game

@@ -15,6 +15,16 @@ bool DisplayKnowsPositions() {
 }
 }  // namespace
 
+GtkWindow* ActiveToplevel() {
+    GList* windows = gtk_window_list_toplevels();
+    GtkWindow* active = nullptr;
+    for (GList* item = windows; item && !active; item = item->next) {
+        if (gtk_window_is_active(GTK_WINDOW(item->data))) active = GTK_WINDOW(item->data);
+    }
+    g_list_free(windows);
+    return active;
+}
+
 GtkDialogWindow::GtkDialogWindow() {
     window_ = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     g_object_ref_sink(window_);

@@ -6,6 +6,9 @@
 #include "platform/gtk/GtkPageView.h"
 #include "platform/ui/DialogWindow.h"
 
+// The window that has the focus, as the parent of a modal dialog; null when none has.
+GtkWindow* ActiveToplevel();
+
 class GtkDialogWindow final : public IDialogWindow {
 public:
     GtkDialogWindow();

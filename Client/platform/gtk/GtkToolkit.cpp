@@ -7,6 +7,7 @@
 #include <webkit2/webkit2.h>
 
 #include "platform/gtk/GtkDialogWindow.h"
+#include "platform/gtk/GtkUserPrompt.h"
 
 namespace {
 
@@ -59,7 +60,7 @@ MessageBoxResult GtkMessageBox::Show(const std::string& text, const std::string&
     const GtkButtonsType shown = buttons == MessageBoxButtons::Ok         ? GTK_BUTTONS_OK
                                  : buttons == MessageBoxButtons::OkCancel ? GTK_BUTTONS_OK_CANCEL
                                                                           : GTK_BUTTONS_YES_NO;
-    GtkWidget* dialog = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, type, shown, "%s", text.c_str());
+    GtkWidget* dialog = gtk_message_dialog_new(ActiveToplevel(), GTK_DIALOG_MODAL, type, shown, "%s", text.c_str());
     gtk_window_set_title(GTK_WINDOW(dialog), caption.c_str());
     const int answer = gtk_dialog_run(GTK_DIALOG(dialog));
     gtk_widget_destroy(dialog);
@@ -71,11 +72,17 @@ MessageBoxResult GtkMessageBox::Show(const std::string& text, const std::string&
     }
 }
 
+GtkToolkit::GtkToolkit() : prompts_(std::make_unique<GtkUserPrompt>()) {}
+
+GtkToolkit::~GtkToolkit() = default;
+
 std::unique_ptr<GtkToolkit> GtkToolkit::Create() {
     gtk_disable_setlocale();
     if (!gtk_init_check(nullptr, nullptr)) return nullptr;
     return std::unique_ptr<GtkToolkit>(new GtkToolkit());
 }
+
+IUserPrompt& GtkToolkit::Prompts() { return *prompts_; }
 
 std::unique_ptr<IDialogWindow> GtkToolkit::CreateDialogWindow() { return std::make_unique<GtkDialogWindow>(); }
 

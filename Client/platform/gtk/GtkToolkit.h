@@ -10,6 +10,8 @@ public:
                           MessageBoxIcon icon) override;
 };
 
+class GtkUserPrompt;
+
 class GtkToolkit final : public IUiToolkit {
 public:
     // Initialises GTK without letting it switch the process locale: numbers are
@@ -18,11 +20,15 @@ public:
 
     std::unique_ptr<IDialogWindow> CreateDialogWindow() override;
     IMessageBox& Messages() override { return messages_; }
+    IUserPrompt& Prompts() override;
     bool RegisterUriScheme(const std::string& scheme, std::shared_ptr<IUriSchemeHandler> handler) override;
     bool OpenUri(const std::string& uri) override;
 
+    ~GtkToolkit() override;
+
 private:
-    GtkToolkit() = default;
+    GtkToolkit();
 
     GtkMessageBox messages_;
+    std::unique_ptr<GtkUserPrompt> prompts_;
 };

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/headless/HeadlessDialogWindow.h"
+#include "platform/headless/ScriptedUserPrompt.h"
 #include "platform/ui/UiToolkit.h"
 
 class HeadlessMessageBox final : public IMessageBox {
@@ -30,12 +31,14 @@ public:
 
     std::unique_ptr<IDialogWindow> CreateDialogWindow() override;
     IMessageBox& Messages() override { return messages_; }
+    IUserPrompt& Prompts() override { return prompts_; }
     bool RegisterUriScheme(const std::string& scheme, std::shared_ptr<IUriSchemeHandler> handler) override;
     bool OpenUri(const std::string& uri) override;
 
     // The window created last (owned by its creator), for tests.
     HeadlessDialogWindow* LastWindow() const { return lastWindow_; }
     HeadlessMessageBox& MessageLog() { return messages_; }
+    ScriptedUserPrompt& PromptScript() { return prompts_; }
     const std::vector<std::string>& OpenedUris() const { return opened_; }
 
 private:
@@ -43,6 +46,7 @@ private:
     std::vector<MonitorRect> monitors_;
     std::shared_ptr<UriSchemeMap> schemes_ = std::make_shared<UriSchemeMap>();
     HeadlessMessageBox messages_;
+    ScriptedUserPrompt prompts_;
     HeadlessDialogWindow* lastWindow_ = nullptr;
     std::vector<std::string> opened_;
 };

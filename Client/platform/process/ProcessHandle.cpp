@@ -7,6 +7,7 @@
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -18,22 +19,35 @@ long long MonotonicMs() {
     return static_cast<long long>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
 }
 
+// 1 when the pidfd is readable (the process has ended), 0 on time-out, -1 on error.
+int WaitReadable(int fd, int timeoutMs) {
+    const long long deadline = MonotonicMs() + (timeoutMs < 0 ? 0 : timeoutMs);
+    for (;;) {
+        pollfd entry{fd, POLLIN, 0};
+        const long long left = deadline - MonotonicMs();
+        const int ready = poll(&entry, 1, left > 0 ? static_cast<int>(left) : 0);
+        if (ready < 0 && errno == EINTR) continue;
+        return ready < 0 ? -1 : (ready > 0 ? 1 : 0);
+    }
+}
+
 }  // namespace
 
 ProcessHandle::~ProcessHandle() { Close(); }
 
-ProcessHandle::ProcessHandle(ProcessHandle&& other) noexcept : fd_(other.fd_), pid_(other.pid_) {
-    other.fd_ = -1;
-    other.pid_ = -1;
-}
+ProcessHandle::ProcessHandle(ProcessHandle&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)),
+      pid_(std::exchange(other.pid_, -1)),
+      reaped_(std::exchange(other.reaped_, false)),
+      status_(other.status_) {}
 
 ProcessHandle& ProcessHandle::operator=(ProcessHandle&& other) noexcept {
     if (this != &other) {
         Close();
-        fd_ = other.fd_;
-        pid_ = other.pid_;
-        other.fd_ = -1;
-        other.pid_ = -1;
+        fd_ = std::exchange(other.fd_, -1);
+        pid_ = std::exchange(other.pid_, -1);
+        reaped_ = std::exchange(other.reaped_, false);
+        status_ = other.status_;
     }
     return *this;
 }
@@ -50,27 +64,37 @@ ProcessHandle ProcessHandle::Open(pid_t pid) {
     return ProcessHandle(fd, pid);
 }
 
+bool ProcessHandle::Reap() {
+    if (reaped_) return true;
+    siginfo_t info{};
+    // ECHILD: someone else's process, or a child already reaped elsewhere.
+    if (waitid(P_PIDFD, static_cast<id_t>(fd_), &info, WEXITED | WNOHANG) != 0 || info.si_pid == 0) return false;
+    reaped_ = true;
+    status_.bySignal = info.si_code != CLD_EXITED;
+    status_.value = info.si_status;
+    return true;
+}
+
+ProcessState ProcessHandle::Poll() {
+    if (fd_ < 0) return ProcessState::Failed;
+    if (Reap()) return ProcessState::Ended;
+    const int ended = WaitReadable(fd_, 0);
+    if (ended < 0) return ProcessState::Failed;
+    return ended ? ProcessState::Ended : ProcessState::Running;
+}
+
 WaitResult ProcessHandle::WaitForExit(int timeoutMs, int* exitCode) {
     if (fd_ < 0) return WaitResult::Failed;
-    const long long deadline = MonotonicMs() + (timeoutMs < 0 ? 0 : timeoutMs);
-    for (;;) {
-        pollfd entry{fd_, POLLIN, 0};
-        const long long left = deadline - MonotonicMs();
-        const int ready = poll(&entry, 1, left > 0 ? static_cast<int>(left) : 0);
-        if (ready < 0 && errno == EINTR) continue;
-        if (ready < 0) return WaitResult::Failed;
-        if (ready == 0) return WaitResult::TimedOut;
-        break;
+    if (!reaped_) {
+        const int ended = WaitReadable(fd_, timeoutMs);
+        if (ended < 0) return WaitResult::Failed;
+        if (ended == 0) return WaitResult::TimedOut;
     }
-    // Reap it when it is our child; ECHILD means someone else's process.
-    siginfo_t info{};
-    if (waitid(P_PIDFD, static_cast<id_t>(fd_), &info, WEXITED | WNOHANG) == 0 && info.si_pid != 0 && exitCode) {
-        *exitCode = info.si_code == CLD_EXITED ? info.si_status : 128 + info.si_status;
-    }
+    if (Reap() && exitCode) *exitCode = status_.ShellCode();
     return WaitResult::Exited;
 }
 
 bool ProcessHandle::Kill() {
-    if (fd_ < 0) return false;
+    if (fd_ < 0 || reaped_) return false;
     return syscall(SYS_pidfd_send_signal, fd_, SIGKILL, nullptr, 0) == 0;
 }

@@ -7,6 +7,7 @@
 #include "platform/ui/DialogWindow.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/UriSchemeHandler.h"
+#include "platform/ui/UserPrompt.h"
 
 class IUiToolkit {
 public:
@@ -14,6 +15,8 @@ public:
 
     virtual std::unique_ptr<IDialogWindow> CreateDialogWindow() = 0;
     virtual IMessageBox& Messages() = 0;
+    // File choices and questions over the launcher's window.
+    virtual IUserPrompt& Prompts() = 0;
     // Register before the first page loads; false when the scheme is taken.
     virtual bool RegisterUriScheme(const std::string& scheme, std::shared_ptr<IUriSchemeHandler> handler) = 0;
     // Hands an address to the desktop's handler for it; the caller vets the address.

@@ -1,5 +1,6 @@
 #include "shell/html/DesktopStartupSteps.h"
 
+#include "shell/firewall/FirewallDlg.h"
 #include "shell/html/VfsProtocol.h"
 
 bool DesktopStartupSteps::RegisterVfsProtocol(const WideString& root, const WideString& packName,
@@ -8,6 +9,12 @@ bool DesktopStartupSteps::RegisterVfsProtocol(const WideString& root, const Wide
 }
 
 void DesktopStartupSteps::UnregisterVfsProtocol() { ::UnregisterVfsProtocol(); }
+
+int DesktopStartupSteps::RunFirewallDialog(const std::string& address, const WideString& locale,
+                                           const std::string& positionKey) {
+    FirewallDlg dialog(toolkit_, timers_, address, locale, positionKey);
+    return dialog.DoModal();
+}
 
 bool DesktopStartupSteps::RunMainWindow(AppParams& params, const WideString& address, const WideString& positionKey,
                                         WideString& followUp) {

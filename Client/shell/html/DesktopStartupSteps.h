@@ -1,6 +1,6 @@
 #pragma once
 // The start-up steps on a desktop: the page archive behind the vfs: scheme of the
-// toolkit's web views, and the main window on it.
+// toolkit's web views, the firewall dialog and the main window on it.
 #include "platform/TimerHost.h"
 #include "platform/ui/UiToolkit.h"
 #include "shell/StartupSteps.h"
@@ -14,8 +14,8 @@ public:
 
     bool RegisterVfsProtocol(const WideString& root, const WideString& packName, const ByteVector& archive) override;
     void UnregisterVfsProtocol() override;
-    bool CheckEnvironment(AppParams&) override { return true; }
-    bool RemoveStalePatchScript(AppParams&) override { return true; }
+    int RunFirewallDialog(const std::string& address, const WideString& locale,
+                          const std::string& positionKey) override;
     bool RunMainWindow(AppParams& params, const WideString& address, const WideString& positionKey,
                        WideString& followUp) override;
 

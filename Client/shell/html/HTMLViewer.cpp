@@ -3,8 +3,6 @@
 #include <string>
 #include <utility>
 
-#include "base/runtime/Log.h"
-#include "base/runtime/StrUtil.h"
 #include "shell/DemoMarker.h"
 #include "shell/ProgramStarts.h"
 #include "shell/resources/StringIds.h"
@@ -15,19 +13,6 @@ namespace {
 constexpr int kInitialTitle = 172;
 constexpr int kDragStripWidth = 300;
 constexpr int kDragStripHeight = 301;
-
-// A string-table number; 0 when the entry is empty or unreadable.
-int NumberEntry(int id, bool& present) {
-    const String text(LoadResString(id));
-    present = text.Length() > 0;
-    bool ok = false;
-    const int value = present ? StrUtil::ParseInt(text.CStr(), &ok) : 0;
-    return ok ? value : 0;
-}
-
-void LogPage(const std::string& what, const std::string& detail) {
-    if (std::ostream* log = GetLog(WideString(kPageLogName))) *log << what << ' ' << detail << std::endl;
-}
 
 WideStringVector Flags(bool first, bool second) {
     WideStringVector flags;
@@ -58,14 +43,14 @@ bool HTMLViewer::OnInitDialog() {
 
     bool hasWidth = false, hasHeight = false;
     DragStrip strip;
-    strip.right = NumberEntry(kDragStripWidth, hasWidth);
-    strip.bottom = NumberEntry(kDragStripHeight, hasHeight);
+    strip.right = LoadResNumber(kDragStripWidth, hasWidth);
+    strip.bottom = LoadResNumber(kDragStripHeight, hasHeight);
     if (!hasWidth || !hasHeight) strip = DragStrip{};
     if (!InitHtmlDialog(strip)) return false;
 
     SetTitle(LoadResString(kInitialTitle));
-    const int width = NumberEntry(StringId::MainWindowWidth, hasWidth);
-    const int height = NumberEntry(StringId::MainWindowHeight, hasHeight);
+    const int width = LoadResNumber(StringId::MainWindowWidth, hasWidth);
+    const int height = LoadResNumber(StringId::MainWindowHeight, hasHeight);
     if (hasWidth && hasHeight) SetClientSize(width, height);
     borderless_ = Window().IsBorderless();
     return true;
@@ -78,7 +63,7 @@ void HTMLViewer::OnDocumentComplete() {
 }
 
 void HTMLViewer::OnHandshakeMissing() {
-    LogPage("page", "did not answer AppReady");
+    LogPageTraffic("page", "did not answer AppReady");
     root_.Reset();
     EndDialog(1);
 }
@@ -86,12 +71,12 @@ void HTMLViewer::OnHandshakeMissing() {
 bool HTMLViewer::SendEvent(const WideString& name) { return SendEventArgs(name, WideStringVector()); }
 
 bool HTMLViewer::SendEventArgs(const WideString& name, const WideStringVector& arguments) {
-    LogPage("page event", String(name).Std());
+    LogPageTraffic("page event", String(name).Std());
     return View().SendEventArgs(name, arguments);
 }
 
 bool HTMLViewer::OnAppCommand(int code, const WideString& argument) {
-    LogPage("page command", std::to_string(code));
+    LogPageTraffic("page command", std::to_string(code));
     switch (code) {
     case kReadyCommand:
         AnswerHandshake();
@@ -124,12 +109,7 @@ void HTMLViewer::FinishWithResult(const WideString& followUp) {
 }
 
 void HTMLViewer::SetTitleVersion(const WideString& version) {
-    // The table's "%s" takes the version; the text is never used as a format itself.
-    const std::u16string title = LoadResString(StringId::TitleWithVersion).Std();
-    const std::size_t mark = title.find(u"%s");
-    std::u16string text = title;
-    if (mark != std::u16string::npos) text = title.substr(0, mark) + version.Std() + title.substr(mark + 2);
-    SetTitle(WideString(text.data(), text.data() + text.size()));
+    SetTitle(FormatResString(StringId::TitleWithVersion, {version}));
 }
 
 void HTMLViewer::OnActivate(bool active, bool minimised) {

@@ -33,6 +33,7 @@ public:
     void FinishWithResult(const WideString& followUp) override;
     void SetTitleVersion(const WideString& version) override;
     TimerHost* Timers() override { return timers_; }
+    IUserPrompt* Prompt() override { return &Prompts(); }
 
     // The window's cancel action; only a framed window tells the page.
     void OnCancel();

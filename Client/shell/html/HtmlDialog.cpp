@@ -74,6 +74,7 @@ void CHtmlDialog::AnswerHandshake() {
 }
 
 void CHtmlDialog::OnMoved(int x, int y) {
+    if (!tracksMoves_) return;
     lastX_ = x;
     lastY_ = y;
 }

@@ -38,6 +38,7 @@ public:
 
     CHtmlCtrl& View() { return view_; }
     IDialogWindow& Window() { return *window_; }
+    IUserPrompt& Prompts() { return toolkit_.Prompts(); }
     bool IsReady() const { return ready_; }
 
     // Script dialogs under the caption "Caption".
@@ -56,6 +57,8 @@ protected:
     void AnswerHandshake();
     // No answer in time: the dialog ends with 1.
     virtual void OnHandshakeMissing() { EndDialog(1); }
+    // The window's moves are not followed: its key keeps -1 and -1, which restores nothing.
+    void IgnoreMoves() { tracksMoves_ = false; }
 
 private:
     void OnCloseRequest() override { OnAppCommand(kCloseCommand, WideString()); }
@@ -73,5 +76,6 @@ private:
     int lastX_ = -1;
     int lastY_ = -1;
     bool ready_ = false;
+    bool tracksMoves_ = true;
     RefPtr<HandshakeWait> wait_;
 };

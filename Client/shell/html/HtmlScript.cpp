@@ -49,9 +49,13 @@ bool CHtmlScript::Call(const WideString& function, const std::string& jsonArgume
     return true;
 }
 
+void LogPageTraffic(const std::string& what, const std::string& detail) {
+    if (std::ostream* log = GetLog(WideString(kPageLogName))) *log << what << ' ' << detail << std::endl;
+}
+
 void CHtmlScript::RecordError(const std::string& message) {
     lastError_ = WideString(u"Applicaion script error:\n") + WideString(String(message.c_str()));
-    if (std::ostream* log = GetLog(WideString(kPageLogName))) *log << "page script error: " << message << std::endl;
+    LogPageTraffic("page script error:", message);
 }
 
 bool CHtmlScript::SetScript(IPageView* page) {

@@ -3,6 +3,7 @@
 // "MessageProc" with one array [name, arguments...]. Events sent before the document
 // exists wait in order and go out, each once, when it does.
 #include <memory>
+#include <string>
 
 #include "base/runtime/String.h"
 #include "base/runtime/Vector.h"
@@ -12,6 +13,9 @@ class IPageView;
 // The log of the page traffic: command codes, event names and script errors, never
 // their texts (a login or password travels as one).
 constexpr char16_t kPageLogName[] = u"Launcher.log";
+
+// One line "WHAT DETAIL" in that log.
+void LogPageTraffic(const std::string& what, const std::string& detail);
 
 class IHtmlScript {
 public:

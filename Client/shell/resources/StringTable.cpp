@@ -30,3 +30,30 @@ WideString LoadResString(int id) {
     const std::string_view table(reinterpret_cast<const char*>(kEmbeddedStringTable), kEmbeddedStringTable_size);
     return FindStringEntry(table, id);
 }
+
+WideString FillPlaceholders(const WideString& text, std::initializer_list<WideString> values) {
+    const std::u16string pattern = text.Std();
+    std::u16string filled;
+    std::size_t from = 0;
+    for (const WideString& value : values) {
+        const std::size_t mark = pattern.find(u"%s", from);
+        if (mark == std::u16string::npos) break;
+        filled.append(pattern, from, mark - from);
+        filled.append(value.Std());
+        from = mark + 2;
+    }
+    filled.append(pattern, from, std::u16string::npos);
+    return WideString(std::u16string_view(filled));
+}
+
+WideString FormatResString(int id, std::initializer_list<WideString> values) {
+    return FillPlaceholders(LoadResString(id), values);
+}
+
+int LoadResNumber(int id, bool& present) {
+    const String text(LoadResString(id));
+    present = text.Length() > 0;
+    bool ok = false;
+    const int value = present ? StrUtil::ParseInt(text.CStr(), &ok) : 0;
+    return ok ? value : 0;
+}

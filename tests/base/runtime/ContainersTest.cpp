@@ -28,6 +28,18 @@ TEST(Vector, GrowthIsSizePlusTheLargerOfSizeAndCount) {
     EXPECT_EQ(v.Capacity(), 14u);
 }
 
+TEST(Vector, AClearedVectorThatRegrowsFreesItsOldStorage) {
+    const auto before = Allocator::LiveBlocks();
+    {
+        Vector<int> v;
+        v.PushBack(1);
+        v.Clear();
+        v.InsertFill(0, 5, 7);
+        EXPECT_EQ(Allocator::LiveBlocks(), before + 1);
+    }
+    EXPECT_EQ(Allocator::LiveBlocks(), before);
+}
+
 TEST(Vector, InsertingARangeOfItsOwnElementsSurvivesRegrowth) {
     Vector<std::string> v;
     for (const char* s : {"alpha", "beta", "gamma"}) v.PushBack(s);

@@ -23,8 +23,13 @@ var App = (function () {
         post(text);
     }
 
+    // Several scripts may handle one event: every handler given for it runs, in the
+    // order the scripts gave them.
     function module(name, handlers) {
-        modules[name] = Object.assign(modules[name] || {}, handlers);
+        var table = modules[name] || (modules[name] = {});
+        Object.keys(handlers).forEach(function (event) {
+            (table[event] || (table[event] = [])).push({ handler: handlers[event], self: handlers });
+        });
     }
 
     function onReady(handler) {
@@ -52,8 +57,12 @@ var App = (function () {
         var dot = name.indexOf(".");
         var moduleName = dot < 0 ? "App" : name.slice(0, dot);
         var eventName = dot < 0 ? name : name.slice(dot + 1);
-        var handlers = modules[moduleName];
-        if (handlers && typeof handlers[eventName] === "function") run(handlers[eventName], handlers, args);
+        var own = Object.prototype.hasOwnProperty;
+        var table = own.call(modules, moduleName) ? modules[moduleName] : null;
+        var entries = table && own.call(table, eventName) ? table[eventName] : [];
+        entries.forEach(function (entry) {
+            if (typeof entry.handler === "function") run(entry.handler, entry.self, args);
+        });
     }
 
     return { send: send, module: module, onReady: onReady, dispatch: dispatch,

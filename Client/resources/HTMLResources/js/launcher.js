@@ -61,6 +61,12 @@
             document.getElementById("mainSite").hidden = !site;
         },
         OnLoad: function (locale) {
+            // A locale the page has no texts for is replaced by its first language,
+            // which comes back as another Locale.OnLoad.
+            if (!Texts.has(locale)) {
+                App.send(100, Texts.fallback());
+                return;
+            }
             Texts.use(locale);
             Texts.apply();
             markLocale();

@@ -1,11 +1,12 @@
 // The page's own texts, one table per locale. Elements name their text with
-// data-text (content) or data-title (tooltip); apply() fills them in.
+// data-text (content) or data-title (tooltip); apply() fills them in. A locale's
+// table may come in parts: each define() adds its keys to the ones before.
 var Texts = (function () {
     var tables = {};
     var fallback = "ru";
     var current = fallback;
 
-    function define(locale, table) { tables[locale] = table; }
+    function define(locale, table) { tables[locale] = Object.assign(tables[locale] || {}, table); }
 
     function has(locale) { return Object.prototype.hasOwnProperty.call(tables, locale); }
 
@@ -33,5 +34,6 @@ var Texts = (function () {
         document.documentElement.lang = current;
     }
 
-    return { define: define, use: use, get: get, apply: apply, locale: function () { return current; } };
+    return { define: define, has: has, use: use, get: get, apply: apply, locale: function () { return current; },
+             fallback: function () { return fallback; } };
 })();

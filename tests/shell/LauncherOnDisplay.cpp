@@ -1,0 +1,175 @@
+#include "shell/LauncherOnDisplay.h"
+
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <fcntl.h>
+#include <gdk-pixbuf/gdk-pixbuf.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <thread>
+
+#include "platform/process/ProcessSpawn.h"
+#include "support/ViewableWindow.h"
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+namespace {
+
+int Occurrences(const std::string& haystack, const std::string& needle) {
+    int count = 0;
+    for (std::size_t at = haystack.find(needle); at != std::string::npos; at = haystack.find(needle, at + 1)) ++count;
+    return count;
+}
+
+}  // namespace
+
+bool WaitForText(const std::string& path, const std::string& text, int boundMs, int count) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(boundMs);
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (Occurrences(ReadAll(path), text) >= count) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return Occurrences(ReadAll(path), text) >= count;
+}
+
+bool FindWindowOfWidth(Display* display, int width, int& x, int& y, int height) {
+    return FindViewableWindow(display, width, x, y, height);
+}
+
+bool WaitForWindowOfWidth(Display* display, int width, int height, int& x, int& y, int boundMs) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(boundMs);
+    while (!FindWindowOfWidth(display, width, x, y, height)) {
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return true;
+}
+
+bool SaveScreenshot(Display* display, const std::string& name) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(700));
+    const std::string path = std::string(LAUNCHER_BUILD_DIR "/") + name;
+    if (!SaveScreenPng(display, path)) return false;
+    std::cout << "screenshot: " << path << std::endl;
+    return true;
+}
+
+unsigned PixelAt(Display* display, int x, int y) {
+    XImage* image = XGetImage(display, DefaultRootWindow(display), x, y, 1, 1, AllPlanes, ZPixmap);
+    if (!image) return 0;
+    const unsigned long pixel = XGetPixel(image, 0, 0);
+    XDestroyImage(image);
+    return static_cast<unsigned>(pixel & 0xFFFFFF);
+}
+
+bool WaitForColor(Display* display, int x, int y, unsigned rgb, int boundMs) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(boundMs);
+    while (PixelAt(display, x, y) != rgb) {
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return true;
+}
+
+bool SaveScreenPng(Display* display, const std::string& path) {
+    const int width = DisplayWidth(display, DefaultScreen(display));
+    const int height = DisplayHeight(display, DefaultScreen(display));
+    XImage* image = XGetImage(display, DefaultRootWindow(display), 0, 0, width, height, AllPlanes, ZPixmap);
+    if (!image) return false;
+    GdkPixbuf* pixbuf = gdk_pixbuf_new(GDK_COLORSPACE_RGB, FALSE, 8, width, height);
+    guchar* pixels = gdk_pixbuf_get_pixels(pixbuf);
+    const int stride = gdk_pixbuf_get_rowstride(pixbuf);
+    for (int row = 0; row < height; ++row) {
+        for (int column = 0; column < width; ++column) {
+            const unsigned long pixel = XGetPixel(image, column, row);
+            guchar* out = pixels + row * stride + column * 3;
+            out[0] = static_cast<guchar>((pixel & image->red_mask) >> 16);
+            out[1] = static_cast<guchar>((pixel & image->green_mask) >> 8);
+            out[2] = static_cast<guchar>(pixel & image->blue_mask);
+        }
+    }
+    XDestroyImage(image);
+    const gboolean saved = gdk_pixbuf_save(pixbuf, path.c_str(), "png", nullptr, nullptr);
+    g_object_unref(pixbuf);
+    return saved;
+}
+
+void Click(Display* display, int x, int y) {
+    XTestFakeMotionEvent(display, -1, x, y, CurrentTime);
+    XTestFakeButtonEvent(display, 1, True, CurrentTime);
+    XTestFakeButtonEvent(display, 1, False, CurrentTime);
+    XFlush(display);
+}
+
+void TypeKeys(Display* display, const std::string& keys) {
+    for (char c : keys) {
+        const std::string name = c == '\t' ? "Tab" : c == '\n' ? "Return" : std::string(1, c);
+        const KeyCode code = XKeysymToKeycode(display, XStringToKeysym(name.c_str()));
+        if (code == 0) continue;
+        XTestFakeKeyEvent(display, code, True, CurrentTime);
+        XTestFakeKeyEvent(display, code, False, CurrentTime);
+        XFlush(display);
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+}
+
+ProcessHandle StartLauncher(const GameTree& tree, const std::string& display,
+                            const std::vector<std::string>& arguments, const std::string& systemBus) {
+    setenv("DISPLAY", display.c_str(), 1);
+    setenv("DBUS_SYSTEM_BUS_ADDRESS",
+           (systemBus.empty() ? "unix:path=" + (tree / "no-system-bus") : systemBus).c_str(), 1);
+    unsetenv("WAYLAND_DISPLAY");
+    setenv("XDG_RUNTIME_DIR", tree.Root().c_str(), 1);
+    for (const char* variable : {"XDG_CACHE_HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME"})
+        setenv(variable, (tree / "xdg").c_str(), 1);
+    setenv("MESA_SHADER_CACHE_DISABLE", "true", 1);
+    // The web process's sandbox cannot start as root.
+    if (geteuid() == 0) setenv("WEBKIT_DISABLE_SANDBOX_THIS_IS_DANGEROUS", "1", 1);
+    std::filesystem::create_directories(tree / "bin");
+    std::filesystem::copy_file(LAUNCHER_EXE_PATH, tree / "bin/Launcher.exe",
+                               std::filesystem::copy_options::overwrite_existing);
+    // Under LeakSanitizer the program's own leaks count; GTK's and WebKit's process-long
+    // caches do not.
+    std::ofstream(tree / "lsan.supp") << "leak:libgtk-3\nleak:libgdk-3\nleak:libwebkit2gtk\nleak:libjavascriptcoregtk\n"
+                                         "leak:libglib-2.0\nleak:libgobject-2.0\nleak:libfontconfig\nleak:libEGL\n"
+                                         "leak:libGLX\nleak:libgio-2.0\nleak:libdbus-1\nleak:libpango\nleak:libcairo\n";
+    setenv("LSAN_OPTIONS", ("suppressions=" + (tree / "lsan.supp")).c_str(), 1);
+
+    const std::string launcher = tree / "bin/Launcher.exe";
+    SpawnRequest request{launcher, {launcher}, tree / "bin"};
+    request.argv.insert(request.argv.end(), arguments.begin(), arguments.end());
+    const std::string unshare = FindExecutableInPath("unshare");
+    const std::string ip = FindExecutableInPath("ip");
+    if (geteuid() == 0 && !unshare.empty() && !ip.empty()) {
+        // unshare and the shell exec into the launcher: the child's id stays the launcher's.
+        request.program = unshare;
+        request.argv = {unshare, "-n", "/bin/sh", "-c", "\"$0\" link set lo up && exec \"$@\"", ip, launcher};
+        request.argv.insert(request.argv.end(), arguments.begin(), arguments.end());
+    }
+    const int saved = dup(2);
+    const int errFd = open((tree / "stderr").c_str(), O_CREAT | O_TRUNC | O_WRONLY | O_CLOEXEC, 0600);
+    dup2(errFd, 2);
+    ProcessHandle child = SpawnChild(request);
+    dup2(saved, 2);
+    close(saved);
+    close(errFd);
+    return child;
+}
+
+int WaitForLauncherExit(ProcessHandle& launcher, int boundMs) {
+    int code = -1;
+    if (launcher.WaitForExit(boundMs, &code) == WaitResult::Exited) return code;
+    launcher.Kill();
+    launcher.WaitForExit(5000);
+    return -1;
+}

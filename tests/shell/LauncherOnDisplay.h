@@ -1,0 +1,50 @@
+#pragma once
+// Runs the build's real Launcher.exe in a temporary game tree on a private Xvfb, and
+// drives it as a player would: XTest clicks and keys, and PNG screenshots. As root the
+// launcher runs in a network namespace of its own with only loopback; X reaches it
+// through its socket file.
+#include <X11/Xlib.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/process/ProcessHandle.h"
+#include "support/GameTree.h"
+
+constexpr int kLauncherWindowWidth = 748;
+
+// The whole text of a file; "" when it cannot be read.
+std::string ReadAll(const std::string& path);
+// Polls the file until it holds text (count times), for at most boundMs.
+bool WaitForText(const std::string& path, const std::string& text, int boundMs, int count = 1);
+
+// A shown top-level window of that width (and height, unless 0), with its place on
+// the screen.
+bool FindWindowOfWidth(Display* display, int width, int& x, int& y, int height = 0);
+// Waits at most boundMs for such a window.
+bool WaitForWindowOfWidth(Display* display, int width, int height, int& x, int& y, int boundMs);
+inline bool FindLauncherWindow(Display* display, int& x, int& y) {
+    return FindWindowOfWidth(display, kLauncherWindowWidth, x, y);
+}
+bool SaveScreenPng(Display* display, const std::string& path);
+// Saves the screen as name under the build folder once the web process has had time
+// to paint what the last events changed, and prints where.
+bool SaveScreenshot(Display* display, const std::string& name);
+// The colour (0xRRGGBB) of one pixel of the screen.
+unsigned PixelAt(Display* display, int x, int y);
+// Waits at most boundMs for the pixel to show the colour: the web process paints on
+// its own time, after the events that changed the page.
+bool WaitForColor(Display* display, int x, int y, unsigned rgb, int boundMs);
+void Click(Display* display, int x, int y);
+// Presses and releases the key of each character (letters, digits, Tab, Return).
+void TypeKeys(Display* display, const std::string& keys);
+
+// Prepares the environment of the launcher (the display, folders of the tree for
+// XDG, sanitizer suppressions for the toolkits' caches, the system bus at systemBus,
+// by default one that does not exist, so the machine's own firewall service never
+// joins a test) and starts tree/bin/Launcher.exe there with the arguments and its
+// stderr in tree/stderr; an invalid handle when it could not start.
+ProcessHandle StartLauncher(const GameTree& tree, const std::string& display,
+                            const std::vector<std::string>& arguments = {}, const std::string& systemBus = "");
+// The launcher's exit code, or -1 after killing it when it ran longer than boundMs.
+int WaitForLauncherExit(ProcessHandle& launcher, int boundMs);
