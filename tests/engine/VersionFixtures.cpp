@@ -8,16 +8,6 @@
 
 extern char** environ;
 
-std::string PatternBytes(std::size_t size, unsigned seed) {
-    std::string bytes(size, '\0');
-    std::uint32_t state = seed * 2654435761u + 1;
-    for (char& c : bytes) {
-        state = state * 1103515245u + 12345u;
-        c = static_cast<char>(state >> 16);
-    }
-    return bytes;
-}
-
 bool RunVersionWriter(const std::vector<std::string>& arguments) {
     std::vector<std::string> all {VERSION_WRITER_PATH};
     all.insert(all.end(), arguments.begin(), arguments.end());

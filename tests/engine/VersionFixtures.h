@@ -5,13 +5,12 @@
 #include <vector>
 
 #include "VersionFileWriter.h"
+#include "support/FileBytes.h"
 #include "support/versions/SignedVersions.h"
 #include "base/runtime/RefCounter.h"
 #include "base/runtime/Vector.h"
 #include "engine/gamedata/IGameVersion.h"
 
-// Bytes that differ from position to position, so a moved or changed byte shows.
-std::string PatternBytes(std::size_t size, unsigned seed);
 // Runs the version_writer tool with the arguments; true on exit code 0.
 bool RunVersionWriter(const std::vector<std::string>& arguments);
 // Runs a program found on PATH (argv[0]); true on exit code 0.

@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "base/runtime/StrUtil.h"
+#include "engine/torrent/TorrentSessionConfig.h"
 #include "shell/resources/MessageSink.h"
 #include "shell/resources/ResourceData.h"
 #include "shell/resources/StringIds.h"
@@ -23,6 +24,17 @@ TEST(StringTable, CarriesTheEntriesAsTheyStand) {
     EXPECT_TRUE(Text(151).starts_with("Внимание! Произошла критическая ошибка в работе java-модуля."));
     EXPECT_EQ(Text(131), "");  // the table holds no such entry
     EXPECT_EQ(Text(-1), "");
+}
+
+// The seed servers, as the download steps hand them to their torrent sessions.
+TEST(StringTable, SeedListGivesTheWebSeedUrls) {
+    TorrentSessionConfig config;
+    config.SetSeedUrls(StrUtil::ToNarrow(LoadResString(StringId::SeedServers)));
+    ASSERT_EQ(config.seedUrls.Size(), 2u);
+    for (const String& url : config.seedUrls) {
+        EXPECT_EQ(url.Find("http://"), 0) << url.CStr();
+        EXPECT_EQ(url[url.Length() - 1], '/') << url.CStr();  // libtorrent appends the torrent's paths
+    }
 }
 
 TEST(FindStringEntry, ReadsTheTableFormat) {

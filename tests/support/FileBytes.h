@@ -1,5 +1,6 @@
 #pragma once
 // Whole-file helpers for fixtures; files are read and written as bytes.
+#include <cstddef>
 #include <string>
 
 // Creates the file's missing parent folders; false when the file could not be written.
@@ -9,3 +10,9 @@ std::string ReadWholeFile(const std::string& path);
 // False when the file cannot be read; bytes is then left as it was.
 bool ReadWholeFile(const std::string& path, std::string& bytes);
 bool FileExistsAt(const std::string& path);
+// Bytes that differ from position to position, so a moved or changed byte shows;
+// reproducible, and different for each seed.
+std::string PatternBytes(std::size_t size, unsigned seed);
+// Cuts the file to size from another process, as a game client or the user would; a
+// test failure when that does not work.
+void CutFromAnotherProcess(const std::string& path, long long size);

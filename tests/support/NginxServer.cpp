@@ -1,48 +1,9 @@
 #include "support/NginxServer.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
-#include <chrono>
-#include <csignal>
-#include <thread>
-
 #include "platform/process/ProcessSpawn.h"
-
-namespace {
-
-// A port nothing listens on at this moment; 0 when none could be found. Another
-// process may take it before nginx does: Start then tries again with a new one.
-std::uint16_t FreePort(const std::string& address) {
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) return 0;
-    sockaddr_in where{};
-    where.sin_family = AF_INET;
-    ::inet_pton(AF_INET, address.c_str(), &where.sin_addr);
-    socklen_t length = sizeof where;
-    std::uint16_t port = 0;
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&where), sizeof where) == 0 &&
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&where), &length) == 0)
-        port = ntohs(where.sin_port);
-    ::close(fd);
-    return port;
-}
-
-bool Accepts(const std::string& address, std::uint16_t port) {
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) return false;
-    sockaddr_in where{};
-    where.sin_family = AF_INET;
-    where.sin_port = htons(port);
-    ::inet_pton(AF_INET, address.c_str(), &where.sin_addr);
-    const bool connected = ::connect(fd, reinterpret_cast<sockaddr*>(&where), sizeof where) == 0;
-    ::close(fd);
-    return connected;
-}
-
-}  // namespace
+#include "support/LoopbackPorts.h"
 
 std::string NginxServer::Executable() {
     const std::string found = FindExecutableInPath("nginx");
@@ -57,9 +18,9 @@ NginxServer::~NginxServer() { Stop(); }
 std::string NginxServer::BaseUrl() const { return "http://" + address_ + ":" + std::to_string(port_) + "/"; }
 
 bool NginxServer::Start() {
-    if (process_.IsValid()) return true;
+    if (process_.IsRunning()) return true;
     for (int attempt = 0; attempt < 5; ++attempt) {
-        const std::uint16_t port = FreePort(address_);
+        const std::uint16_t port = FreeTcpPort(address_);
         if (port != 0 && StartOnPort(port)) return true;
     }
     return false;
@@ -97,38 +58,15 @@ bool NginxServer::StartOnPort(std::uint16_t port) {
 
     const std::string program = Executable();
     if (program.empty()) return false;
-    SpawnRequest request;
-    request.program = program;
-    request.argv = {program, "-p", prefix, "-c", prefix + "nginx.conf", "-e", prefix + "logs/error.log",
-                    "-g", "daemon off;"};
-    const pid_t pid = SpawnProcess(request);
-    if (pid < 0) return false;
-    process_ = ProcessHandle::Open(pid);
-    if (!process_.IsValid()) return false;
-
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (std::chrono::steady_clock::now() < deadline) {
-        if (Accepts(address_, port)) {
-            port_ = port;
-            return true;
-        }
-        // Ended already: most likely the port was taken in the meantime.
-        if (process_.WaitForExit(20) != WaitResult::TimedOut) {
-            process_ = ProcessHandle();
-            return false;
-        }
-    }
-    Stop();
-    return false;
+    if (!process_.Start({program, "-p", prefix, "-c", prefix + "nginx.conf", "-e", prefix + "logs/error.log", "-g",
+                         "daemon off;"},
+                        address_, port))
+        return false;
+    port_ = port;
+    return true;
 }
 
 void NginxServer::Stop() {
-    if (!process_.IsValid()) return;
-    ::kill(process_.Pid(), SIGTERM);
-    if (process_.WaitForExit(5000) == WaitResult::TimedOut) {
-        process_.Kill();
-        process_.WaitForExit(5000);
-    }
-    process_ = ProcessHandle();
+    process_.Stop();
     port_ = 0;
 }

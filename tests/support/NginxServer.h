@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/process/ProcessHandle.h"
+#include "support/ListeningProgram.h"
 #include "support/TempDir.h"
 
 class NginxServer {
@@ -41,5 +41,5 @@ private:
     std::string address_;
     std::uint16_t port_ = 0;
     TempDir prefix_;
-    ProcessHandle process_;
+    ListeningProgram process_;
 };

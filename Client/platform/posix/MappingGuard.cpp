@@ -34,8 +34,8 @@ std::uintptr_t pageSize = 4096;
 
 // The handler found under ours, written once before ours is installed. Installing once
 // keeps the chain simple, but a library that later replaces the handler without chaining
-// (libtorrent's disk threads do, the first time they touch a mapped file) switches the
-// guard off from then on.
+// switches the guard off from then on: libtorrent's disk threads do, the first time they
+// touch a file they mapped, which is why torrent sessions never let them map one.
 struct sigaction previous {};
 
 void DefaultAction(const siginfo_t* info) {

@@ -18,6 +18,7 @@ constexpr int NeedsAdministrator = 143;
 constexpr int GameRoot = 144;
 constexpr int MainWindowHeight = 145;
 constexpr int MainWindowWidth = 146;
+constexpr int SeedServers = 147;  // the HTTP seed servers, web seeds of every torrent, separated by ';'
 constexpr int BrowserTooOld = 148;
 constexpr int NetworkDrive = 149;
 constexpr int MainWindowPositionKey = 150;

@@ -52,16 +52,6 @@ std::string StoredZlib(const std::string& data) {
 // The uncompressed index whose stored byte lies at offset of a StoredZlib stream.
 std::size_t StoredIndexAt(std::size_t offset) { return (offset - 2) / (kBlock + 5) * kBlock + (offset - 2) % (kBlock + 5) - 5; }
 
-// Cuts the file from another process, as a game client or the user would.
-void CutFromChild(const std::string& path, off_t size) {
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) _exit(::truncate(path.c_str(), size) == 0 ? 0 : 1);
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-}
-
 constexpr std::size_t kLarge = 20u << 20;    // above the copy limit: mapped
 constexpr off_t kCut = (1u << 20) + (8 << 12);  // page-aligned, inside a stored block
 
@@ -117,7 +107,7 @@ TEST(MappingGuard, CutUnderALargeMappingFailsTheReadInsteadOfCrashing) {
         TempDir dir;
         dir.WriteFile("large", *c.content);
         const std::string path = dir / "large";
-        c.run(path, [&] { CutFromChild(path, kCut); });
+        c.run(path, [&] { CutFromAnotherProcess(path, kCut); });
     }
 }
 
@@ -138,7 +128,7 @@ TEST(MappingGuard, CutUnderAPackEntry) {
         ASSERT_TRUE(entry);
         char head[16];
         ASSERT_EQ(entry->Read(head, 16), 16u);
-        CutFromChild(path, 128 << 10);
+        CutFromAnotherProcess(path, 128 << 10);
         std::string rest(content.size() - 16, '\0');
         const std::uint32_t got = entry->Read(rest.data(), static_cast<std::uint32_t>(rest.size()));
         if (mapped) {
