@@ -24,7 +24,7 @@
 #include "base/runtime/Timer.h"
 #include "platform/glib/GlibTimerHost.h"
 #include "platform/gtk/GtkToolkit.h"
-#include "shell/html/HtmlDialog.h"
+#include "shell/PageHost.h"
 #include "support/JsonStrings.h"
 #include "support/PrivateXvfb.h"
 #include "support/RequiredEnvironment.h"
@@ -41,75 +41,7 @@ namespace {
 
 constexpr int kTestBoundMs = 15000;
 
-// Serves the resource tree from the source folder: "vfs://" + folder + path.
-struct ResourceFiles : IUriSchemeHandler {
-    std::string root;
-    std::map<std::string, std::string> inlinePages;
-
-    UriSchemeResponse Handle(const std::string& uri) override {
-        UriSchemeResponse response;
-        std::string key = uri.substr(std::string("vfs://").size());
-        key = key.substr(0, key.find_first_of("?#"));
-        std::string body;
-        if (auto page = inlinePages.find(key); page != inlinePages.end()) {
-            body = page->second;
-        } else if (key.find("..") == std::string::npos) {
-            std::ifstream file(root + "/" + key, std::ios::binary);
-            if (!file) return response;
-            std::ostringstream bytes;
-            bytes << file.rdbuf();
-            body = bytes.str();
-        } else {
-            return response;
-        }
-        response.found = true;
-        response.body = std::make_shared<const std::string>(body);
-        const std::string extension = key.substr(key.rfind('.') + 1);
-        response.mimeType = extension == "js" ? "text/javascript" : extension == "css" ? "text/css" : "text/html";
-        return response;
-    }
-};
-
-class PageDialog final : public CHtmlDialog {
-public:
-    using CHtmlDialog::CHtmlDialog;
-
-    std::vector<std::pair<int, std::u16string>> commands;
-    std::function<void(PageDialog&, int, const WideString&)> onCommand;
-
-    bool OnAppCommand(int code, const WideString& argument) override {
-        if (code == kReadyCommand) {
-            AnswerHandshake();
-            return false;
-        }
-        commands.emplace_back(code, argument.Std());
-        if (onCommand) onCommand(*this, code, argument);
-        return false;
-    }
-    void OnDocumentComplete() override {
-        SetDocumentComplete();
-        BeginHandshake();
-    }
-
-protected:
-    bool OnInitDialog() override {
-        InitHtmlDialog(DragStrip{0, 0, 690, 24});
-        SetClientSize(748, 589);
-        return true;
-    }
-};
-
-gboolean EndStuckDialog(gpointer dialog) {
-    static_cast<CHtmlDialog*>(dialog)->EndDialog(-99);
-    return G_SOURCE_REMOVE;
-}
-
-int RunBounded(PageDialog& dialog) {
-    const guint guard = g_timeout_add(kTestBoundMs, &EndStuckDialog, &dialog);
-    const int code = dialog.DoModal();
-    if (code != -99) g_source_remove(guard);
-    return code;
-}
+int RunBounded(PageDialog& dialog) { return RunPageDialogBounded(dialog, kTestBoundMs); }
 
 }  // namespace
 

@@ -1,4 +1,101 @@
-// The launcher's main page: the window frame, the language choice and the status line.
+// The launcher's main page: the window frame, the language choice, the status line,
+// and how the activity column's panels show what goes on.
+//
+// Layout is shared by every panel: the panel whose content changed last is the
+// current one and is scrolled into view, and the key of its status text (the first
+// [role=status] inside it) gives it a tone: busy, ok, warning or error. Scripts with
+// texts of their own add their keys' tones with Layout.tones({ "prefix.": "error" }).
+var Layout = (function () {
+    // The longest matching prefix wins.
+    var tones = {
+        "patching.asking": "busy", "patching.tooold": "error",
+        "patching.uptodate": "ok", "patching.future": "ok", "patching.launcher": "warning",
+        "patching.network.": "error", "patching.server.": "error",
+        "fullcheck.running": "busy", "fullcheck.valid": "ok", "fullcheck.damaged": "warning",
+        "fullcheck.systemcrash": "error", "fullcheck.noversion": "error",
+        "fastcheck.running": "busy", "fastcheck.valid": "ok", "fastcheck.damaged": "warning",
+        "fastcheck.noanswer": "warning",
+        "hub.connecting": "busy", "hub.downloading": "busy", "hub.ready": "ok", "hub.finished": "ok",
+        "hub.lost": "error", "hub.connectfail": "error",
+        "game.preparing": "busy", "game.starting": "busy", "game.running": "ok", "game.error": "error"
+    };
+    var TONES = ["busy", "ok", "warning", "error"];
+    // Errors of the road that a new start may mend: the player can try again.
+    var RETRY_PREFIX = "patching.network.";
+
+    function toneOf(key) {
+        var best = "";
+        Object.keys(tones).forEach(function (prefix) {
+            if (key.lastIndexOf(prefix, 0) === 0 && prefix.length > best.length) best = prefix;
+        });
+        return best ? tones[best] : "";
+    }
+
+    function statusKey(box) {
+        var status = box.querySelector("[role=status]");
+        return (status && status.textContent && status.getAttribute("data-text")) || "";
+    }
+
+    // Setting an attribute is a change even when its value stays: only real changes
+    // are made, so that the observer does not wake itself.
+    function setHidden(element, hidden) {
+        if (element.hidden !== hidden) element.hidden = hidden;
+    }
+
+    function paint(box) {
+        var key = statusKey(box);
+        var tone = toneOf(key);
+        TONES.forEach(function (name) { box.classList.toggle(name, name === tone); });
+        if (box.id === "patching") {
+            setHidden(document.getElementById("patchingRetry"), key.lastIndexOf(RETRY_PREFIX, 0) !== 0);
+        }
+        if (box.hasAttribute("data-auto") && key) setHidden(box, false);
+    }
+
+    function makeCurrent(panel) {
+        if (panel.hidden) return;
+        document.querySelectorAll("#activity > .panel.current").forEach(function (other) {
+            if (other !== panel) other.classList.remove("current");
+        });
+        panel.classList.add("current");
+        panel.scrollIntoView({ block: "nearest" });
+    }
+
+    // What changed where: a text's key, a part shown or hidden, new content that is not
+    // a translated text (a language switch rewrites those everywhere, and is no news).
+    function onMutations(mutations) {
+        var changed = [];
+        mutations.forEach(function (mutation) {
+            var target = mutation.target.nodeType === 1 ? mutation.target : mutation.target.parentNode;
+            if (!target || !target.closest) return;
+            var box = target.closest("#activity > .panel");
+            if (!box) return;
+            var news = mutation.type === "attributes" ||
+                       !(target.hasAttribute("data-text") || target.closest("[data-text]"));
+            if (changed.indexOf(box) < 0) changed.push(box);
+            if (news) box.layoutNews = true;
+        });
+        changed.forEach(function (box) {
+            paint(box);
+            if (box.layoutNews) makeCurrent(box);
+            box.layoutNews = false;
+        });
+    }
+
+    function start() {
+        document.querySelectorAll("#activity > .panel").forEach(paint);
+        new MutationObserver(onMutations).observe(document.body, {
+            subtree: true, childList: true, characterData: true, attributes: true,
+            attributeFilter: ["data-text", "hidden"]
+        });
+    }
+
+    return {
+        start: start,
+        tones: function (table) { Object.assign(tones, table); }
+    };
+})();
+
 (function () {
     var mainSite = "";
     var prefsRequested = false;
@@ -16,6 +113,7 @@
     }
 
     document.addEventListener("DOMContentLoaded", function () {
+        Layout.start();
         Texts.use("");
         Texts.apply();
         markLocale();
