@@ -16,6 +16,7 @@ Texts.define("en", {
     "tools.checks": "Game files",
     "tools.settings": "Options",
     "firewall.open": "Firewall",
+    "firewall.hint": "Opens the system's firewall settings (firewall-config). The launcher needs ports 6968–6978, TCP and UDP.",
     "patching.retry": "Try again",
     "site": "Game site",
     "fullcheck.run": "Check files",

@@ -16,6 +16,7 @@ Texts.define("ru", {
     "tools.checks": "Файлы игры",
     "tools.settings": "Сервис",
     "firewall.open": "Брандмауэр",
+    "firewall.hint": "Открыть настройки брандмауэра системы (firewall-config). Программе запуска нужны порты 6968–6978, TCP и UDP.",
     "patching.retry": "Повторить",
     "site": "Сайт игры",
     "fullcheck.run": "Проверить файлы",

@@ -19,7 +19,6 @@ var Layout = (function () {
         "hub.lost": "error", "hub.connectfail": "error",
         "game.preparing": "busy", "game.starting": "busy", "game.running": "ok", "game.error": "error"
     };
-    var TONES = ["busy", "ok", "warning", "error"];
     // Errors of the road that a new start may mend: the player can try again.
     var RETRY_PREFIX = "patching.network.";
 
@@ -42,10 +41,16 @@ var Layout = (function () {
         if (element.hidden !== hidden) element.hidden = hidden;
     }
 
+    // Only the tone set here is taken away again: a panel's own script may set
+    // classes of the same names.
     function paint(box) {
         var key = statusKey(box);
         var tone = toneOf(key);
-        TONES.forEach(function (name) { box.classList.toggle(name, name === tone); });
+        if (box.layoutTone !== tone) {
+            if (box.layoutTone) box.classList.remove(box.layoutTone);
+            if (tone) box.classList.add(tone);
+            box.layoutTone = tone;
+        }
         if (box.id === "patching") {
             setHidden(document.getElementById("patchingRetry"), key.lastIndexOf(RETRY_PREFIX, 0) !== 0);
         }
