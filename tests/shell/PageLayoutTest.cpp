@@ -147,7 +147,16 @@ std::vector<PageState> States() {
                                          u"data/textures.pak", u"4096", u"4", u"1", u"Profiles/Launcher.cfg", u"52",
                                          u"5", u"2"}};
     const std::vector<PageEvent> failed = {asking, {u"Patching.OnServerError", u"8"}, {u"Game.OnStartError", u"-2"}};
-    std::vector<PageState> states;
+    // Everything at once, with long lists: the column scrolls, the latest news in view.
+    PageEvent chain = {u"Patching.OnAnswer", u"false"};
+    for (int minor = 1; minor <= 12; ++minor) chain.push_back(u"1.0." + std::u16string(1, u'0' + minor % 10) + u"-rc");
+    PageEvent files = {u"FullCheck.OnComplete"};
+    for (int i = 0; i < 30; ++i)
+        for (const char16_t* field : {u"data/Packs/textures/very/long/folder/name/of/the/pack.pak", u"1", u"5", u"0"})
+            files.push_back(field);
+    const std::vector<PageEvent> crowded = {asking, chain, {u"Game.OnEpayCheck"}, {u"FullCheck.OnStart"}, files,
+                                            {u"FastCheck.OnFail"}, {u"Game.OnStartError", u"-1"}};
+    std::vector<PageState> states = {{"crowded-ru", u"ru", crowded, u""}};
     for (const char16_t* locale : {u"ru", u"en"}) {
         const std::string suffix = locale == std::u16string(u"ru") ? "-ru" : "-en";
         states.push_back({"starting" + suffix, locale, {asking}, u""});
