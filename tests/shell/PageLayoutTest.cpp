@@ -3,7 +3,8 @@
 // update being fetched, ready to play, a check with damaged files, errors, the
 // preferences), in Russian and English. In every state the page's regions stay inside
 // the window and apart, every visible control can be clicked where it is drawn, and
-// no text is cut off. A screenshot of the window in each state is saved under the
+// no text is cut off; each state shows its own parts with their tones, and the road's
+// network error offers to try again. A screenshot of the window in each state is saved under the
 // build folder's "screenshots". Skipped when no display can be had.
 #include <gtest/gtest.h>
 
@@ -33,8 +34,9 @@ constexpr int kWindowWidth = 748;
 constexpr int kWindowHeight = 589;
 constexpr int kCheckReport = 4242;
 
-// Answers "Test.Check" (state name, optional "click:ID" done first) with command 4242
-// and the problems found, one a line; an empty report is a page in order.
+// Answers "Test.Check" (state name, an optional "click:ID" done first, the selectors
+// that must each match a visible element) with command 4242 and the problems found,
+// one a line; an empty report is a page in order.
 constexpr char kCheckScript[] = R"JS(
 (function () {
     var W = 748, H = 589;
@@ -102,11 +104,16 @@ constexpr char kCheckScript[] = R"JS(
         return problems;
     }
     App.module("Test", {
-        Check: function (state, action) {
+        Check: function (state, action, expected) {
             if (action && action.indexOf("click:") === 0) document.getElementById(action.slice(6)).click();
             // Two frames: the page has laid out what the events changed.
             requestAnimationFrame(function () { requestAnimationFrame(function () {
-                App.send(4242, check().join("\n"));
+                var problems = check();
+                (expected || "").split(" ").filter(Boolean).forEach(function (selector) {
+                    var match = Array.prototype.filter.call(document.querySelectorAll(selector), visible);
+                    if (!match.length) problems.push(selector + " is not shown");
+                });
+                App.send(4242, problems.join("\n"));
             }); });
         }
     });
@@ -120,6 +127,10 @@ struct PageState {
     std::u16string locale;
     std::vector<PageEvent> events;
     std::u16string action;
+    // Selectors of what the state must show.
+    std::u16string expected;
+    // A command the page must have sent.
+    int command = 0;
 };
 
 PageEvent PrefsLoad() {
@@ -156,17 +167,20 @@ std::vector<PageState> States() {
             files.push_back(field);
     const std::vector<PageEvent> crowded = {asking, chain, {u"Game.OnEpayCheck"}, {u"FullCheck.OnStart"}, files,
                                             {u"FastCheck.OnFail"}, {u"Game.OnStartError", u"-1"}};
-    std::vector<PageState> states = {{"crowded-ru", u"ru", crowded, u""}};
+    std::vector<PageState> states = {{"crowded-ru", u"ru", crowded, u"", u"#gameStart.current.error #fullCheck.warning"}};
     for (const char16_t* locale : {u"ru", u"en"}) {
         const std::string suffix = locale == std::u16string(u"ru") ? "-ru" : "-en";
-        states.push_back({"starting" + suffix, locale, {asking}, u""});
-        states.push_back({"updating" + suffix, locale, fetching, u""});
+        states.push_back({"starting" + suffix, locale, {asking}, u"", u"#patching.busy #installedVersion"});
+        states.push_back({"updating" + suffix, locale, fetching, u"", u"#patchChain #announcedVersion"});
         states.push_back({"checking" + suffix, locale,
-                          {current, upToDate, {u"FullCheck.OnStart"}, {u"FullCheck.OnProgress", u"62"}}, u""});
-        states.push_back({"damaged" + suffix, locale, damaged, u""});
-        states.push_back({"ready" + suffix, locale, ready, u""});
-        states.push_back({"error" + suffix, locale, failed, u""});
-        states.push_back({"preferences" + suffix, locale, {current, upToDate}, u"click:prefsOpen"});
+                          {current, upToDate, {u"FullCheck.OnStart"}, {u"FullCheck.OnProgress", u"62"}}, u"",
+                          u"#fullCheck.busy.current #fullCheckProgress #patching.ok"});
+        states.push_back({"damaged" + suffix, locale, damaged, u"", u"#fullCheck.warning #damagedFiles"});
+        states.push_back({"ready" + suffix, locale, ready, u"", u"#fastCheck.ok #gameLogin #gamePlay:enabled"});
+        // The road's network error offers to try again, which restarts the launcher.
+        states.push_back({"error" + suffix, locale, failed, u"click:patchingRetry",
+                          u"#patching.error #patchingRetry #gameStart.error", 1004});
+        states.push_back({"preferences" + suffix, locale, {current, upToDate}, u"click:prefsOpen", u"#prefsPanel"});
     }
     return states;
 }
@@ -228,7 +242,7 @@ TEST(PageLayout, EveryStateFitsTheWindowWithNothingCoveredOrCutInBothLanguages) 
                 // The page asks for the preferences once its language is in place.
                 Send(d, PrefsLoad());
                 for (const PageEvent& event : state.events) Send(d, event);
-                Send(d, {u"Test.Check", std::u16string(state.name.begin(), state.name.end()), state.action});
+                Send(d, {u"Test.Check", std::u16string(state.name.begin(), state.name.end()), state.action, state.expected});
             }
             if (code == kCheckReport) {
                 problems = argument.Std();
@@ -246,6 +260,11 @@ TEST(PageLayout, EveryStateFitsTheWindowWithNothingCoveredOrCutInBothLanguages) 
         EXPECT_EQ(RunPageDialogBounded(dialog, kStateBoundMs), 2);
         EXPECT_EQ(String(Wide(problems)).Std(), "");
         EXPECT_TRUE(shot.saved);
+        if (state.command) {
+            bool sent = false;
+            for (const auto& [code, argument] : dialog.commands) sent = sent || code == state.command;
+            EXPECT_TRUE(sent) << "command " << state.command;
+        }
         if (shot.saved) std::cout << "screenshot: " << shot.path << std::endl;
     }
     XCloseDisplay(display);
