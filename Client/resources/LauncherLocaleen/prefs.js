@@ -1,5 +1,6 @@
 Texts.define("en", {
     "prefs.open": "Settings",
+    "prefs.hint": "Graphics, sound, controls and download speed.",
     "prefs.title": "Settings",
     "prefs.game": "Game",
     "prefs.fullscreen": "Full screen",

@@ -15,6 +15,8 @@ Texts.define("en", {
     "panel.game": "Game start",
     "tools.checks": "Game files",
     "tools.settings": "Options",
+    "fullcheck.hint": "Check every game file and find the damaged ones. Takes a few minutes.",
+    "fastcheck.hint": "Quickly make sure the game files are in place and unchanged.",
     "firewall.open": "Firewall",
     "firewall.hint": "Opens the system's firewall settings (firewall-config). The launcher needs ports 6968–6978, TCP and UDP.",
     "patching.retry": "Try again",

@@ -1,5 +1,6 @@
 Texts.define("ru", {
     "prefs.open": "Настройки",
+    "prefs.hint": "Графика, звук, управление и скорость загрузок.",
     "prefs.title": "Настройки",
     "prefs.game": "Игра",
     "prefs.fullscreen": "Полноэкранный режим",
