@@ -167,7 +167,10 @@ std::vector<PageState> States() {
             files.push_back(field);
     const std::vector<PageEvent> crowded = {asking, chain, {u"Game.OnEpayCheck"}, {u"FullCheck.OnStart"}, files,
                                             {u"FastCheck.OnFail"}, {u"Game.OnStartError", u"-1"}};
-    std::vector<PageState> states = {{"crowded-ru", u"ru", crowded, u"", u"#gameStart.current.error #fullCheck.warning"}};
+    std::vector<PageState> states = {
+        {"crowded-ru", u"ru", crowded, u"", u"#gameStart.current.error #fullCheck.warning"},
+        // The display has no usable mode: the panel says so and what to do, in its longer language.
+        {"preferences-error-ru", u"ru", {current, upToDate, {u"Prefs.OnError"}}, u"click:prefsOpen", u"#prefsStatus.error"}};
     for (const char16_t* locale : {u"ru", u"en"}) {
         const std::string suffix = locale == std::u16string(u"ru") ? "-ru" : "-en";
         states.push_back({"starting" + suffix, locale, {asking}, u"", u"#patching.busy #installedVersion"});
