@@ -169,6 +169,11 @@ std::vector<PageState> States() {
                                             {u"FastCheck.OnFail"}, {u"Game.OnStartError", u"-1"}};
     std::vector<PageState> states = {
         {"crowded-ru", u"ru", crowded, u"", u"#gameStart.current.error #fullCheck.warning"},
+        // The hub's reports, ten a second, leave the check the player started in front.
+        {"hub-and-check-ru", u"ru",
+         {current, upToDate, {u"Game.OnDownloading", u"40", u"0"}, {u"FullCheck.OnStart"},
+          {u"FullCheck.OnProgress", u"10"}, {u"Game.OnDownloading", u"41", u"0"}, {u"Game.OnDownloading", u"42", u"0"}},
+         u"", u"#fullCheck.current #hub.busy"},
         // The display has no usable mode: the panel says so and what to do, in its longer language.
         {"preferences-error-ru", u"ru", {current, upToDate, {u"Prefs.OnError"}}, u"click:prefsOpen", u"#prefsStatus.error"}};
     for (const char16_t* locale : {u"ru", u"en"}) {

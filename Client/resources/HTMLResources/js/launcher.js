@@ -66,8 +66,9 @@ var Layout = (function () {
         panel.scrollIntoView({ block: "nearest" });
     }
 
-    // What changed where: a text's key, a part shown or hidden, new content that is not
-    // a translated text (a language switch rewrites those everywhere, and is no news).
+    // A panel has news when a text's key changes or a part of it is shown or hidden.
+    // Content alone is none: progress ticks many times a second, and a language switch
+    // rewrites every text; neither takes the place of the current panel.
     function onMutations(mutations) {
         var changed = [];
         mutations.forEach(function (mutation) {
@@ -75,10 +76,9 @@ var Layout = (function () {
             if (!target || !target.closest) return;
             var box = target.closest("#activity > .panel");
             if (!box) return;
-            var news = mutation.type === "attributes" ||
-                       !(target.hasAttribute("data-text") || target.closest("[data-text]"));
             if (changed.indexOf(box) < 0) changed.push(box);
-            if (news) box.layoutNews = true;
+            if (mutation.type === "attributes" &&
+                mutation.oldValue !== target.getAttribute(mutation.attributeName)) box.layoutNews = true;
         });
         changed.forEach(function (box) {
             paint(box);
@@ -90,7 +90,7 @@ var Layout = (function () {
     function start() {
         document.querySelectorAll("#activity > .panel").forEach(paint);
         new MutationObserver(onMutations).observe(document.body, {
-            subtree: true, childList: true, characterData: true, attributes: true,
+            subtree: true, childList: true, characterData: true, attributes: true, attributeOldValue: true,
             attributeFilter: ["data-text", "hidden"]
         });
     }
