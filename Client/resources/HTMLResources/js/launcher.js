@@ -1,7 +1,7 @@
 // The launcher's main page: the window frame, the language choice, the status line,
 // and how the activity column's panels show what goes on.
 //
-// Layout is shared by every panel: the panel whose content changed last is the
+// Layout is shared by every panel: the panel that last had news (below) is the
 // current one and is scrolled into view, and the key of its status text (the first
 // [role=status] inside it) gives it a tone: busy, ok, warning or error. Scripts with
 // texts of their own add their keys' tones with Layout.tones({ "prefix.": "error" }).
