@@ -76,7 +76,7 @@ constexpr char kCheckScript[] = R"JS(
         });
         var prefsOpen = !document.getElementById("prefsPanel").hidden;
         var activity = document.getElementById("activity").getBoundingClientRect();
-        var panels = Array.prototype.filter.call(document.querySelectorAll("#activity > .panel"), visible);
+        var panels = Array.prototype.filter.call(document.querySelectorAll("#activity > section"), visible);
         panels.forEach(function (panel, i) {
             panels.slice(i + 1).forEach(function (other) {
                 if (overlap(panel.getBoundingClientRect(), other.getBoundingClientRect()))

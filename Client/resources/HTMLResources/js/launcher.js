@@ -59,7 +59,7 @@ var Layout = (function () {
 
     function makeCurrent(panel) {
         if (panel.hidden) return;
-        document.querySelectorAll("#activity > .panel.current").forEach(function (other) {
+        document.querySelectorAll("#activity > section.current").forEach(function (other) {
             if (other !== panel) other.classList.remove("current");
         });
         panel.classList.add("current");
@@ -74,7 +74,7 @@ var Layout = (function () {
         mutations.forEach(function (mutation) {
             var target = mutation.target.nodeType === 1 ? mutation.target : mutation.target.parentNode;
             if (!target || !target.closest) return;
-            var box = target.closest("#activity > .panel");
+            var box = target.closest("#activity > section");
             if (!box) return;
             if (changed.indexOf(box) < 0) changed.push(box);
             if (mutation.type === "attributes" &&
@@ -88,7 +88,7 @@ var Layout = (function () {
     }
 
     function start() {
-        document.querySelectorAll("#activity > .panel").forEach(paint);
+        document.querySelectorAll("#activity > section").forEach(paint);
         new MutationObserver(onMutations).observe(document.body, {
             subtree: true, childList: true, characterData: true, attributes: true, attributeOldValue: true,
             attributeFilter: ["data-text", "hidden"]
