@@ -13,6 +13,9 @@
 #include "support/ManualTimerHost.h"
 #include "support/torrents/LoopbackSwarm.h"
 #include "support/torrents/SessionDriver.h"
+#include "shell/LauncherConfig.h"
+#include "workflow/Settings.h"
+#include "workflow/WorkflowValues.h"
 #include "workflow/patches/PatchesDownloadFunctor.h"
 
 namespace {
@@ -35,11 +38,11 @@ protected:
         patches->items.PushBack(RefPtr<PatchInfo>(new PatchInfo(Wide(version), 1, Wide("patches/" + top + ".torrent"), bytes)));
     }
 
-    RefPtr<PatchesDownloadFunctor> MakeStep(int demoState = 0) {
+    RefPtr<PatchesDownloadFunctor> MakeStep(int demoState = 0, bool webSeed = true) {
         DownloadEngineOptions options;
         options.folder = Wide(Patches());
         options.session = LoopbackSessionConfig();
-        options.session.seedUrls.PushBack(String(swarm.WebSeedUrl().c_str()));
+        if (webSeed) options.session.seedUrls.PushBack(String(swarm.WebSeedUrl().c_str()));
         options.freeBytes = [this](const String&, std::uint64_t& bytes) {
             bytes = freeBytes;
             return true;
@@ -71,8 +74,8 @@ TEST_F(PatchesDownload, AChainArrivesWithLiveProgressAndBecomesOnePlanWithTheLas
                                {"данные/c.patch", PatternBytes(1000, 3)},
                                {"game.version", "1.0.2"},
                                {"bin/VaraRurezod.exe", "applier 2"}});
-    swarm.Seed().LimitUploads(512 * 1024);
-    RefPtr<PatchesDownloadFunctor> step = MakeStep();
+    swarm.Seed().LimitUploads(512 * 1024);  // a few seconds from the seed alone: many reports
+    RefPtr<PatchesDownloadFunctor> step = MakeStep(0, false);
     ASSERT_TRUE(step);
     ASSERT_TRUE(step->Run());
     EXPECT_FALSE(step->Run());
@@ -126,6 +129,26 @@ TEST_F(PatchesDownload, TheDemoLeavesOutThePatchesEndingInUnderscoreOneWithTheEx
     EXPECT_EQ(String(plan->items[0].patchFiles[0]).Std(), Patches() + "demo/x.patch");
     EXPECT_EQ(String(plan->items[0].patchFiles[1]).Std(), Patches() + "demo/caps/x_1.PATCH");
     EXPECT_FALSE(FileExistsAt(Patches() + "demo/x_1.patch"));
+}
+
+// A future patch downloaded beside the game is remembered at once; a patch of the
+// update road is not.
+TEST_F(PatchesDownload, OnlyTheFutureUpdateModeRemembersTheDownloadedVersion) {
+    const std::string cfg = tree / "Personal/Global.cfg";
+    SettingsStore().Load(String(cfg.c_str()));
+    Settings::prepatch_ready.SetString(String(""));
+    RefPtr<PatchesDownloadView> view(new PatchesDownloadView(&window));
+    Workflow::PrepatchVersion() = String("1.0.3");
+    view->OnDownloadComplete();
+    EXPECT_EQ(ReadWholeFile(cfg).find("1.0.3"), std::string::npos);
+    Workflow::FutureUpdate() = true;
+    view->OnDownloadComplete();
+    Workflow::FutureUpdate() = false;
+    EXPECT_NE(ReadWholeFile(cfg).find("prepatch_ready"), std::string::npos);
+    EXPECT_NE(ReadWholeFile(cfg).find("1.0.3"), std::string::npos);
+    EXPECT_EQ(window.Names(), (std::vector<std::u16string>{u"Patching.OnDownloadComplete", u"Patching.OnDownloadComplete"}));
+    Settings::prepatch_ready.SetString(String(""));
+    Workflow::PrepatchVersion() = String("");
 }
 
 TEST(DemoPatchRule, OnlyTheStemEndingInUnderscoreOneAndTheExactExtensionAreWithheld) {

@@ -105,6 +105,17 @@ TEST_F(EngineOverFakes, StartsTheTorrentsAndRefusesAnUnknownTorrentOrASecondStar
     EXPECT_EQ(session->alertRounds, 1);
 }
 
+TEST_F(EngineOverFakes, ATimerThatDoesNotStartReleasesTheSessionAndTheTorrents) {
+    engine = DownloadEngine::Create(DownloadEngineOptions(), session.Get(), &sink);
+    ASSERT_TRUE(engine->AddTorrent(u"a.torrent"));
+    timers.FailNextArm();
+    EXPECT_FALSE(engine->Start(Timer::Create(2, &timers)));
+    EXPECT_FALSE(engine->Session());
+    EXPECT_EQ(timers.ArmedCount(), 0u);
+    first->Finished.Fire();
+    EXPECT_TRUE(sink.events.empty());
+}
+
 TEST_F(EngineOverFakes, EarlyStatesReachTheSinkOnlyBeforeTheDownloadAndUnknownStatesAreErrors) {
     StartEngine();
     struct Case {
