@@ -11,6 +11,12 @@
 //     engine->SelectFiles(0, names);                                    // optional
 //     engine->Start(view->CreateTimer());                               // false: not started
 //
+// The options give each step its shape: the patch download takes the defaults with
+// the Channel rule; the launcher's files the defaults; the repair download drains the
+// alerts first, keeps no torrents log and no early states, counts no pauses, reports
+// nothing while paused, repeats its completion and has no completion time-out (with
+// the Game rule for the full version of a demo).
+//
 // Byte counts are 64-bit from the torrents to the sink. The progress reported never
 // goes back, and its total counts the wanted payload only (the selected files of a
 // torrent whose files were chosen, every payload file otherwise).
