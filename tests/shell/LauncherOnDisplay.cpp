@@ -152,8 +152,13 @@ ProcessHandle StartLauncher(const GameTree& tree, const std::string& display,
     const std::string ip = FindExecutableInPath("ip");
     if (geteuid() == 0 && !unshare.empty() && !ip.empty()) {
         // unshare and the shell exec into the launcher: the child's id stays the launcher's.
+        // The game's status word is one name for the whole machine: each launcher (and the
+        // game it starts) gets a /dev/shm of its own, so launchers of parallel tests never
+        // remove or read each other's word.
         request.program = unshare;
-        request.argv = {unshare, "-n", "/bin/sh", "-c", "\"$0\" link set lo up && exec \"$@\"", ip, launcher};
+        request.argv = {unshare, "-n", "-m", "/bin/sh", "-c",
+                        "mount -t tmpfs -o mode=1777 tmpfs /dev/shm && \"$0\" link set lo up && exec \"$@\"", ip,
+                        launcher};
         request.argv.insert(request.argv.end(), arguments.begin(), arguments.end());
     }
     const int saved = dup(2);

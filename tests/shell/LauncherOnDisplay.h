@@ -1,8 +1,8 @@
 #pragma once
 // Runs the build's real Launcher.exe in a temporary game tree on a private Xvfb, and
 // drives it as a player would: XTest clicks and keys, and PNG screenshots. As root the
-// launcher runs in a network namespace of its own with only loopback; X reaches it
-// through its socket file.
+// launcher runs in a network namespace of its own with only loopback, and with a /dev/shm
+// of its own; X reaches it through its socket file.
 #include <X11/Xlib.h>
 
 #include <string>
