@@ -14,6 +14,7 @@
 #include <sstream>
 #include <thread>
 
+#include "platform/process/EnvironmentBlock.h"
 #include "platform/process/ProcessSpawn.h"
 #include "support/ViewableWindow.h"
 
@@ -124,7 +125,8 @@ void TypeKeys(Display* display, const std::string& keys) {
 }
 
 ProcessHandle StartLauncher(const GameTree& tree, const std::string& display,
-                            const std::vector<std::string>& arguments, const std::string& systemBus) {
+                            const std::vector<std::string>& arguments, const std::string& systemBus,
+                            const std::vector<std::string>& extraEnvironment) {
     setenv("DISPLAY", display.c_str(), 1);
     setenv("DBUS_SYSTEM_BUS_ADDRESS",
            (systemBus.empty() ? "unix:path=" + (tree / "no-system-bus") : systemBus).c_str(), 1);
@@ -165,6 +167,14 @@ ProcessHandle StartLauncher(const GameTree& tree, const std::string& display,
                         "mount -t tmpfs -o mode=1777 tmpfs /dev/shm && \"$0\" link set lo up && exec \"$@\"", ip,
                         launcher};
         request.argv.insert(request.argv.end(), arguments.begin(), arguments.end());
+    }
+    if (!extraEnvironment.empty()) {
+        EnvironmentBlock environment = EnvironmentBlock::Inherited();
+        for (const std::string& entry : extraEnvironment) {
+            const std::size_t equals = entry.find('=');
+            environment.Set(entry.substr(0, equals), equals == std::string::npos ? "" : entry.substr(equals + 1));
+        }
+        request.environment = environment.Entries();
     }
     const int saved = dup(2);
     const int errFd = open((tree / "stderr").c_str(), O_CREAT | O_TRUNC | O_WRONLY | O_CLOEXEC, 0600);
