@@ -8,7 +8,6 @@
 // build folder's "screenshots". Skipped when no display can be had.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -23,13 +22,13 @@
 #include "platform/glib/GlibTimerHost.h"
 #include "platform/gtk/GtkToolkit.h"
 #include "shell/LauncherOnDisplay.h"
-#include "shell/PageHost.h"
+#include "shell/SourcePage.h"
 #include "support/PrivateXvfb.h"
 #include "support/RequiredEnvironment.h"
 
 namespace {
 
-constexpr guint kStateBoundMs = 20000;
+constexpr int kStateBoundMs = 20000;
 constexpr int kWindowWidth = 748;
 constexpr int kWindowHeight = 589;
 constexpr int kCheckReport = 4242;
@@ -179,7 +178,7 @@ std::vector<PageState> States() {
     for (const char16_t* locale : {u"ru", u"en"}) {
         const std::string suffix = locale == std::u16string(u"ru") ? "-ru" : "-en";
         states.push_back({"starting" + suffix, locale, {asking}, u"", u"#patching.busy #installedVersion"});
-        states.push_back({"updating" + suffix, locale, fetching, u"", u"#patchChain #announcedVersion"});
+        states.push_back({"updating" + suffix, locale, fetching, u"", u"#patchChain #announcedVersion #download.busy.current #downloadPeerTable"});
         states.push_back({"checking" + suffix, locale,
                           {current, upToDate, {u"FullCheck.OnStart"}, {u"FullCheck.OnProgress", u"62"}}, u"",
                           u"#fullCheck.busy.current #fullCheckProgress #patching.ok"});
@@ -213,20 +212,12 @@ struct Shot {
 TEST(PageLayout, EveryStateFitsTheWindowWithNothingCoveredOrCutInBothLanguages) {
     PrivateXvfb xvfb;
     if (!xvfb.Start()) SKIP_UNLESS_REQUIRED("no Xvfb");
-    setenv("DISPLAY", xvfb.Display().c_str(), 1);
-    if (geteuid() == 0) setenv("WEBKIT_DISABLE_SANDBOX_THIS_IS_DANGEROUS", "1", 1);
-    char home[] = "/tmp/pagelayout-XXXXXX";
-    ASSERT_NE(mkdtemp(home), nullptr);
-    for (const char* variable : {"XDG_CACHE_HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME"}) setenv(variable, home, 1);
-    setenv("MESA_SHADER_CACHE_DISABLE", "true", 1);
-    std::unique_ptr<GtkToolkit> toolkit = GtkToolkit::Create();
+    PageEnvironment environment(xvfb.Display());
+    if (!environment.Toolkit()) SKIP_UNLESS_REQUIRED("GTK cannot open the display");
     Display* display = XOpenDisplay(xvfb.Display().c_str());
-    if (!toolkit || !display) {
-        std::filesystem::remove_all(home);
-        SKIP_UNLESS_REQUIRED("GTK cannot open the display");
-    }
-    auto files = std::make_shared<ResourceFiles>();
-    files->root = LAUNCHER_TEST_DATA "/../Client/resources";
+    if (!display) SKIP_UNLESS_REQUIRED("cannot open " + xvfb.Display());
+    GtkToolkit* toolkit = environment.Toolkit();
+    auto files = std::make_shared<SourceResources>();
     // The real page with the check script after its own.
     std::string page = ReadAll(files->root + "/Launcher/res/launcher.htm");
     const std::size_t head = page.find("</head>");
@@ -265,7 +256,7 @@ TEST(PageLayout, EveryStateFitsTheWindowWithNothingCoveredOrCutInBothLanguages) 
                 }, &shot);
             }
         };
-        EXPECT_EQ(RunPageDialogBounded(dialog, kStateBoundMs), 2);
+        EXPECT_EQ(RunBounded(dialog, kStateBoundMs), 2);
         EXPECT_EQ(String(Wide(problems)).Std(), "");
         EXPECT_TRUE(shot.saved);
         if (state.command) {
@@ -276,5 +267,4 @@ TEST(PageLayout, EveryStateFitsTheWindowWithNothingCoveredOrCutInBothLanguages) 
         if (shot.saved) std::cout << "screenshot: " << shot.path << std::endl;
     }
     XCloseDisplay(display);
-    std::filesystem::remove_all(home);
 }

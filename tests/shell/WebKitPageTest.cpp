@@ -24,7 +24,8 @@
 #include "base/runtime/Timer.h"
 #include "platform/glib/GlibTimerHost.h"
 #include "platform/gtk/GtkToolkit.h"
-#include "shell/PageHost.h"
+#include "shell/html/HtmlDialog.h"
+#include "shell/SourcePage.h"
 #include "support/JsonStrings.h"
 #include "support/PrivateXvfb.h"
 #include "support/RequiredEnvironment.h"
@@ -37,32 +38,13 @@ extern "C" const char* __lsan_default_suppressions() {
            "leak:libgobject-2.0\nleak:libfontconfig\nleak:libEGL\nleak:libGLX\nleak:libgio-2.0\nleak:libdbus-1\n";
 }
 
-namespace {
-
-constexpr int kTestBoundMs = 15000;
-
-int RunBounded(PageDialog& dialog) { return RunPageDialogBounded(dialog, kTestBoundMs); }
-
-}  // namespace
-
 TEST(WebKitPage, LauncherPageCompletesTheHandshakeAndRoundTripsCommandsAndEvents) {
     PrivateXvfb xvfb;
-    if (xvfb.Start()) setenv("DISPLAY", xvfb.Display().c_str(), 1);
+    PageEnvironment environment(xvfb.Start() ? xvfb.Display() : "");
     if (!std::getenv("DISPLAY")) SKIP_UNLESS_REQUIRED("no X display and no Xvfb");
-    // The web process's sandbox cannot start as root.
-    if (geteuid() == 0) setenv("WEBKIT_DISABLE_SANDBOX_THIS_IS_DANGEROUS", "1", 1);
-    char home[] = "/tmp/webkitpage-XXXXXX";
-    ASSERT_NE(mkdtemp(home), nullptr);
-    for (const char* variable : {"XDG_CACHE_HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME"}) setenv(variable, home, 1);
-    setenv("MESA_SHADER_CACHE_DISABLE", "true", 1);
-
-    std::unique_ptr<GtkToolkit> toolkit = GtkToolkit::Create();
-    if (!toolkit) {
-        std::filesystem::remove_all(home);
-        SKIP_UNLESS_REQUIRED("GTK cannot open the display");
-    }
-    auto files = std::make_shared<ResourceFiles>();
-    files->root = LAUNCHER_TEST_DATA "/../Client/resources";
+    if (!environment.Toolkit()) SKIP_UNLESS_REQUIRED("GTK cannot open the display");
+    GtkToolkit* toolkit = environment.Toolkit();
+    auto files = std::make_shared<SourceResources>();
     // Posts back what JSON.parse gave the page, so the test sees the page's view.
     files->inlinePages["Test/echo.htm"] =
         "<!DOCTYPE html><meta charset='utf-8'><script>"
@@ -114,5 +96,4 @@ TEST(WebKitPage, LauncherPageCompletesTheHandshakeAndRoundTripsCommandsAndEvents
                                           echoed));
         EXPECT_EQ(echoed, (std::vector<std::u16string>{u"Echo", tricky, u"a\uFFFDz"}));
     }
-    std::filesystem::remove_all(home);
 }

@@ -17,7 +17,11 @@ var Layout = (function () {
         "fastcheck.noanswer": "warning",
         "hub.connecting": "busy", "hub.downloading": "busy", "hub.ready": "ok", "hub.finished": "ok",
         "hub.lost": "error", "hub.connectfail": "error",
-        "game.preparing": "busy", "game.starting": "busy", "game.running": "ok", "game.error": "error"
+        "game.preparing": "busy", "game.starting": "busy", "game.running": "ok", "game.error": "error",
+        "download.starting": "busy", "download.checking": "busy", "download.connecting": "busy",
+        "download.downloading": "busy", "download.peerslost": "warning", "download.diskspace": "error",
+        "download.torrenterror": "error", "download.error": "error", "download.timeout": "error",
+        "download.complete.": "ok"
     };
     // Errors of the road that a new start may mend: the player can try again.
     var RETRY_PREFIX = "patching.network.";
