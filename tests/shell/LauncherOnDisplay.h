@@ -46,5 +46,9 @@ void TypeKeys(Display* display, const std::string& keys);
 // stderr in tree/stderr; an invalid handle when it could not start.
 ProcessHandle StartLauncher(const GameTree& tree, const std::string& display,
                             const std::vector<std::string>& arguments = {}, const std::string& systemBus = "");
+// The same for a launcher already in place at launcher (for one that runs from
+// elsewhere than tree/bin); it starts in its own folder.
+ProcessHandle StartLauncherAt(const GameTree& tree, const std::string& launcher, const std::string& display,
+                              const std::vector<std::string>& arguments = {}, const std::string& systemBus = "");
 // The launcher's exit code, or -1 after killing it when it ran longer than boundMs.
 int WaitForLauncherExit(ProcessHandle& launcher, int boundMs);
