@@ -5,6 +5,7 @@
 #include "workflow/checks/FastCheckState.h"
 #include "workflow/game/GameFunctor.h"
 #include "workflow/game/GameState.h"
+#include "workflow/launcherupdate/LauncherDownloadState.h"
 #include "workflow/launcherupdate/LauncherUpdateState.h"
 #include "workflow/locale/LocaleState.h"
 #include "workflow/patches/VersionUpdateState.h"
@@ -40,6 +41,11 @@ FeatureFactories MakeInstalled() {
     factories.versionUpdate = [](IMainWindow* window) {
         FeatureStart container;
         container.state = new VersionUpdateState(window);
+        return container;
+    };
+    factories.launcherDownload = [](IMainWindow* window) {
+        FeatureStart container;
+        container.state = new LauncherDownloadState(window);
         return container;
     };
     factories.versionRepair = [](IMainWindow* window) {

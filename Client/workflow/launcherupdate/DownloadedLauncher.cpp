@@ -20,6 +20,21 @@ std::string ParentOf(const std::string& path) {
 
 }  // namespace
 
+int ParseLauncherMode(const WideString& text) {
+    // The text must be the number and nothing else: no blanks, no trailing letters.
+    const std::u16string_view digits = text.View().substr(!text.IsEmpty() && (text[0] == u'-' || text[0] == u'+'));
+    const bool hex = digits.size() > 2 && digits[0] == u'0' && (digits[1] == u'x' || digits[1] == u'X');
+    if (digits.empty()) return 0;
+    for (char16_t c : digits.substr(hex ? 2 : 0)) {
+        const bool decimal = c >= u'0' && c <= u'9';
+        const bool letter = (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
+        if (!decimal && !(hex && letter)) return 0;
+    }
+    bool ok = false;
+    const int mode = StrUtil::ParseInt(String(text).CStr(), &ok);
+    return ok ? mode : 0;
+}
+
 std::string FirstSubfolderName(const std::string& folder) {
     std::vector<FolderEntry> entries;
     if (!ListFolder(folder, entries)) return std::string();

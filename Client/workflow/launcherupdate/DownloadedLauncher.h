@@ -9,6 +9,10 @@
 #include "base/runtime/String.h"
 #include "platform/process/ProcessSpawn.h"
 
+// The page's mode text: a whole number as "%i" reads it (decimal, octal with a leading
+// 0, hexadecimal with "0x"); 0 for anything else, which starts nothing.
+int ParseLauncherMode(const WideString& text);
+
 // The name of the first real sub-folder (not a link) of folder, in name order; "".
 std::string FirstSubfolderName(const std::string& folder);
 
