@@ -18,6 +18,7 @@
         retryCommand = retry === undefined ? null : retry;
         retryArgument = argument;
         element("launcherUpdateRetry").hidden = retryCommand === null;
+        element("launcherUpdateDownload").hidden = true;
         element("launcherUpdateCode").textContent = "";
     }
 
@@ -49,16 +50,16 @@
             showFiles([]);
             App.send(retryCommand, retryArgument);
         });
-        element("launcherUpdateDownload").addEventListener("click", function () {
-            element("launcherUpdateDownload").hidden = true;
-            App.send(2700);
-        });
+        element("launcherUpdateDownload").addEventListener("click", function () { App.send(2700); });
     });
 
     App.onReady(function () { App.send(25); });
 
     App.module("LauncherUpdate", {
         OnNeedUpdate: function () {
+            // This copy runs from its download folder only to install itself: the rest
+            // of the page has nothing to offer here.
+            document.body.classList.add("selfupdate");
             busy(true);
             show("launcherupdate.installing");
         },
