@@ -53,7 +53,12 @@ bool LauncherDownloadState::StartFilesDownload() {
     SetStep(nullptr);
     if (torrentPath.IsEmpty() || !steps_.filesDownload) return false;
     RefPtr<LauncherDownloadFilesFunctor> functor = steps_.filesDownload(view_.Get(), torrentPath);
-    if (!functor) return false;
+    if (!functor) {
+        // No session on the download folder (it went away since the fetch): the page
+        // hears of it instead of waiting for a download that never starts.
+        view_->OnTorrentError();
+        return false;
+    }
     SetStep(new LauncherDownloadFilesState(functor.Get()));
     return functor->Run();
 }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <unistd.h>
 
@@ -19,6 +20,7 @@
 #include "workflow/RecordingWindow.h"
 #include "workflow/launcherupdate/DownloadedLauncher.h"
 #include "workflow/launcherupdate/LauncherDownloadState.h"
+#include "workflow/launcherupdate/LauncherTree.h"
 
 namespace {
 
@@ -126,6 +128,20 @@ TEST_F(LauncherDownloadOnSwarm, ATorrentThatCannotBeAddedIsATorrentError) {
     EXPECT_TRUE(Command(PageCommand::RunDownloadedLauncher, u"1"));
     EXPECT_EQ(window.ended, std::vector<int>{2});
     EXPECT_FALSE(ReadWholeFile(temp / "record", recorder));
+}
+
+TEST_F(LauncherDownloadOnSwarm, ADownloadFolderGoneSinceTheFetchIsATorrentError) {
+    Publish();
+    state = new LauncherDownloadState(&window, Steps());
+    ASSERT_TRUE(Command(PageCommand::NewLauncher));
+    ASSERT_TRUE(TickUntil(timers, [&] { return Saw(window, u"LauncherDownload.OnFinishTorrentDownload"); },
+                          std::chrono::seconds(20), 10));
+    std::vector<FolderEntry> entries;
+    ASSERT_TRUE(ListFolder(temp.Path(), entries));
+    ASSERT_EQ(entries.size(), 1u);
+    std::filesystem::remove_all(temp / entries[0].name);
+    EXPECT_FALSE(Command(PageCommand::DownloadLauncher));
+    EXPECT_EQ(window.Names().back(), u"LauncherDownload.OnTorrentError");
 }
 
 TEST(LauncherMode, OnlyWholeNumbersCount) {
