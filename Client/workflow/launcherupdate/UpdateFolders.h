@@ -10,6 +10,7 @@
 std::string CheckedInstallation(const std::string& path, const std::string& ownFolder);
 
 // The download folder for "/droptemp": its canonical path, or "" when it is refused,
-// lies in the running launcher's game root (the parent of ownFolder), or has the
-// shape of a game root itself.
+// lies in the running launcher's game root (the parent of ownFolder), has the shape
+// of a game root itself, or does not hold the launcher's torrent ("Launcher.torrent"),
+// which the launcher download leaves in every folder it makes.
 std::string CheckedDownloadFolder(const std::string& path, const std::string& ownFolder);

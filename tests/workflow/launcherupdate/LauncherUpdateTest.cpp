@@ -190,6 +190,7 @@ TEST(LauncherUpdateDangerousPaths, AreNeverDeleted) {
         {"the launcher's own folder", "dl/L", false, false},
         {"an ancestor of the launcher's own folder", "dl", false, false},
         {"not shaped like a game root", "loose", false, false},
+        {"a folder without the launcher's torrent", "plain", true, false},
         {"a folder shaped like a game root", "othergame", true, false},
     };
     for (const Case& entry : cases) {
@@ -203,6 +204,10 @@ TEST(LauncherUpdateDangerousPaths, AreNeverDeleted) {
         dir.WriteFile("othergame/Profiles/keep.txt", "other");
         dir.WriteFile("dl/L/Launcher.exe", "new");
         dir.WriteFile("dl/L/game.version", "version 2");
+        dir.WriteFile("plain/keep.txt", "plain");
+        // Every other folder holds a launcher torrent, so only the check named fails.
+        for (const char* folder : {"", "game/", "game/data/", "game/bin/", "home/", "loose/", "othergame/", "dl/"})
+            dir.WriteFile(std::string(folder) + "Launcher.torrent", "d4:infoe");
         ASSERT_EQ(::symlink("/", (dir / "toroot").c_str()), 0);
         const std::string savedHome = std::getenv("HOME") ? std::getenv("HOME") : "";
         ::setenv("HOME", (dir / "home").c_str(), 1);
@@ -230,7 +235,7 @@ TEST(LauncherUpdateDangerousPaths, AreNeverDeleted) {
         ASSERT_EQ(::chdir(cwd), 0);
         ::setenv("HOME", savedHome.c_str(), 1);
         for (const char* kept : {"game/bin/Launcher.exe", "game/data/Packs/pack.bin", "home/keep.txt",
-                                 "loose/keep.txt", "othergame/bin/keep.txt", "dl/L/Launcher.exe"})
+                                 "loose/keep.txt", "othergame/bin/keep.txt", "dl/L/Launcher.exe", "plain/keep.txt"})
             EXPECT_TRUE(dir.Exists(kept)) << entry.what << ": " << kept;
         EXPECT_EQ(dir.ReadFile("game/Profiles/game.version"), "version 1") << entry.what;
     }
