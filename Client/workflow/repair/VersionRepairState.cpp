@@ -8,6 +8,7 @@
 #include "workflow/repair/FullCheckState.h"
 #include "workflow/repair/RepairFunctor.h"
 #include "workflow/repair/RepairState.h"
+#include "workflow/repair/RipDownloadFunctor.h"
 #include "workflow/repair/RipDownloadState.h"
 #include "workflow/repair/RipRequestFunctor.h"
 #include "workflow/repair/RipRequestState.h"
@@ -32,8 +33,10 @@ VersionRepairSteps VersionRepairSteps::Default() {
         RefPtr<RipRequestView> view(new RipRequestView(window));
         return RipRequestFunctor::Create(view.Get(), GetAppParams(), versionFileOnly);
     };
-    // The repair download needs the shared download engine, which this launcher lacks yet.
-    steps.ripDownload = [](IMainWindow*, Rip*, RipPatchInfo*) { return RefPtr<IRipDownloadFunctor>(); };
+    steps.ripDownload = [](IMainWindow* window, Rip* rip, RipPatchInfo* info) -> RefPtr<IRipDownloadFunctor> {
+        RefPtr<RipDownloadView> view(new RipDownloadView(window));
+        return RipDownloadFunctor::Create(view.Get(), GetAppParams(), rip, info);
+    };
     steps.repair = [](IMainWindow* window, RipPatch* job) -> RefPtr<IRepairFunctor> {
         RefPtr<RepairView> view(new RepairView(window));
         return RepairFunctor::Create(view.Get(), GetAppParams(), job);
