@@ -223,6 +223,44 @@ TEST_F(RipDownloadTest, RefusalsTellThePageAndDownloadNothing) {
     }
 }
 
+TEST_F(RipDownloadTest, TheDemoMarkerNamesTheDownloadAndGoesOnceItIsIn) {
+    const std::string torrent =
+        swarm.Publish("Rip", {{"data/x.pak", PatternBytes(3 * kPiece, 9)}, {"data/y.pak", PatternBytes(kPiece, 8)}});
+    ASSERT_FALSE(torrent.empty());
+    params->demoState = 2;
+    const struct {
+        const char* name;
+        const char16_t* torrentName;
+        bool markerThere;
+        std::string marker;  // after the start
+    } cases[] = {
+        {"the server's stem is written", u"rip/Rip.torrent", true, std::string("Rip") + '\0'},
+        {"no marker, none is made", u"rip/Rip.torrent", false, ""},
+        {"a stem that is no plain name is not written", u"rip/..torrent", true, "before"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        window.events.clear();
+        params->demoState = 2;
+        std::filesystem::remove(game / "bin/demo.old");
+        if (c.markerThere) WriteWholeFile(game / "bin/demo.old", "before");
+        RefPtr<Rip> rip(new Rip());
+        rip->Append(WideString(u"data/x.pak"), 3 * kPiece, 3);
+        RefPtr<RipPatchInfo> info = RepairSet(torrent);
+        info->ripTorrentName = WideString(c.torrentName);
+        RefPtr<RipDownloadFunctor> download = Download(rip.Get(), info.Get());
+        ASSERT_TRUE(download && download->Run(nullptr));
+        EXPECT_EQ(ReadWholeFile(game / "bin/demo.old"), c.marker);
+        // Once the files are in, the marker goes and the page hears it once.
+        ASSERT_TRUE(TickUntil(timers, [&] { return Count(u"Repair.OnDownloadComplete") >= 3; }));
+        EXPECT_EQ(Count(u"App.SetDemoState"), 1u);
+        EXPECT_FALSE(FileExistsAt(game / "bin/demo.old"));
+        EXPECT_EQ(params->demoState, 0);
+        download = nullptr;
+        std::filesystem::remove_all(game / "Patches/Rip");
+    }
+}
+
 TEST(IsLauncherRepair, NeedsAFolderNamedWithBinAndTheSameFileName) {
     StringVector launcher;
     launcher.PushBack(String("Launcher/bin/Launcher.exe"));

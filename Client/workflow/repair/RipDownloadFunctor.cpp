@@ -119,7 +119,8 @@ bool RipDownloadFunctor::Run(WideString* torrentName) {
     StringVector launcherFiles;
     launcher->GetSelectedFiles(launcherFiles);
     launcher = nullptr;
-    if (params_->demoState == 2) WriteDemoMarkerOld(torrent->GetName());
+    // The torrent's name in the engine is lower-cased; the marker keeps the server's spelling.
+    if (params_->demoState == 2) WriteDemoMarkerOld(ServerFileName(info_->ripTorrentName));
 
     // Nothing of the torrent matched: there is nothing to download, and no share of it.
     std::int64_t selectedSize = 0;
