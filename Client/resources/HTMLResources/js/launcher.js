@@ -21,7 +21,15 @@ var Layout = (function () {
         "download.starting": "busy", "download.checking": "busy", "download.connecting": "busy",
         "download.downloading": "busy", "download.peerslost": "warning", "download.diskspace": "error",
         "download.torrenterror": "error", "download.error": "error", "download.timeout": "error",
-        "download.complete.": "ok"
+        "download.complete.": "ok",
+        "repair.asking": "busy", "repair.downloading": "busy", "repair.moving": "busy",
+        "repair.versionrepaired": "busy", "repair.peerslost": "warning", "repair.success": "ok",
+        "repair.fail.": "error", "repair.saveerror": "error", "repair.error": "error",
+        "repair.launcher": "error", "repair.diskspace": "error",
+        "launcherupdate.installing": "busy", "launcherupdate.fetching": "busy", "launcherupdate.updated": "ok",
+        "launcherupdate.done": "ok", "launcherupdate.needed": "warning", "launcherupdate.locked": "error",
+        "launcherupdate.failed": "error", "launcherupdate.torrent": "error", "launcherupdate.stuck": "error",
+        "launcherupdate.network.": "error", "launcherupdate.server.": "error"
     };
     // Errors of the road that a new start may mend: the player can try again.
     var RETRY_PREFIX = "patching.network.";
