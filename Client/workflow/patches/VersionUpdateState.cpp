@@ -4,17 +4,35 @@
 #include "workflow/PageCommands.h"
 #include "workflow/checks/CheckAttributesFunctor.h"
 #include "workflow/checks/CheckAttributesState.h"
+#include "workflow/checks/InitialCheckFunctor.h"
+#include "workflow/checks/InitialCheckState.h"
+#include "workflow/StateIds.h"
+#include "workflow/patches/ManualPatchPlan.h"
+#include "workflow/patches/PatchesApplyFunctor.h"
+#include "workflow/patches/PatchesApplyState.h"
 #include "workflow/patches/PatchesRequestFunctor.h"
 #include "workflow/patches/PatchesRequestState.h"
 
 VersionUpdateSteps VersionUpdateSteps::Default() {
     VersionUpdateSteps steps;
+    steps.initialCheck = InitialCheckFunctor::DefaultFactory();
     steps.attributeCheck = CheckAttributesFunctor::DefaultFactory();
     steps.patchesRequest = [](IMainWindow* window) -> RefPtr<IPatchesRequestFunctor> {
         AppParams* params = GetAppParams();
         RefPtr<Game::IGameVersion> version = params ? params->GetGameVersion() : nullptr;
         RefPtr<PatchesRequestView> view(new PatchesRequestView(window));
         return PatchesRequestFunctor::Create(view.Get(), params, version.Get());
+    };
+    steps.manualPatch = [](IMainWindow* window) -> RefPtr<CumulativePatch> {
+        IUserPrompt* prompt = window ? window->Prompt() : nullptr;
+        AppParams* params = GetAppParams();
+        if (!prompt || !params) return nullptr;
+        RefPtr<Game::IGameVersion> version = params->GetGameVersion();
+        return ChooseManualPatchPlan(*prompt, version ? version->GetVersion() : WideString());
+    };
+    steps.patchesApply = [](IMainWindow* window, CumulativePatch* plan) -> RefPtr<IPatchesApplyFunctor> {
+        RefPtr<PatchesApplyView> view(new PatchesApplyView(window));
+        return PatchesApplyFunctor::Create(view.Get(), GetAppParams(), plan);
     };
     return steps;
 }
@@ -26,15 +44,18 @@ bool VersionUpdateState::OnCommand(int code, const WideString& argument) {
     if (SingleState::OnCommand(code, argument)) return true;
     using namespace PageCommand;
     switch (code) {
+    case VersionUpdate:
+        return StartStep<InitialCheckState>(steps_.initialCheck);
     case CheckAttributesRun:
         return StartStep<CheckAttributesState>(steps_.attributeCheck);
     case PatchesRequest:
         return StartStep<PatchesRequestState>(steps_.patchesRequest);
-    case VersionUpdate:          // the initial check
     case PatchesDownload:        // the patch download
-    case PatchesApply:           // the patch apply
-    case PatchesApplyManually:   // the manual patch
         return StartMissingStep();
+    case PatchesApply:
+        return ApplyDownloadedPatches();
+    case PatchesApplyManually:
+        return ApplyPatchesManually();
     default:
         return false;
     }
@@ -52,4 +73,27 @@ bool VersionUpdateState::StartStep(const Factory& factory) {
 bool VersionUpdateState::StartMissingStep() {
     SetStep(nullptr);
     return false;
+}
+
+bool VersionUpdateState::ApplyDownloadedPatches() {
+    IState* download = FindState(StateId::PatchesDownload);
+    RefPtr<CumulativePatch> plan = download && steps_.downloadedPlan ? steps_.downloadedPlan(download) : nullptr;
+    return StartPatchApply(plan.Get());
+}
+
+bool VersionUpdateState::ApplyPatchesManually() {
+    // The dialogue runs with the current step in place: a cancelled one changes nothing.
+    RefPtr<CumulativePatch> plan = steps_.manualPatch ? steps_.manualPatch(window_) : nullptr;
+    if (!plan) return false;
+    return StartPatchApply(plan.Get());
+}
+
+bool VersionUpdateState::StartPatchApply(CumulativePatch* plan) {
+    // Held for the call: a plan found in the download step goes with that step.
+    RefPtr<CumulativePatch> held(plan);
+    SetStep(nullptr);
+    auto functor = plan && steps_.patchesApply ? steps_.patchesApply(window_, plan) : nullptr;
+    if (!functor) return true;
+    SetStep(new PatchesApplyState(functor.Get()));
+    return functor->Run();
 }

@@ -5,22 +5,37 @@
 // next command from the events of each step; a step's result is found only while it is
 // the current one.
 //
-// Only the attribute check and the patch request exist yet: the commands of the other
-// steps let go of the current step and answer false.
+// The patch download is not part of this launcher yet: 300 lets go of the current step
+// and answers false, and 3000 finds no plan.
 #include <functional>
 
 #include "workflow/IMainWindow.h"
 #include "workflow/SingleState.h"
 #include "workflow/checks/ICheckAttributesFunctor.h"
+#include "workflow/checks/IInitialCheckFunctor.h"
+#include "workflow/patches/IPatchesApplyFunctor.h"
 #include "workflow/patches/IPatchesRequestFunctor.h"
+#include "workflow/patches/MultiPatch.h"
 
 // Makes the patch request's functor for the window (null when it cannot run).
 using PatchesRequestFactory = std::function<RefPtr<IPatchesRequestFunctor>(IMainWindow* window)>;
+// Makes the patch apply's functor for the window and a plan (null when it cannot run).
+using PatchesApplyFactory = std::function<RefPtr<IPatchesApplyFunctor>(IMainWindow* window, CumulativePatch* plan)>;
+// The plan that the patch download's step holds once every patch has arrived; null
+// before.
+using DownloadedPlanReader = std::function<RefPtr<CumulativePatch>(IState* downloadStep)>;
+// The manual patch's dialogue over the window: the chain the player chose and
+// confirmed, as a plan; null when the player cancelled or said no.
+using ManualPatchChooser = std::function<RefPtr<CumulativePatch>(IMainWindow* window)>;
 
 // How the container makes its steps.
 struct VersionUpdateSteps {
+    InitialCheckFactory initialCheck;      // 80
     AttributeCheckFactory attributeCheck;  // 45
     PatchesRequestFactory patchesRequest;  // 30
+    DownloadedPlanReader downloadedPlan;   // 3000
+    ManualPatchChooser manualPatch;        // 3001
+    PatchesApplyFactory patchesApply;      // 3000 and 3001
 
     // The real steps: their views on the window, the run's parameters.
     static VersionUpdateSteps Default();
@@ -41,6 +56,13 @@ private:
     bool StartStep(const Factory& factory);
     // A step this launcher does not have yet.
     bool StartMissingStep();
+    // 3000: the plan of the download that is the current step.
+    bool ApplyDownloadedPatches();
+    // 3001: the plan the player put together from folders on disk.
+    bool ApplyPatchesManually();
+    // The apply step for the plan; without a plan, or when no step can be made for it,
+    // the container is left without a step and the command still counts as taken.
+    bool StartPatchApply(CumulativePatch* plan);
 
     IMainWindow* window_;
     VersionUpdateSteps steps_;
