@@ -10,13 +10,19 @@
 #include "workflow/patches/MultiPatch.h"
 
 RefPtr<InitialCheckFunctor> InitialCheckFunctor::Create(InitialCheckView* view, AppParams* params) {
-    if (!view || !params || params->launcherCfgPath.IsEmpty()) return nullptr;
+    if (!params) return nullptr;
     RefPtr<Game::IGameVersion> version = params->GetGameVersion();
+    return Create(view, params, version.Get());
+}
+
+RefPtr<InitialCheckFunctor> InitialCheckFunctor::Create(InitialCheckView* view, AppParams* params,
+                                                        Game::IGameVersion* version) {
+    if (!view || !params || params->launcherCfgPath.IsEmpty()) return nullptr;
     if (!version) {
         view->OnNeedRepair();
         return nullptr;
     }
-    return RefPtr<InitialCheckFunctor>(new InitialCheckFunctor(view, params, version.Get()));
+    return RefPtr<InitialCheckFunctor>(new InitialCheckFunctor(view, params, version));
 }
 
 InitialCheckFactory InitialCheckFunctor::DefaultFactory() {

@@ -17,6 +17,8 @@ public:
     // Null without a view, the run's parameters or their launcher configuration path;
     // without an installed version the page hears it needs a repair, and null.
     static RefPtr<InitialCheckFunctor> Create(InitialCheckView* view, AppParams* params);
+    // The same with the installed version given (null: none is installed).
+    static RefPtr<InitialCheckFunctor> Create(InitialCheckView* view, AppParams* params, Game::IGameVersion* version);
     // The real check: its view on the window, the run's parameters.
     static InitialCheckFactory DefaultFactory();
 
