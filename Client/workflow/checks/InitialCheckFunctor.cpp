@@ -35,13 +35,14 @@ InitialCheckFactory InitialCheckFunctor::DefaultFactory() {
 InitialCheckFunctor::~InitialCheckFunctor() { EndCheck(); }
 
 bool InitialCheckFunctor::Run() {
+    // A check under way goes on; its outcome is still to come.
+    if (client_) return true;
     planPath_ = PathText::Join(params_->patchesDir, LoadResString(StringId::PatchPlanName));
     if (!StartCheck()) OnChainFailed();
     return true;
 }
 
 bool InitialCheckFunctor::StartCheck() {
-    if (client_ || timer_) return false;
     // Load reads only a regular file and never waits on one; anything else is no plan.
     const RefPtr<MultiPatch> plan = MultiPatch::Load(planPath_);
     if (!plan) return false;
