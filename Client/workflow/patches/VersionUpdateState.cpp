@@ -2,11 +2,11 @@
 
 #include "shell/AppParams.h"
 #include "workflow/PageCommands.h"
+#include "workflow/StateIds.h"
 #include "workflow/checks/CheckAttributesFunctor.h"
 #include "workflow/checks/CheckAttributesState.h"
 #include "workflow/checks/InitialCheckFunctor.h"
 #include "workflow/checks/InitialCheckState.h"
-#include "workflow/StateIds.h"
 #include "workflow/patches/ManualPatchPlan.h"
 #include "workflow/patches/PatchesApplyFunctor.h"
 #include "workflow/patches/PatchesApplyState.h"
