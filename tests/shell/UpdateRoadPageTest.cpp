@@ -202,7 +202,7 @@ TEST_F(UpdateRoadPageTest, EachStepStartsWhenTheOneBeforeSucceededAndTheDownload
     EXPECT_EQ(answered["patchInstall"].shown, "shown");
     EXPECT_EQ(answered["patchManual"].shown, "shown");
     EXPECT_EQ(answered["roadRetry"].shown, "hidden");
-    EXPECT_NE(answered["patchingStatus"].text.find("downloaded"), std::string::npos);
+    EXPECT_NE(answered["patchingStatus"].text.find("ready to install"), std::string::npos);
     // A plan that could not be handed over keeps the window, says so, and may be tried again.
     EXPECT_EQ(failedApply["patchInstall"].enabled, "enabled");
     EXPECT_NE(failedApply["patchingStatus"].text.find("could not be handed to the patcher"), std::string::npos);

@@ -20,8 +20,9 @@ Texts.define("en", {
     "road.request.tooold": "Too old to update.",
     "road.request.failed": "The update server could not be asked.",
     "patching.install": "Install",
+    "patching.install.hint": "The launcher closes, and the patcher updates the game.",
     "patching.manual": "Patch from a folder",
-    "patching.downloaded": "The updates are downloaded. Install them: the launcher closes and the patcher updates the game.",
+    "patching.downloaded": "The updates are downloaded and ready to install.",
     "patching.installing": "Handing the updates to the patcher…",
     "patching.applyfailed": "The updates could not be handed to the patcher: free some disk space or allow writing to the game folder, then install again."
 });

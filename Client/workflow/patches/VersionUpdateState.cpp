@@ -1,5 +1,8 @@
 #include "workflow/patches/VersionUpdateState.h"
 
+#include <filesystem>
+#include <system_error>
+
 #include "shell/AppParams.h"
 #include "workflow/PageCommands.h"
 #include "workflow/StateIds.h"
@@ -10,6 +13,8 @@
 #include "workflow/patches/ManualPatchPlan.h"
 #include "workflow/patches/PatchesApplyFunctor.h"
 #include "workflow/patches/PatchesApplyState.h"
+#include "workflow/patches/PatchesDownloadFunctor.h"
+#include "workflow/patches/PatchesDownloadState.h"
 #include "workflow/patches/PatchesRequestFunctor.h"
 #include "workflow/patches/PatchesRequestState.h"
 
@@ -22,6 +27,10 @@ VersionUpdateSteps VersionUpdateSteps::Default() {
         RefPtr<Game::IGameVersion> version = params ? params->GetGameVersion() : nullptr;
         RefPtr<PatchesRequestView> view(new PatchesRequestView(window));
         return PatchesRequestFunctor::Create(view.Get(), params, version.Get());
+    };
+    steps.patchesDownload = [](IMainWindow* window, PatchInfos* patches) -> RefPtr<IPatchesDownloadFunctor> {
+        RefPtr<PatchesDownloadView> view(new PatchesDownloadView(window));
+        return PatchesDownloadFunctor::Create(view.Get(), GetAppParams(), patches);
     };
     steps.manualPatch = [](IMainWindow* window) -> RefPtr<CumulativePatch> {
         IUserPrompt* prompt = window ? window->Prompt() : nullptr;
@@ -50,8 +59,8 @@ bool VersionUpdateState::OnCommand(int code, const WideString& argument) {
         return StartStep<CheckAttributesState>(steps_.attributeCheck);
     case PatchesRequest:
         return StartStep<PatchesRequestState>(steps_.patchesRequest);
-    case PatchesDownload:        // the patch download
-        return StartMissingStep();
+    case PatchesDownload:
+        return StartPatchDownload();
     case PatchesApply:
         return ApplyDownloadedPatches();
     case PatchesApplyManually:
@@ -70,14 +79,31 @@ bool VersionUpdateState::StartStep(const Factory& factory) {
     return functor->Run();
 }
 
-bool VersionUpdateState::StartMissingStep() {
-    SetStep(nullptr);
-    return false;
+bool VersionUpdateState::StartPatchDownload() {
+    RefPtr<PatchInfos> patches;
+    if (auto* request = static_cast<PatchesRequestState*>(FindState(StateId::PatchesRequest))) {
+        patches = request->Functor()->GetResult();
+    }
+    const std::function<RefPtr<IPatchesDownloadFunctor>(IMainWindow*)> factory =
+        [this, patches](IMainWindow* window) -> RefPtr<IPatchesDownloadFunctor> {
+        if (!patches || !steps_.patchesDownload) return nullptr;
+        RefPtr<IPatchesDownloadFunctor> functor = steps_.patchesDownload(window, patches.Get());
+        // A full version fetched before gives way to the patches.
+        const AppParams* params = GetAppParams();
+        if (functor && params && !params->patchesDir.IsEmpty()) {
+            std::error_code ignored;
+            std::filesystem::remove_all(std::filesystem::path(String(params->patchesDir).Std()) / "Full", ignored);
+        }
+        return functor;
+    };
+    return StartStep<PatchesDownloadState>(factory);
 }
 
 bool VersionUpdateState::ApplyDownloadedPatches() {
-    IState* download = FindState(StateId::PatchesDownload);
-    RefPtr<CumulativePatch> plan = download && steps_.downloadedPlan ? steps_.downloadedPlan(download) : nullptr;
+    RefPtr<CumulativePatch> plan;
+    if (auto* download = static_cast<PatchesDownloadState*>(FindState(StateId::PatchesDownload))) {
+        plan = download->Functor()->GetResult();
+    }
     return StartPatchApply(plan.Get());
 }
 

@@ -4,9 +4,6 @@
 // by its own page command as the container's one current step. The page decides the
 // next command from the events of each step; a step's result is found only while it is
 // the current one.
-//
-// The patch download is not part of this launcher yet: 300 lets go of the current step
-// and answers false, and 3000 finds no plan.
 #include <functional>
 
 #include "workflow/IMainWindow.h"
@@ -14,6 +11,7 @@
 #include "workflow/checks/ICheckAttributesFunctor.h"
 #include "workflow/checks/IInitialCheckFunctor.h"
 #include "workflow/patches/IPatchesApplyFunctor.h"
+#include "workflow/patches/IPatchesDownloadFunctor.h"
 #include "workflow/patches/IPatchesRequestFunctor.h"
 #include "workflow/patches/MultiPatch.h"
 
@@ -21,19 +19,20 @@
 using PatchesRequestFactory = std::function<RefPtr<IPatchesRequestFunctor>(IMainWindow* window)>;
 // Makes the patch apply's functor for the window and a plan (null when it cannot run).
 using PatchesApplyFactory = std::function<RefPtr<IPatchesApplyFunctor>(IMainWindow* window, CumulativePatch* plan)>;
-// The plan that the patch download's step holds once every patch has arrived; null
-// before.
-using DownloadedPlanReader = std::function<RefPtr<CumulativePatch>(IState* downloadStep)>;
 // The manual patch's dialogue over the window: the chain the player chose and
 // confirmed, as a plan; null when the player cancelled or said no.
 using ManualPatchChooser = std::function<RefPtr<CumulativePatch>(IMainWindow* window)>;
+
+// Makes the patch download's functor for the window and the requested patches (null
+// when it cannot run).
+using PatchesDownloadFactory = std::function<RefPtr<IPatchesDownloadFunctor>(IMainWindow* window, PatchInfos* patches)>;
 
 // How the container makes its steps.
 struct VersionUpdateSteps {
     InitialCheckFactory initialCheck;      // 80
     AttributeCheckFactory attributeCheck;  // 45
     PatchesRequestFactory patchesRequest;  // 30
-    DownloadedPlanReader downloadedPlan;   // 3000
+    PatchesDownloadFactory patchesDownload;  // 300
     ManualPatchChooser manualPatch;        // 3001
     PatchesApplyFactory patchesApply;      // 3000 and 3001
 
@@ -54,8 +53,8 @@ private:
     // cannot start leaves none.
     template <class State, class Factory>
     bool StartStep(const Factory& factory);
-    // A step this launcher does not have yet.
-    bool StartMissingStep();
+    // 300: the patches of the request that is the current step.
+    bool StartPatchDownload();
     // 3000: the plan of the download that is the current step.
     bool ApplyDownloadedPatches();
     // 3001: the plan the player put together from folders on disk.

@@ -55,7 +55,9 @@
         });
         panel.insertBefore(road, panel.firstChild);
         var actions = make("div", "patchingActions");
-        actions.appendChild(button("patchInstall", "patching.install", install));
+        var installButton = actions.appendChild(button("patchInstall", "patching.install", install));
+        installButton.setAttribute("data-title", "patching.install.hint");
+        installButton.title = Texts.get("patching.install.hint");
         actions.appendChild(button("roadRetry", "road.retry", startRoad));
         panel.appendChild(actions);
         // The manual patch is a tool: among the update tools when the page has them.
