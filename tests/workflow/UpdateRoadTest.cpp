@@ -1,14 +1,15 @@
 // The update road end to end through the main window on the headless page host, with
 // the real root state and every real step: a page that answers each step's events
-// with the next command as the launcher's page does (80, 45, 30, then the patch from a
-// folder, 3001), the loopback update server, patch folders on disk with an applier
-// that records how it was started, and the launcher's own start of the applier once
-// the window has closed with the plan's path.
+// with the next command as the launcher's page does (80, 45, 30, then the download,
+// 300, and its install, 3000, or the patch from a folder, 3001), the loopback update
+// server, the loopback swarm, an applier that records how it was started, and the
+// launcher's own start of the applier once the window has closed with the plan's path.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <map>
@@ -28,9 +29,14 @@
 #include "support/MainContextPump.h"
 #include "support/RequiredEnvironment.h"
 #include "support/TempDir.h"
+#include "support/torrents/LoopbackSwarm.h"
+#include "support/torrents/SessionDriver.h"
 #include "support/versions/SignedVersions.h"
+#include "workflow/FeatureFactories.h"
 #include "workflow/MainState.h"
 #include "workflow/patches/MultiPatch.h"
+#include "workflow/patches/PatchesDownloadFunctor.h"
+#include "workflow/patches/VersionUpdateState.h"
 
 namespace {
 
@@ -56,11 +62,13 @@ struct RoadPage : IFakePage {
         {u"AppReady", "80"},
         {u"InitialCheck.OnReadyToUpdate", "45"},
         {u"CheckAttributes.OnSuccessChecking", "30"},
-        {u"Patching.OnAnswer", "3001@the page's argument"},
+        {u"Patching.OnDownloadComplete", "3000"},
     };
     std::vector<std::u16string> stops = {u"InitialCheck.OnNeedRepair", u"CheckAttributes.OnFailedChecking_ResetAttrError",
                                          u"CheckAttributes.OnFailedChecking_UnknownError", u"Patching.OnResponse",
-                                         u"Patching.OnServerError", u"Patching.OnLogicError", u"Patching.OnApplyFailed"};
+                                         u"Patching.OnServerError", u"Patching.OnLogicError", u"Patching.OnApplyFailed",
+                                         u"Patching.OnTorrentError", u"Patching.OnDownloadCompleteTimeout",
+                                         u"Launcher.OnDiskSpaceError"};
     std::vector<std::u16string> names;
 
     bool OnCall(HeadlessPageView& view, const std::string& function, const std::string& args,
@@ -113,10 +121,26 @@ protected:
     }
 
     // Runs the window until the page or a step closes it; the follow-up command line.
+    // The launcher's own steps, but a download over the loopback swarm only.
     WideString RunWindow() {
         WideString followUp;
+        FeatureFactories factories = FeatureFactories::Installed();
+        factories.versionUpdate = [this](IMainWindow* w) {
+            VersionUpdateSteps steps = VersionUpdateSteps::Default();
+            steps.patchesDownload = [this](IMainWindow* downloadWindow, PatchInfos* patches) {
+                DownloadEngineOptions options;
+                options.folder = params->patchesDir;
+                options.session = LoopbackSessionConfig();
+                options.session.seedUrls.PushBack(String(swarm.WebSeedUrl().c_str()));
+                RefPtr<PatchesDownloadView> view(new PatchesDownloadView(downloadWindow));
+                return RefPtr<IPatchesDownloadFunctor>(PatchesDownloadFunctor::Create(view.Get(), options, patches, 0));
+            };
+            FeatureStart container;
+            container.state = new VersionUpdateState(w, steps);
+            return container;
+        };
         HTMLViewer window(toolkit, &timers, followUp, kStartUrl, params, "Software\\Brennic\\Test",
-                          [](HTMLViewer& w) { return RefPtr<IState>(MainState::Create(&w)); });
+                          [&factories](HTMLViewer& w) { return RefPtr<IState>(MainState::Create(&w, factories)); });
         const guint guard = g_timeout_add(kHangGuardMs, [](gpointer w) {
             static_cast<HTMLViewer*>(w)->EndDialog(-99);
             return G_SOURCE_REMOVE;
@@ -124,6 +148,35 @@ protected:
         EXPECT_EQ(window.DoModal(), 2);
         g_source_remove(guard);
         return followUp;
+    }
+
+    // The installed game: one file, read-only, for the attribute check to free.
+    void InstallGame() {
+        const std::string dll = "code";
+        ASSERT_TRUE(WriteWholeFile(game / "bin/a.dll", dll));
+        ::chmod((game / "bin/a.dll").c_str(), 0444);
+        VersionWriter::Model model;
+        model.version = "1.0.1";
+        model.folders.push_back({"/bin/", {ListedFile("a.dll", dll)}});
+        ASSERT_TRUE(WriteWholeFile(game / "Profiles/game.version", SignedVersionFile(model)));
+    }
+    void ServeHistory() {
+        server.Script("/upd/PatchesHistory.xdb",
+                      Reply::Document(HistoryDocument(HistoryVersion("1.0.1", {"1.0.2"}) +
+                                                      HistoryVersion("1.0.2", {"1.0.3"}) + HistoryVersion("1.0.3"))));
+        server.Script("/upd/CurrentVersion.xdb", Reply::Document("<Base><gameVersion>1.0.3</gameVersion></Base>"));
+    }
+    bool FileIsWritable(const std::string& path) {
+        struct stat info {};
+        return ::stat(path.c_str(), &info) == 0 && (info.st_mode & S_IWUSR);
+    }
+    // Starts the applier as the launcher does once its window has closed; what it recorded.
+    std::string StartApplier(const WideString& followUp) {
+        EXPECT_TRUE(StartDetached(BuildApplierStart(followUp, WideString())));
+        std::string record;
+        for (int i = 0; i < 600 && !ReadWholeFile(game / "Personal/applier.record", record); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        return record;
     }
 
     // A patch folder named like its patch, as a patch archive unpacks.
@@ -140,27 +193,57 @@ protected:
     TempDir home;
     GameTree game;
     LoopbackHttpServer server;
+    LoopbackSwarm swarm;
     RefPtr<AppParams> params;
     std::shared_ptr<RoadPage> page = std::make_shared<RoadPage>();
     HeadlessToolkit toolkit{page};
     GlibTimerHost timers{&Timer::TimerProc};
 };
 
-TEST_F(UpdateRoadTest, FromTheInitialCheckToTheApplierStartedWithThePlanOfAPatchFromAFolder) {
-    // The installed game, one of its files read-only, and a plan a run left behind
-    // for a chain the server no longer has.
-    const std::string dll = "code";
-    ASSERT_TRUE(WriteWholeFile(game / "bin/a.dll", dll));
-    ::chmod((game / "bin/a.dll").c_str(), 0444);
-    VersionWriter::Model model;
-    model.version = "1.0.1";
-    model.folders.push_back({"/bin/", {ListedFile("a.dll", dll)}});
-    ASSERT_TRUE(WriteWholeFile(game / "Profiles/game.version", SignedVersionFile(model)));
+TEST_F(UpdateRoadTest, FromTheInitialCheckOverTheDownloadToTheApplierStartedWithThePlan) {
+    InstallGame();
+    ServeHistory();
+    // Each patch of the chain as the publishing tool makes it: the patch, the version's
+    // file and the applier, in a folder of its own; the last one's applier is the one.
+    for (const auto& [from, to] : {std::pair<std::string, std::string>{"1.0.1", "1.0.2"}, {"1.0.2", "1.0.3"}}) {
+        const std::string top = "Patch_" + from + "-" + to;
+        const std::string torrent = swarm.Publish(top, {{"p_q_" + from + "_" + to + "_.patch", PatternBytes(40000, to[4])},
+                                                        {"game.version", "version " + to},
+                                                        {"VaraRurezod.exe", kApplier}},
+                                                  {.trackers = {swarm.TrackerUrl()}});
+        ASSERT_FALSE(torrent.empty());
+        server.Script("/upd/" + from + "-" + to + ".torrent", Reply::Document(torrent));
+    }
+    page->next[u"Patching.OnAnswer"] = "300";
+
+    const WideString followUp = RunWindow();
+    EXPECT_EQ(followUp.Std(), u"../Patches/patching.cmd");
+    const std::vector<std::u16string> road = {u"InitialCheck.OnReadyToUpdate", u"CheckAttributes.OnSuccessChecking",
+                                              u"Patching.OnAnswer", u"Patching.OnDownloadStart",
+                                              u"Patching.OnDownloadComplete"};
+    std::vector<std::u16string> seen;
+    for (const std::u16string& name : page->names)
+        if (std::find(road.begin(), road.end(), name) != road.end()) seen.push_back(name);
+    EXPECT_EQ(seen, road);
+    EXPECT_TRUE(FileIsWritable(game / "bin/a.dll")) << "the attribute check left the file read-only";
+
+    const RefPtr<MultiPatch> plan = MultiPatch::Load(WideString(u"../Patches/patching.cmd"));
+    ASSERT_NE(plan, nullptr);
+    ASSERT_EQ(plan->items.Size(), 2u);
+    EXPECT_EQ(String(plan->items[0].version).Std(), "1.0.2");
+    EXPECT_EQ(String(plan->items[1].version).Std(), "1.0.3");
+    ASSERT_EQ(plan->items[1].patchFiles.Size(), 1u);
+    EXPECT_EQ(ReadWholeFile(String(plan->items[1].patchFiles[0]).Std()), PatternBytes(40000, '3'));
+    EXPECT_EQ(ReadWholeFile(game / "bin/VaraRurezod.exe"), kApplier);
+    EXPECT_EQ(StartApplier(followUp), fs::canonical(game / "bin").string() + "\n./VaraRurezod.exe\n../Patches/patching.cmd\n");
+    EXPECT_EQ(ReadWholeFile(game / "Personal/plan-copy"), ReadWholeFile(game / "Patches/patching.cmd"));
+}
+
+TEST_F(UpdateRoadTest, APlanTheServerNoLongerLeadsToGivesWayToAPatchFromAFolder) {
+    InstallGame();
+    ServeHistory();
+    // A plan a run left behind for a chain the server no longer has.
     ASSERT_TRUE(WriteWholeFile(game / "Patches/patching.cmd", "  \"../Patches/x/p_q_1.0.0_1.0.1_.patch\""));
-    server.Script("/upd/PatchesHistory.xdb",
-                  Reply::Document(HistoryDocument(HistoryVersion("1.0.1", {"1.0.2"}) + HistoryVersion("1.0.2", {"1.0.3"}) +
-                                                  HistoryVersion("1.0.3"))));
-    server.Script("/upd/CurrentVersion.xdb", Reply::Document("<Base><gameVersion>1.0.3</gameVersion></Base>"));
     server.Script("/upd/1.0.1-1.0.2.torrent", Reply::Document("d1:ai1ee"));
     server.Script("/upd/1.0.2-1.0.3.torrent", Reply::Document("d1:bi2ee"));
     // The player picks the first folder's applier and confirms the chain of both.
@@ -168,6 +251,7 @@ TEST_F(UpdateRoadTest, FromTheInitialCheckToTheApplierStartedWithThePlanOfAPatch
     const std::string second = PatchFolder("1.0.2", "1.0.3");
     toolkit.PromptScript().files.push_back(first + "/VaraRurezod.exe");
     toolkit.PromptScript().answers.push_back(true);
+    page->next[u"Patching.OnAnswer"] = "3001@the page's argument";
 
     const WideString followUp = RunWindow();
     EXPECT_EQ(followUp.Std(), u"../Patches/patching.cmd");
@@ -175,9 +259,7 @@ TEST_F(UpdateRoadTest, FromTheInitialCheckToTheApplierStartedWithThePlanOfAPatch
                                u"AppReady", u"InitialCheck.OnCheckRequest", u"InitialCheck.OnReadyToUpdate",
                                u"CheckAttributes.OnStartChecking", u"CheckAttributes.OnSuccessChecking",
                                u"Patching.OnRequest", u"Patching.OnAnswer"}));
-    struct stat info {};
-    ASSERT_EQ(::stat((game / "bin/a.dll").c_str(), &info), 0);
-    EXPECT_TRUE(info.st_mode & S_IWUSR) << "the attribute check left the file read-only";
+    EXPECT_TRUE(FileIsWritable(game / "bin/a.dll")) << "the attribute check left the file read-only";
 
     // The new plan: both folders in chain order.
     const RefPtr<MultiPatch> plan = MultiPatch::Load(WideString(u"../Patches/patching.cmd"));
@@ -187,13 +269,7 @@ TEST_F(UpdateRoadTest, FromTheInitialCheckToTheApplierStartedWithThePlanOfAPatch
     EXPECT_EQ(String(plan->items[1].version).Std(), "1.0.3");
     EXPECT_EQ(String(plan->items[1].gameVersionFile).Std(), second + "/game.version");
     EXPECT_EQ(ReadWholeFile(game / "bin/VaraRurezod.exe"), kApplier);
-
-    // What the launcher does once the window has closed.
-    ASSERT_TRUE(StartDetached(BuildApplierStart(followUp, WideString())));
-    std::string record;
-    for (int i = 0; i < 600 && !ReadWholeFile(game / "Personal/applier.record", record); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    EXPECT_EQ(record, fs::canonical(game / "bin").string() + "\n./VaraRurezod.exe\n../Patches/patching.cmd\n");
+    EXPECT_EQ(StartApplier(followUp), fs::canonical(game / "bin").string() + "\n./VaraRurezod.exe\n../Patches/patching.cmd\n");
     EXPECT_EQ(ReadWholeFile(game / "Personal/plan-copy"), ReadWholeFile(game / "Patches/patching.cmd"));
 }
 

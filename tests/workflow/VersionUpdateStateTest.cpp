@@ -203,4 +203,57 @@ TEST(VersionUpdateStateTest, TheInitialCheckAndTheApplySteps) {
     }
 }
 
+class FinishedDownload final : public IPatchesDownloadFunctor {
+public:
+    explicit FinishedDownload(CumulativePatch* plan) : plan_(plan) {}
+    bool Run() override { return true; }
+    RefPtr<CumulativePatch> GetResult() override { return plan_; }
+
+private:
+    RefPtr<CumulativePatch> plan_;
+};
+
+TEST(VersionUpdateStateTest, TheInstallTakesThePlanOfTheDownloadThatIsTheCurrentStep) {
+    const struct {
+        const char* name;
+        std::vector<int> commands;
+        int applies;
+    } cases[] = {
+        {"right after the download", {VersionUpdate, PatchesRequest, PatchesDownload, PatchesApply}, 1},
+        {"the download was replaced", {VersionUpdate, PatchesRequest, PatchesDownload, CheckAttributesRun, PatchesApply}, 0},
+        {"a second install has no download to take", {VersionUpdate, PatchesRequest, PatchesDownload, PatchesApply, PatchesApply},
+         1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        RecordingWindow window;
+        const RefPtr<PatchInfos> patches(new PatchInfos());
+        const RefPtr<CumulativePatch> plan(new CumulativePatch());
+        int applies = 0;
+        FeatureFactories factories;
+        factories.versionUpdate = [&](IMainWindow* w) {
+            VersionUpdateSteps steps;
+            steps.initialCheck = [](IMainWindow*) { return RefPtr<IInitialCheckFunctor>(new FakeInitialCheck()); };
+            steps.attributeCheck = [](IMainWindow*) { return RefPtr<ICheckAttributesFunctor>(new FakeAttributeCheck()); };
+            steps.patchesRequest = [&](IMainWindow*) {
+                return RefPtr<IPatchesRequestFunctor>(new FakeRequest(true, patches.Get()));
+            };
+            steps.patchesDownload = [&](IMainWindow*, PatchInfos*) {
+                return RefPtr<IPatchesDownloadFunctor>(new FinishedDownload(plan.Get()));
+            };
+            steps.patchesApply = [&](IMainWindow*, CumulativePatch* given) -> RefPtr<IPatchesApplyFunctor> {
+                EXPECT_EQ(given, plan.Get());
+                ++applies;
+                return RefPtr<IPatchesApplyFunctor>(new FakeApply(true));
+            };
+            FeatureStart container;
+            container.state = new VersionUpdateState(w, steps);
+            return container;
+        };
+        RefPtr<MainState> root(MainState::Create(&window, factories));
+        for (int code : c.commands) root->OnCommand(code, WideString());
+        EXPECT_EQ(applies, c.applies);
+    }
+}
+
 }  // namespace
