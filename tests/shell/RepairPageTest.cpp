@@ -16,6 +16,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <set>
 #include <vector>
 
 #include <glib.h>
@@ -93,7 +94,10 @@ public:
         if (code == 10) Send(u"Locale.OnLoad", {std::u16string(locale_, locale_ + 2)});
         // The preferences are the page's last start-up command: the steps begin.
         if (code == 20) g_timeout_add(kPaintMs, &RunNextStep, this);
-        if (code != 10 && code != 20 && code != 7835 && code != 80 && code != 30) commands.push_back(code);
+        // The start-up's own commands (language, preferences, frame, the update road's
+        // start, the self-update) are not the repair's.
+        static const std::set<int> startup{10, 20, 25, 30, 80, 7835};
+        if (!startup.count(code)) commands.push_back(code);
         if (auto answer = answers.find(code); answer != answers.end()) answer->second(*this);
         (void)argument;
         return false;
