@@ -99,9 +99,9 @@ bool GameState::StartFuturePatchRequest() {
 }
 
 bool GameState::StartFuturePatchDownload() {
-    if (!futurePatches_.download) return false;
     // The request keeps its result until the download has taken it.
     RefPtr<IState> previous = std::move(sideStep_);
+    if (!futurePatches_.download) return false;
     FeatureStart download = futurePatches_.download(window_, previous.Get());
     previous = nullptr;
     if (!download.state) return false;
