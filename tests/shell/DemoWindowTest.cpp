@@ -2,7 +2,7 @@
 // the full version, asks before it starts, marks the installation and restarts; the
 // restarted launcher runs in the demo state "2", makes the game step once the update
 // road has answered (no update server in its network) and asks for the full version on
-// it; cancelled, it closes and leaves a demo again. Screenshots of each state are saved
+// it, which cannot be had either; cancelled, it closes and leaves a demo again. Screenshots of each state are saved
 // under the build folder, the last in English.
 #include <gtest/gtest.h>
 
@@ -89,6 +89,8 @@ TEST(DemoWindow, TheDemoOffersTheFullVersionAndTheRestartedLauncherAsksForIt) {
 
     // The new run's log: the road waits for the update road, then makes the game step.
     EXPECT_TRUE(WaitForText(log, "page command 4001", 15000)) << ReadAll(log);
+    // The repair request finds no server either: the page offers to try again.
+    EXPECT_TRUE(WaitForText(log, "page event Repair.OnServerError", 15000)) << ReadAll(log);
     const std::string traffic = ReadAll(log);
     const std::size_t patchAnswer = traffic.find("page event Patching.OnServerError");
     const std::size_t gameStep = traffic.find("page command 70");
@@ -99,8 +101,8 @@ TEST(DemoWindow, TheDemoOffersTheFullVersionAndTheRestartedLauncherAsksForIt) {
     EXPECT_TRUE(WaitForText(log, "page event Locale.OnLoad", 5000, 2)) << ReadAll(log);
     EXPECT_TRUE(SaveScreenshot(display, "demo-fetch.png"));
 
-    // Cancel: the launcher closes and the installation is a demo again.
-    Click(display, x + kFirstButtonX, y + kButtonY);
+    // Cancel, beside "Try again": the launcher closes and the installation is a demo again.
+    Click(display, x + kSecondButtonX, y + kButtonY);
     EXPECT_TRUE(WaitForText(log, "page event App.DoExit", 5000)) << ReadAll(log);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (!ProcessesOf(tree / "bin/Launcher.exe").empty() && std::chrono::steady_clock::now() < deadline)

@@ -11,7 +11,7 @@
 #include "engine/gamedata/CreateGameVersion.h"
 #include "engine/gamedata/GameNames.h"
 #include "engine/gamedata/GameVersion5.h"
-#include "platform/posix/DurableMove.h"
+#include "platform/posix/FileMove.h"
 #include "shell/PathText.h"
 
 namespace FullVersion {
@@ -95,7 +95,7 @@ bool Move(const Rip* list, const WideString& stagingFolder, const WideString& ga
             std::fflush(log.get());
         }
         // Only the downloaded file itself: a link in the staging folder could name anything.
-        if (!IsRegularFile(source) || !CreateParentFolders(target) || !MoveFileDurably(source, target)) return false;
+        if (!IsRegularFile(source) || !CreateParentFolders(target) || MoveFileReplacing(source, target) != 0) return false;
     }
     return true;
 }

@@ -139,6 +139,13 @@ bool GameState::StartFullVersionDownload() {
 }
 
 bool GameState::InstallFullVersion() {
+    // The files are where the finished download put them; the torrent's name tells the
+    // same folder only when the torrent's top folder is named after it.
+    IState* download = FindState(StateId::RipDownload);
+    if (download && fullVersion_.downloadedFolder) {
+        const WideString downloaded = fullVersion_.downloadedFolder(*download);
+        if (!downloaded.IsEmpty()) stagingFolder_ = downloaded;
+    }
     // The download's engine lets go of the files before they move and their folder goes.
     if (fullVersionList_ && !stagingFolder_.IsEmpty()) SetStep(nullptr);
     const AppParams* params = GetAppParams();

@@ -40,8 +40,10 @@ struct FullVersionFactories {
     std::function<FullVersionDownloadStart(IMainWindow* window, IState* request, Rip* list,
                                            const WideString& subfolder)>
         download;
+    // Where the download step's files landed, once it has finished; "" before.
+    std::function<WideString(IState& download)> downloadedFolder;
 
-    // The steps this launcher has.
+    // The steps this launcher has: the repair request and download.
     static FullVersionFactories Installed();
 };
 

@@ -16,7 +16,12 @@
 #include "shell/AppParams.h"
 #include "support/FileBytes.h"
 #include "support/GameTree.h"
+#include "support/ManualTimerHost.h"
+#include "support/TempDir.h"
 #include "support/RequiredEnvironment.h"
+#include "support/torrents/LoopbackSwarm.h"
+#include "support/torrents/SessionDriver.h"
+#include "support/torrents/TorrentFixtures.h"
 #include "support/versions/SignedVersions.h"
 #include "workflow/PageCommands.h"
 #include "workflow/RecordingWindow.h"
@@ -24,6 +29,9 @@
 #include "workflow/WorkflowValues.h"
 #include "workflow/game/FullVersion.h"
 #include "workflow/game/GameState.h"
+#include "workflow/repair/RipDownloadFunctor.h"
+#include "workflow/repair/RipDownloadState.h"
+#include "workflow/repair/RipRequestState.h"
 
 namespace fs = std::filesystem;
 
@@ -51,6 +59,20 @@ struct StepStandIn final : IState {
     int GetId() const override { return id; }
     int id;
 };
+
+// A repair request that has had its answer.
+struct AnsweredRequest final : IRipRequestFunctor {
+    explicit AnsweredRequest(RipPatchInfo* answer) : info(answer) {}
+    bool Run() override { return true; }
+    RefPtr<RipPatchInfo> GetResult() override { return info; }
+    RefPtr<RipPatchInfo> info;
+};
+
+ByteVector Bytes(const std::string& text) {
+    ByteVector bytes;
+    bytes.Append(text.data(), text.size());
+    return bytes;
+}
 
 // What the download step was handed, and what it answers.
 struct DownloadRecord {
@@ -275,12 +297,77 @@ TEST_F(FullVersionTest, StepsThatCannotRunAnswerFalseAndTheInstallFailsWithoutMo
     EXPECT_EQ(download.calls, 0);
     EXPECT_EQ(state->GetStep(), nullptr);
 
-    // This launcher's own steps: not there yet.
+    // This launcher's own steps without an update server's answer: the download has
+    // no repair set and cannot start.
     NewState(FullVersionFactories::Installed());
-    Workflow::FullVersionDownload() = false;
-    EXPECT_FALSE(Command(PageCommand::FullDownload));
     EXPECT_FALSE(Command(PageCommand::RipDownload));
     EXPECT_EQ(state->GetStep(), nullptr);
+}
+
+// The real repair download from the loopback swarm's web seed, into the patches
+// folder's "Full/", and the install. The repair torrent's file is named apart from its
+// top folder, as a server may name it: the files are taken from where they landed.
+TEST_F(FullVersionTest, TheRepairDownloadFetchesWhatTheDemoLacksAndTheInstallMovesIt) {
+    const std::string big = PatternBytes(40 * 16384 + 100, 1), extra = PatternBytes(3 * 16384 + 7, 2);
+    WriteVersion({{"/data/", {ListedFile("base.pak", "base", 3), ListedFile("big.pak", big, 1)}},
+                  {"/maps/extra/", {ListedFile("north.map", extra, 1)}}});
+    ASSERT_TRUE(WriteWholeFile(tree / "data/base.pak", "base"));
+    LoopbackSwarm swarm;
+    const std::string torrent =
+        swarm.Publish("Brennic", {{"data/base.pak", "base"}, {"data/big.pak", big}, {"maps/extra/north.map", extra}});
+    ASSERT_FALSE(torrent.empty());
+    TempDir launcher;
+    RefPtr<RipPatchInfo> info(new RipPatchInfo());
+    info->ripTorrentName = WideString(u"rip/Brennic-Full-1.0.2.torrent");
+    info->ripTorrentBytes = Bytes(torrent);
+    info->launcherTorrentName = WideString(u"Launcher.torrent");
+    info->launcherTorrentBytes = Bytes(MakeTorrent(launcher.Path(), "Launcher", {{"bin/Launcher.exe", "elf"}}));
+
+    ManualTimerHost timers;
+    RecordingWindow loopWindow(&timers);
+    FullVersionFactories factories;
+    factories.request = [&](IMainWindow*) {
+        RefPtr<IRipRequestFunctor> answered(new AnsweredRequest(info.Get()));
+        FeatureStart start;
+        start.state = new RipRequestState(answered.Get());
+        return start;
+    };
+    // The installed download, on a session that keeps to loopback.
+    factories.download = [&](IMainWindow* w, IState* request, Rip* list, const WideString& subfolder) {
+        DownloadEngineOptions options;
+        options.folder = params->patchesDir + subfolder;
+        options.session = LoopbackSessionConfig();
+        options.session.seedUrls.PushBack(String(swarm.WebSeedUrl().c_str()));
+        fs::create_directories(N(options.folder));
+        RefPtr<RipDownloadView> view(new RipDownloadView(w));
+        RefPtr<RipPatchInfo> answer = static_cast<RipRequestState*>(request)->Functor()->GetResult();
+        RefPtr<RipDownloadFunctor> functor = RipDownloadFunctor::Create(view.Get(), options, params.Get(), list, answer.Get());
+        FullVersionDownloadStart start;
+        if (!functor) return start;
+        start.state = new RipDownloadState(functor.Get());
+        start.start = [functor](WideString& torrentPath) { return functor->Run(&torrentPath); };
+        return start;
+    };
+    factories.downloadedFolder = FullVersionFactories::Installed().downloadedFolder;
+    state = new GameState(game.Get(), &loopWindow, {}, std::move(factories));
+
+    ASSERT_TRUE(Command(PageCommand::FullDownload));
+    ASSERT_TRUE(Command(PageCommand::RipDownload));
+    const auto completed = [&] {
+        for (const EventRecord& event : loopWindow.events)
+            if (event[0] == u"Repair.OnDownloadComplete") return true;
+        return false;
+    };
+    ASSERT_TRUE(TickUntil(timers, completed)) << loopWindow.Names().size();
+    // Only what the demo lacks arrived.
+    EXPECT_FALSE(fs::exists(tree / "Patches/Full/Brennic/data/base.pak"));
+    ASSERT_TRUE(Command(PageCommand::FullDownloaded));
+    EXPECT_EQ(loopWindow.events.back(), EventRecord{u"Game.ExitGame"});
+    EXPECT_EQ(ReadAll(tree / "data/big.pak"), big);
+    EXPECT_EQ(ReadAll(tree / "maps/extra/north.map"), extra);
+    EXPECT_EQ(ReadAll(tree / "data/base.pak"), "base");
+    EXPECT_FALSE(fs::exists(tree / "Patches/Full"));
+    EXPECT_FALSE(fs::exists(tree / "bin/demo.old"));
 }
 
 TEST_F(FullVersionTest, AMoveRefusesPathsOutOfTheGameAndWhatIsNoPlainFile) {

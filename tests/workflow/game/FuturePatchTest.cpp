@@ -74,7 +74,7 @@ TEST(FuturePatch, CommandThirtyOneAsksTheUpdateServerBesideTheGameStep) {
     EXPECT_EQ(window.events[2], (EventRecord{u"Patching.OnLogicError", u"-3"}));  // no version document
     EXPECT_EQ(server.RequestedTargets(), std::vector<std::string>{"/upd/CurrentVersion.xdb"});
 
-    // No download step in this launcher yet: 300 lets the request go and answers false.
+    // The request found no patches: 300 lets it go and has nothing to download.
     EXPECT_FALSE(state->OnCommand(PageCommand::PatchesDownload, WideString()));
     EXPECT_EQ(state->SideStep(), nullptr);
     state = nullptr;

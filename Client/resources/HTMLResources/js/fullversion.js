@@ -3,7 +3,8 @@
 // restarts (1003). The next run (the demo state "2") makes the game step (70) once the
 // update road has answered, and fetches the missing files on it: the repair request
 // (4001), the download of what the demo lacks (600) and, once it is complete, the move
-// into the game (4002). A game that needs patches first is updated first. The player
+// into the game (4002); the download panel shows the download. A game that needs
+// patches first is updated first. The player
 // can give up meanwhile (10002), which restores the demo when the launcher closes.
 (function () {
     var demoState = "0";
@@ -16,7 +17,10 @@
 
     function element(id) { return document.getElementById(id); }
 
+    var shown = { key: "", code: undefined };
+
     function show(key, code) {
+        shown = { key: key, code: code };
         var line = element("fullVersionState");
         line.setAttribute("data-text", key);
         line.textContent = key ? Texts.get(key).replace("%s", code === undefined ? "" : code) : "";
@@ -36,23 +40,10 @@
         stage = next;
         element("fullVersion").hidden = stage === "";
         Object.keys(buttons).forEach(function (id) { element(id).hidden = buttons[id].indexOf(stage) < 0; });
-        element("fullVersionProgress").hidden = stage !== "download" && stage !== "install";
         show(key || "", code);
     }
 
     function during(stages) { return stages.indexOf(stage) >= 0; }
-
-    function megabytes(bytes) { return (Number(bytes) / 1048576).toFixed(1); }
-
-    function showProgress(percent, done, total, rate) {
-        var progress = element("fullVersionProgress");
-        var value = Math.max(0, Math.min(100, Number(percent) || 0));
-        progress.querySelector(".fill").style.width = value + "%";
-        progress.querySelector(".percent").textContent = value + "%";
-        var detail = Texts.get("full.progress").replace("%done", megabytes(done)).replace("%total", megabytes(total))
-            .replace("%rate", (Number(rate) / 1024).toFixed(0));
-        element("fullVersionDetail").textContent = detail;
-    }
 
     // The game step replaces the update road's step: only once that has answered.
     function makeGameStep() {
@@ -68,6 +59,9 @@
             makeGameStep();
         };
     }
+
+    // The page's texts are filled in anew for another language: the code goes back in.
+    App.module("Locale", { OnLoad: function () { window.setTimeout(function () { show(shown.key, shown.code); }, 0); } });
 
     App.module("Patching", {
         OnAnswer: answered("behind"),
@@ -129,35 +123,18 @@
         OnRequest: function () { if (during(["request", "request-failed"])) enter("request", "full.requesting"); },
         OnAnswer: function () {
             if (stage !== "request") return;
-            enter("download", "full.starting");
+            enter("download", "full.downloading");
+            // The shared download panel shows the download's progress under its own title.
+            Download.expect("full");
             App.send(600);
         },
         OnServerError: function (code) { if (stage === "request") enter("request-failed", "full.servererror", code); },
         OnLogicError: function (code) { if (stage === "request") enter("request-failed", "full.logicerror", code); },
-        OnDownloadStart: function () {
-            if (stage !== "download") return;
-            show("full.downloading");
-            showProgress(0, 0, 0, 0);
-        },
-        OnError: function () { if (stage === "download") show("full.downloaderror"); },
         // Repeated every two seconds until the next step: the install is asked for once.
         OnDownloadComplete: function () {
             if (stage !== "download") return;
             enter("install", "full.installing");
             App.send(4002);
         }
-    });
-
-    App.module("Downloader", {
-        OnProgress: function (percent, done, total, rate) {
-            if (stage !== "download") return;
-            show("full.downloading");
-            showProgress(percent, done, total, rate);
-        },
-        OnPeersLost: function () { if (stage === "download") show("full.nopeers"); }
-    });
-
-    App.module("Launcher", {
-        OnDiskSpaceError: function () { if (stage === "download") show("full.diskspace"); }
     });
 })();
