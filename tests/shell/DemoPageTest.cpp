@@ -83,11 +83,13 @@ TEST(DemoPage, FetchesAndInstallsTheFullVersionAsTheLauncherAnswers) {
                                        Args({u"42", u"44040192", u"104857600", u"1572864", u"0", u"0"}));
                 Later(1000, [&, installs] {
                     if (installs) shoot("demo-downloading.png");
-                    for (int i = 0; i < 3; ++i) d.View().SendEventArgs(WideString(u"Repair.OnDownloadComplete"), Args({}));
+                    for (int i = 0; i < 3; ++i)
+                        d.View().SendEventArgs(WideString(u"Repair.OnDownloadComplete"), Args({}));
                 });
                 break;
             case 4002:
-                d.View().SendEventArgs(WideString(installs ? u"Game.ExitGame" : u"Game.FullInstallationFailed"), Args({}));
+                d.View().SendEventArgs(WideString(installs ? u"Game.ExitGame" : u"Game.FullInstallationFailed"),
+                                       Args({}));
                 Later(1000, [&, installs] {
                     shoot(installs ? "demo-installed.png" : "demo-install-failed.png");
                     d.EndDialog(2);
@@ -100,7 +102,8 @@ TEST(DemoPage, FetchesAndInstallsTheFullVersionAsTheLauncherAnswers) {
         for (const auto& command : dialog.commands) codes.push_back(command.first);
         EXPECT_EQ(codes, (std::vector<int>{25, 10, 7835, 80, 30, 20, 70, 4001, 600, 4002}));
         EXPECT_EQ(shots.size(), installs ? 2u : 1u);
-        for (const std::string& shot : shots) std::cout << "screenshot: " << LAUNCHER_BUILD_DIR "/" << shot << std::endl;
+        for (const std::string& shot : shots)
+            std::cout << "screenshot: " << LAUNCHER_BUILD_DIR "/" << shot << std::endl;
     }
     XCloseDisplay(display);
 }

@@ -95,7 +95,8 @@ bool Move(const Rip* list, const WideString& stagingFolder, const WideString& ga
             std::fflush(log.get());
         }
         // Only the downloaded file itself: a link in the staging folder could name anything.
-        if (!IsRegularFile(source) || !CreateParentFolders(target) || MoveFileReplacing(source, target) != 0) return false;
+        if (!IsRegularFile(source) || !CreateParentFolders(target)) return false;
+        if (MoveFileReplacing(source, target) != 0) return false;
     }
     return true;
 }

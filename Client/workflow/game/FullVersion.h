@@ -9,8 +9,6 @@
 
 namespace FullVersion {
 
-// The patches folder's subfolder the download writes into.
-inline constexpr char16_t kStagingSubfolder[] = u"Full/";
 // The move log, under the game root.
 inline constexpr char16_t kMoveLog[] = u"Personal/Logs/move-bo-full.txt";
 

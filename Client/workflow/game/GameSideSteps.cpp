@@ -38,7 +38,8 @@ FuturePatchFactories FuturePatchFactories::Installed() {
             patches = static_cast<PatchesRequestState*>(previous)->Functor()->GetResult();
         if (!patches) return step;
         RefPtr<PatchesDownloadView> view(new PatchesDownloadView(window));
-        RefPtr<PatchesDownloadFunctor> functor = PatchesDownloadFunctor::Create(view.Get(), GetAppParams(), patches.Get());
+        RefPtr<PatchesDownloadFunctor> functor =
+            PatchesDownloadFunctor::Create(view.Get(), GetAppParams(), patches.Get());
         if (!functor) return step;
         step.state = new PatchesDownloadState(functor.Get());
         step.start = [functor](const WideString&) { return functor->Run(); };

@@ -5,6 +5,7 @@
 
 #include "base/runtime/StrUtil.h"
 #include "shell/AppParams.h"
+#include "shell/DemoMarker.h"
 #include "shell/PathText.h"
 #include "workflow/PageCommands.h"
 #include "workflow/StateIds.h"
@@ -15,7 +16,8 @@ namespace {
 
 // The patches folder's "Full/" with everything in it; failures are ignored.
 void RemoveFullVersionFolder(const AppParams& params) {
-    const std::string full = StrUtil::ToNarrow(PathText::Join(params.patchesDir, WideString(u"Full"))).Std();
+    const WideString folder = PathText::Join(params.patchesDir, WideString(kFullVersionFolder));
+    const std::string full = StrUtil::ToNarrow(folder).Std();
     std::error_code error;
     if (std::filesystem::is_directory(std::filesystem::symlink_status(full, error))) std::filesystem::remove_all(full, error);
 }
@@ -28,7 +30,7 @@ GameState::GameState(IGameFunctor* functor, IMainWindow* window, FuturePatchFact
       window_(window),
       futurePatches_(std::move(futurePatches)),
       fullVersion_(std::move(fullVersion)),
-      stagingSubfolder_(FullVersion::kStagingSubfolder) {}
+      stagingSubfolder_(WideString(kFullVersionFolder) + WideString(u"/")) {}
 
 GameState::~GameState() {
     fullVersionList_ = nullptr;

@@ -341,7 +341,8 @@ TEST_F(FullVersionTest, TheRepairDownloadFetchesWhatTheDemoLacksAndTheInstallMov
         fs::create_directories(N(options.folder));
         RefPtr<RipDownloadView> view(new RipDownloadView(w));
         RefPtr<RipPatchInfo> answer = static_cast<RipRequestState*>(request)->Functor()->GetResult();
-        RefPtr<RipDownloadFunctor> functor = RipDownloadFunctor::Create(view.Get(), options, params.Get(), list, answer.Get());
+        RefPtr<RipDownloadFunctor> functor =
+            RipDownloadFunctor::Create(view.Get(), options, params.Get(), list, answer.Get());
         FullVersionDownloadStart start;
         if (!functor) return start;
         start.state = new RipDownloadState(functor.Get());
