@@ -138,6 +138,7 @@ bool MakePatch(const MakeRequest& request, const std::string& outPath, std::stri
         entries.front().second = Print(manifest);
         const std::string archive = BuildZip(entries);
         const std::string temp = outPath + ".part";
+        if (fs::path(outPath).has_parent_path()) fs::create_directories(fs::path(outPath).parent_path());
         {
             std::ofstream out(temp, std::ios::binary | std::ios::trunc);
             out.write(archive.data(), static_cast<std::streamsize>(archive.size()));
