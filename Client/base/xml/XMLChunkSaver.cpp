@@ -126,7 +126,7 @@ bool CXMLChunkSaver::Close() {
         }
         CloseChild();
     }
-    NLXML::CXMLOutput out(*output_);
+    NLXML::CXMLOutput out(*output_, keepHexReferences_);
     document_->Print(out, String());
     writeFailed_ = !out.Flush();
     output_ = nullptr;

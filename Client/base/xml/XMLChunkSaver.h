@@ -32,6 +32,9 @@ public:
     // Writing: prints the document once; false when the output refused bytes (then the
     // document must not count as written). Reading, or already closed: true.
     bool Close();
+    // Writing: every '&' of texts and attributes is printed as "&amp;", a "&#x..;" in a
+    // value too, so that values read back exactly as they were given.
+    void EscapeEveryAmpersand() { keepHexReferences_ = false; }
 
     void Clear() override;
     std::size_t GetSize() const override;
@@ -104,6 +107,7 @@ private:
     NLXML::CXMLElement* currentElement_ = nullptr;
     Vector<NLXML::CXMLElement*> parentStack_;
     bool writeFailed_ = false;
+    bool keepHexReferences_ = true;
     // Base folders for "href".
     String baseFolder_;
     bool baseLocked_ = false;

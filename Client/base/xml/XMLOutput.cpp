@@ -26,7 +26,7 @@ void CXMLOutput::WriteEscaped(const String& text) {
             case '>': escape = "&gt;"; break;
             case '&': {
                 std::size_t length = 0;
-                if (XmlText::IsHexReference(p, end, &length)) {
+                if (keepHexReferences_ && XmlText::IsHexReference(p, end, &length)) {
                     p += length;
                     continue;
                 }

@@ -33,12 +33,16 @@ class CXMLOutput {
 public:
     static constexpr std::size_t kFlushThreshold = 1024;
 
-    explicit CXMLOutput(IXmlSink& sink) : sink_(sink) {}
+    // keepHexReferences false: every '&' is escaped, so that a text holding "&#x41;"
+    // reads back as itself and not as "A".
+    explicit CXMLOutput(IXmlSink& sink, bool keepHexReferences = true)
+        : sink_(sink), keepHexReferences_(keepHexReferences) {}
 
     void Write(const char* data, std::size_t length);
     void Write(const char* text);
     void Write(const String& text) { Write(text.CStr(), text.Length()); }
-    // Writes text with " & ' < > escaped; a well-formed &#x..; reference is kept.
+    // Writes text with " & ' < > escaped; a well-formed &#x..; reference is kept
+    // unless the output was made to escape every '&'.
     void WriteEscaped(const String& text);
     // Hands the pending bytes to the sink; false when this or any earlier write failed.
     bool Flush();
@@ -47,6 +51,7 @@ public:
 private:
     IXmlSink& sink_;
     String pending_;
+    bool keepHexReferences_;
     bool failed_ = false;
 };
 

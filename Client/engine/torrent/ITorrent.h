@@ -51,6 +51,11 @@ public:
     // Downloads only the files named (with or without the top folder, any letter case);
     // selectedSize receives their payload bytes. No names: true, nothing changes.
     virtual bool SelectFiles(const StringVector& names, std::int64_t& selectedSize) = 0;
+    // Downloads only the files whose whole paths (as GetSelectedFiles gives them) are
+    // named, byte for byte; no names selects nothing.
+    virtual bool SelectExactFiles(const StringVector& paths, std::int64_t& selectedSize) {
+        return SelectFiles(paths, selectedSize);
+    }
     virtual void Reannounce() = 0;
 
 protected:

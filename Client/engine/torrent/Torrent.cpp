@@ -3,6 +3,8 @@
 #include <climits>
 #include <cmath>
 #include <exception>
+#include <functional>
+#include <string>
 
 #include <libtorrent/peer_info.hpp>
 #include <libtorrent/session.hpp>
@@ -138,7 +140,8 @@ void Torrent::GetProgress(TorrentProgress& progress) {
     progress.numPeers = status.num_peers;
     progress.totalDone = status.total_done;
     progress.downloadRate = status.download_payload_rate;
-    progress.uploaded = static_cast<std::uint32_t>(status.total_payload_upload);
+    progress.wantedDone = status.total_wanted_done;
+    progress.uploaded = status.total_payload_upload;
     progress.uploadRate = status.upload_payload_rate;
 }
 
@@ -200,6 +203,39 @@ float Torrent::GetDownloadLimit() {
 bool Torrent::SelectFiles(const StringVector& names, std::int64_t& selectedSize) {
     selectedSize = 0;
     if (names.Empty()) return true;
+    StringVector wanted;
+    for (const String& name : names) {
+        String lower;
+        lower.AssignLower(name);
+        wanted.PushBack(lower);
+    }
+    return Select(
+        [&wanted](const std::string& path) {
+            const String full = LowerAscii(path);
+            const std::ptrdiff_t cut = full.Find("/");
+            const String withoutTop = cut < 0 ? full : String(full.Substr(static_cast<std::size_t>(cut) + 1));
+            for (const String& name : wanted) {
+                if (name == full || name == withoutTop) return true;
+            }
+            return false;
+        },
+        selectedSize);
+}
+
+bool Torrent::SelectExactFiles(const StringVector& paths, std::int64_t& selectedSize) {
+    selectedSize = 0;
+    return Select(
+        [&paths](const std::string& path) {
+            for (const String& wanted : paths) {
+                if (wanted.Std() == path) return true;
+            }
+            return false;
+        },
+        selectedSize);
+}
+
+bool Torrent::Select(const std::function<bool(const std::string& path)>& isWanted, std::int64_t& selectedSize) {
+    selectedSize = 0;
     const lt::file_storage& storage = info_->files();
     lt::file_index_t first{-1};
     for (const lt::file_index_t index : storage.file_range()) {
@@ -214,26 +250,10 @@ bool Torrent::SelectFiles(const StringVector& names, std::int64_t& selectedSize)
     const std::size_t slash = firstPath.find('/');
     rootFolder_ = slash == std::string::npos ? WideString() : StrUtil::ToWide(String(firstPath.substr(0, slash + 1).c_str()));
 
-    StringVector wanted;
-    for (const String& name : names) {
-        String lower;
-        lower.AssignLower(name);
-        wanted.PushBack(lower);
-    }
-    const auto isWanted = [&wanted](const String& path) {
-        for (const String& name : wanted) {
-            if (name == path) return true;
-        }
-        return false;
-    };
-
     std::vector<lt::download_priority_t> priorities(priorities_.size(), lt::dont_download);
     for (const lt::file_index_t index : storage.file_range()) {
         if (!IsPayloadFile(storage, index)) continue;
-        const String full = LowerAscii(storage.file_path(index));
-        const std::ptrdiff_t cut = full.Find("/");
-        const String withoutTop = cut < 0 ? full : String(full.Substr(static_cast<std::size_t>(cut) + 1));
-        if (isWanted(full) || isWanted(withoutTop)) {
+        if (isWanted(storage.file_path(index))) {
             priorities[static_cast<std::size_t>(static_cast<int>(index))] = lt::low_priority;
             selectedSize += storage.file_size(index);
         }

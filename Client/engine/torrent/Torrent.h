@@ -7,6 +7,8 @@
 // The torrent holds its session strongly, the session holds it weakly; releasing the
 // last torrent and the owner's reference ends the session.
 #include <cstdint>
+#include <functional>
+#include <string>
 #include <vector>
 
 #include <libtorrent/add_torrent_params.hpp>
@@ -38,6 +40,7 @@ public:
     float GetDownloadLimit() override;
     WideString GetRootFolder() override { return rootFolder_; }
     bool SelectFiles(const StringVector& names, std::int64_t& selectedSize) override;
+    bool SelectExactFiles(const StringVector& paths, std::int64_t& selectedSize) override;
     void Reannounce() override;
 
     const lt::torrent_handle& Handle() const { return handle_; }
@@ -58,6 +61,9 @@ private:
     Torrent(TorrentSession* session, const lt::torrent_handle& handle, TorrentInfoPtr info, const WideString& name,
             const WideString& resumePath);
     ~Torrent() override;
+
+    // Gives the wanted payload files low priority and every other file none.
+    bool Select(const std::function<bool(const std::string& path)>& isWanted, std::int64_t& selectedSize);
 
     RefPtr<TorrentSession> session_;
     lt::torrent_handle handle_;

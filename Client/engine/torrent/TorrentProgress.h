@@ -8,8 +8,9 @@ struct TorrentProgress {
     int percent = 0;                // of the payload, truncated; 0 for an empty torrent
     int numPeers = 0;
     std::int64_t totalDone = 0;     // bytes
+    std::int64_t wantedDone = 0;    // bytes of the selected payload files
     int downloadRate = 0;           // payload bytes per second
-    std::uint32_t uploaded = 0;     // payload bytes uploaded, low 32 bits
+    std::int64_t uploaded = 0;      // payload bytes uploaded
     std::int64_t uploadRate = 0;    // payload bytes per second
 };
 

@@ -1,5 +1,7 @@
 #include "support/torrents/SessionDriver.h"
 
+#include <thread>
+
 #include "engine/torrent/Torrent.h"
 
 TorrentSessionConfig LoopbackSessionConfig() {
@@ -24,4 +26,15 @@ bool DriveUntil(TorrentSession& session, const std::function<bool()>& done, std:
 
 void ConnectToSeed(ITorrent& torrent, const lt::tcp::endpoint& seed) {
     static_cast<Torrent&>(torrent).Handle().connect_peer(seed);
+}
+
+bool TickUntil(ManualTimerHost& timers, const std::function<bool()>& done, std::chrono::milliseconds limit,
+               std::int64_t tickMs) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        timers.Advance(tickMs);
+    }
+    return true;
 }
