@@ -1,5 +1,6 @@
 #include "SamplePatch.h"
 
+#include <algorithm>
 #include <charconv>
 #include <sstream>
 #include <zlib.h>
