@@ -87,8 +87,8 @@ protected:
 
 TEST_F(FirewallWindowTest, TheUserAllowsAndThePortsOpen) {
     if (!Start("{}", {})) SKIP_UNLESS_REQUIRED(problem);
-    AnswerDialog(1, kAskHeight, LAUNCHER_BUILD_DIR "/firewall-ask.png", kAskAcceptY);
-    ExitFromMainWindow();
+    ASSERT_NO_FATAL_FAILURE(AnswerDialog(1, kAskHeight, LAUNCHER_BUILD_DIR "/firewall-ask.png", kAskAcceptY));
+    ASSERT_NO_FATAL_FAILURE(ExitFromMainWindow());
     EXPECT_NE(Log().find("firewall: ports 6968-6978 (TCP and UDP) admitted in zone public"), std::string::npos) << Log();
     EXPECT_NE(Log().find("firewall page command 77"), std::string::npos) << Log();
 }
@@ -97,9 +97,10 @@ TEST_F(FirewallWindowTest, AFailedChangeInTheElevatedLauncherIsReportedAndTheUse
     // Both pages speak the user's language.
     std::ofstream(tree / "Personal/Global.cfg") << "localization = \"en\"\n";
     if (!Start(R"({"deny": true})", {"-UAC"})) SKIP_UNLESS_REQUIRED(problem);
-    AnswerDialog(1, kAskHeight, LAUNCHER_BUILD_DIR "/firewall-ask-en.png", kAskAcceptY);
-    AnswerDialog(2, kPostHeight, LAUNCHER_BUILD_DIR "/firewall-post-en.png", kPostAcceptY);
-    ExitFromMainWindow();
+    // A page that never came stops the test at once: the waits for the next would only add up.
+    ASSERT_NO_FATAL_FAILURE(AnswerDialog(1, kAskHeight, LAUNCHER_BUILD_DIR "/firewall-ask-en.png", kAskAcceptY));
+    ASSERT_NO_FATAL_FAILURE(AnswerDialog(2, kPostHeight, LAUNCHER_BUILD_DIR "/firewall-post-en.png", kPostAcceptY));
+    ASSERT_NO_FATAL_FAILURE(ExitFromMainWindow());
     EXPECT_NE(Log().find("not admitted: addPort: NOT_AUTHORIZED"), std::string::npos) << Log();
 }
 

@@ -14,6 +14,7 @@
 #include <sstream>
 #include <thread>
 
+#include "platform/process/EnvironmentBlock.h"
 #include "platform/process/ProcessSpawn.h"
 #include "support/ViewableWindow.h"
 
@@ -124,11 +125,17 @@ void TypeKeys(Display* display, const std::string& keys) {
 }
 
 ProcessHandle StartLauncher(const GameTree& tree, const std::string& display,
-                            const std::vector<std::string>& arguments, const std::string& systemBus) {
+                            const std::vector<std::string>& arguments, const std::string& systemBus,
+                            const std::vector<std::string>& extraEnvironment) {
     setenv("DISPLAY", display.c_str(), 1);
     setenv("DBUS_SYSTEM_BUS_ADDRESS",
            (systemBus.empty() ? "unix:path=" + (tree / "no-system-bus") : systemBus).c_str(), 1);
     unsetenv("WAYLAND_DISPLAY");
+    // No session bus: GLib would autolaunch one for the display, and with it the
+    // accessibility bus, all of which outlive the test when the display's watcher misses
+    // its end; and their start-up is a synchronous round that waits up to 25 s under load.
+    setenv("DBUS_SESSION_BUS_ADDRESS", ("unix:path=" + (tree / "no-session-bus")).c_str(), 1);
+    setenv("NO_AT_BRIDGE", "1", 1);
     setenv("XDG_RUNTIME_DIR", tree.Root().c_str(), 1);
     for (const char* variable : {"XDG_CACHE_HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME"})
         setenv(variable, (tree / "xdg").c_str(), 1);
@@ -152,9 +159,22 @@ ProcessHandle StartLauncher(const GameTree& tree, const std::string& display,
     const std::string ip = FindExecutableInPath("ip");
     if (geteuid() == 0 && !unshare.empty() && !ip.empty()) {
         // unshare and the shell exec into the launcher: the child's id stays the launcher's.
+        // The game's status word is one name for the whole machine: each launcher (and the
+        // game it starts) gets a /dev/shm of its own, so launchers of parallel tests never
+        // remove or read each other's word.
         request.program = unshare;
-        request.argv = {unshare, "-n", "/bin/sh", "-c", "\"$0\" link set lo up && exec \"$@\"", ip, launcher};
+        request.argv = {unshare, "-n", "-m", "/bin/sh", "-c",
+                        "mount -t tmpfs -o mode=1777 tmpfs /dev/shm && \"$0\" link set lo up && exec \"$@\"", ip,
+                        launcher};
         request.argv.insert(request.argv.end(), arguments.begin(), arguments.end());
+    }
+    if (!extraEnvironment.empty()) {
+        EnvironmentBlock environment = EnvironmentBlock::Inherited();
+        for (const std::string& entry : extraEnvironment) {
+            const std::size_t equals = entry.find('=');
+            environment.Set(entry.substr(0, equals), equals == std::string::npos ? "" : entry.substr(equals + 1));
+        }
+        request.environment = environment.Entries();
     }
     const int saved = dup(2);
     const int errFd = open((tree / "stderr").c_str(), O_CREAT | O_TRUNC | O_WRONLY | O_CLOEXEC, 0600);

@@ -1,8 +1,8 @@
 #pragma once
 // Runs the build's real Launcher.exe in a temporary game tree on a private Xvfb, and
 // drives it as a player would: XTest clicks and keys, and PNG screenshots. As root the
-// launcher runs in a network namespace of its own with only loopback; X reaches it
-// through its socket file.
+// launcher runs in a network namespace of its own with only loopback, and with a /dev/shm
+// of its own; X reaches it through its socket file.
 #include <X11/Xlib.h>
 
 #include <string>
@@ -42,9 +42,11 @@ void TypeKeys(Display* display, const std::string& keys);
 // Prepares the environment of the launcher (the display, folders of the tree for
 // XDG, sanitizer suppressions for the toolkits' caches, the system bus at systemBus,
 // by default one that does not exist, so the machine's own firewall service never
-// joins a test) and starts tree/bin/Launcher.exe there with the arguments and its
-// stderr in tree/stderr; an invalid handle when it could not start.
+// joins a test) and starts tree/bin/Launcher.exe there with the arguments, the extra
+// "NAME=value" entries in its environment, and its stderr in tree/stderr; an invalid
+// handle when it could not start.
 ProcessHandle StartLauncher(const GameTree& tree, const std::string& display,
-                            const std::vector<std::string>& arguments = {}, const std::string& systemBus = "");
+                            const std::vector<std::string>& arguments = {}, const std::string& systemBus = "",
+                            const std::vector<std::string>& extraEnvironment = {});
 // The launcher's exit code, or -1 after killing it when it ran longer than boundMs.
 int WaitForLauncherExit(ProcessHandle& launcher, int boundMs);

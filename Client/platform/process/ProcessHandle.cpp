@@ -80,7 +80,11 @@ ProcessState ProcessHandle::Poll() {
     if (Reap()) return ProcessState::Ended;
     const int ended = WaitReadable(fd_, 0);
     if (ended < 0) return ProcessState::Failed;
-    return ended ? ProcessState::Ended : ProcessState::Running;
+    if (!ended) return ProcessState::Running;
+    // It may have ended between the two looks: reap it now, or its status is lost and a
+    // child nobody waits for stays a zombie.
+    Reap();
+    return ProcessState::Ended;
 }
 
 WaitResult ProcessHandle::WaitForExit(int timeoutMs, int* exitCode) {
