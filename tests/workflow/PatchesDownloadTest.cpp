@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -28,9 +29,9 @@ protected:
     void SetUp() override { ASSERT_EQ(::chdir((tree / "bin").c_str()), 0); }
 
     // Publishes a patch and adds it to the chain, as the patch request hands it over.
-    void AddPatch(const std::string& version, const std::string& top, const Payload& payload) {
+    void AddPatch(const std::string& version, const std::string& top, const Payload& payload, bool tracker = true) {
         TorrentOptions options;
-        options.trackers.push_back(swarm.TrackerUrl());
+        if (tracker) options.trackers.push_back(swarm.TrackerUrl());
         const std::string torrent = swarm.Publish(top, payload, options);
         ASSERT_FALSE(torrent.empty());
         ByteVector bytes;
@@ -114,6 +115,33 @@ TEST_F(PatchesDownload, AChainArrivesWithLiveProgressAndBecomesOnePlanWithTheLas
     EXPECT_EQ(String(plan->applierPath).Std(), Patches() + "p102/bin/VaraRurezod.exe");
     EXPECT_EQ(ReadWholeFile(String(plan->applierPath).Std()), "applier 2");
     EXPECT_EQ(timers.ArmedCount(), 0u);  // the engine is gone with its timer
+}
+
+// A launcher killed while it wrote a patch: the next run's download over the same
+// patches folder fetches only what is missing (every byte comes from the web seed here,
+// which counts them).
+TEST_F(PatchesDownload, ASecondRunAfterAKilledOneFetchesOnlyWhatIsMissing) {
+    AddPatch("1.0.1", "p101", {{"a.patch", PatternBytes(16 * 1024 * 20, 1)}, {"b.patch", PatternBytes(16 * 1024 * 30, 2)}},
+             false);
+    {
+        RefPtr<PatchesDownloadFunctor> first = MakeStep();
+        ASSERT_TRUE(first && first->Run());
+        ASSERT_TRUE(TickUntil(timers, [&] { return Count(u"Patching.OnDownloadComplete") == 1; }));
+    }
+    const std::uint64_t servedA = swarm.Http().PayloadBytesServed("/p101/a.patch");
+    const std::uint64_t servedB = swarm.Http().PayloadBytesServed("/p101/b.patch");
+    ASSERT_GE(servedA, 16u * 1024 * 20);
+    std::filesystem::resize_file(Patches() + "p101/b.patch", 16 * 1024 * 10);  // a third of it was on disk
+
+    RefPtr<PatchesDownloadFunctor> second = MakeStep();
+    ASSERT_TRUE(second && second->Run());
+    ASSERT_TRUE(TickUntil(timers, [&] { return Count(u"Patching.OnDownloadComplete") == 2; }));
+    ASSERT_TRUE(second->GetResult());
+    EXPECT_EQ(ReadWholeFile(Patches() + "p101/b.patch"), PatternBytes(16 * 1024 * 30, 2));
+    EXPECT_EQ(swarm.Http().PayloadBytesServed("/p101/a.patch"), servedA);
+    const std::uint64_t again = swarm.Http().PayloadBytesServed("/p101/b.patch") - servedB;
+    EXPECT_GE(again, 16u * 1024 * 20);
+    EXPECT_LE(again, 16u * 1024 * 21);
 }
 
 TEST_F(PatchesDownload, TheDemoLeavesOutThePatchesEndingInUnderscoreOneWithTheExtensionInSmallLetters) {
