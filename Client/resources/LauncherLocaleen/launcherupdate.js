@@ -8,8 +8,6 @@ Texts.define("en", {
     "launcherupdate.download": "Download the new launcher",
     "launcherupdate.retry": "Try again",
     "launcherupdate.fetching": "Asking the update server for the new launcher",
-    "launcherupdate.downloading": "Downloading the new launcher",
-    "launcherupdate.starting": "Starting the new launcher…",
     "launcherupdate.torrent": "The new launcher cannot be downloaded: its description is damaged or cannot be saved.",
     "launcherupdate.stuck": "The download of the new launcher does not finish.",
     "launcherupdate.network.3": "The connection to the update server broke off.",

@@ -8,8 +8,6 @@ Texts.define("ru", {
     "launcherupdate.download": "Скачать новую программу запуска",
     "launcherupdate.retry": "Повторить",
     "launcherupdate.fetching": "Запрос новой программы запуска у сервера обновлений",
-    "launcherupdate.downloading": "Загрузка новой программы запуска",
-    "launcherupdate.starting": "Запуск новой программы запуска…",
     "launcherupdate.torrent": "Новую программу запуска не удаётся загрузить: её описание повреждено или не сохраняется.",
     "launcherupdate.stuck": "Загрузка новой программы запуска не завершается.",
     "launcherupdate.network.3": "Соединение с сервером обновлений прервалось.",

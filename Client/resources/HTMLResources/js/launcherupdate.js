@@ -97,14 +97,9 @@
             show("launcherupdate.fetching");
         },
         OnFinishTorrentDownload: function () { App.send(2701); },
-        OnStartFilesDownload: function () {
-            busy(true);
-            show("launcherupdate.downloading");
-        },
-        OnFinishFilesDownload: function () {
-            show("launcherupdate.starting");
-            App.send(2702, "1");
-        },
+        // The download panel shows the files' download; this panel steps aside for it.
+        OnStartFilesDownload: function () { element("launcherUpdate").hidden = true; },
+        OnFinishFilesDownload: function () { App.send(2702, "1"); },
         OnServerError: function (code) { showError("launcherupdate.network.", code); },
         OnLogicError: function (code) { showError("launcherupdate.server.", code); },
         OnTorrentError: function () {
