@@ -22,10 +22,10 @@
 namespace {
 
 // A pixel of the panel's bar near its left end, which the fill covers from 4 percent
-// on: the panel is the first one shown in the activity column (see launcher.css). The
-// bar's colours (see download.css).
+// on: the panel follows the update road's panel in the activity column (see
+// launcher.css). The bar's colours (see download.css).
 constexpr int kBarX = 50;
-constexpr int kBarY = 167;
+constexpr int kBarY = 333;
 constexpr unsigned kEmptyBar = 0x2B261F;
 constexpr unsigned kDownloading = 0xC9B27C;
 constexpr unsigned kLost = 0x6B5A3E;
@@ -111,7 +111,10 @@ TEST(DownloadPanelPage, ThePatchDownloadShowsProgressSizesSpeedsPeersAndEachStat
     PageDialog dialog(*environment.Toolkit(), &timers, "vfs://Launcher/res/launcher.htm", "");
     run.dialog = &dialog;
     dialog.onCommand = [&](PageDialog& d, int code, const WideString&) {
-        // The road: the server names two patches, and the page downloads them.
+        // The road: no unfinished update, the files are writable, the server names two
+        // patches, and the page downloads them.
+        if (code == 80) d.View().SendEvent(WideString(u"InitialCheck.OnReadyToUpdate"));
+        if (code == 45) d.View().SendEvent(WideString(u"CheckAttributes.OnSuccessChecking"));
         if (code == 30) d.View().SendEventArgs(WideString(u"Patching.OnAnswer"), Args({u"false", u"1.0.1", u"1.0.2"}));
         if (code == 300 && run.next == 0) {
             for (const auto& [name, arguments] : run.steps[0].events) d.View().SendEventArgs(WideString(name), arguments);

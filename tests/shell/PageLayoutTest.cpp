@@ -179,14 +179,18 @@ std::vector<PageState> States() {
         const std::string suffix = locale == std::u16string(u"ru") ? "-ru" : "-en";
         states.push_back({"starting" + suffix, locale, {asking}, u"", u"#patching.busy #installedVersion"});
         states.push_back({"updating" + suffix, locale, fetching, u"", u"#patchChain #announcedVersion #download.busy.current #downloadPeerTable"});
+        std::vector<PageEvent> downloaded = fetching;
+        downloaded.push_back({u"Downloader.OnProgress", u"100", u"104857600", u"104857600", u"0", u"0", u"1048576"});
+        downloaded.push_back({u"Patching.OnDownloadComplete"});
+        // The downloaded update's Install stands beside Play, as the main action.
+        states.push_back({"install-due" + suffix, locale, downloaded, u"", u"#primaryActions>#patchInstall.primary"});
         states.push_back({"checking" + suffix, locale,
                           {current, upToDate, {u"FullCheck.OnStart"}, {u"FullCheck.OnProgress", u"62"}}, u"",
                           u"#fullCheck.busy.current #fullCheckProgress #patching.ok"});
         states.push_back({"damaged" + suffix, locale, damaged, u"", u"#fullCheck.warning #damagedFiles"});
         states.push_back({"ready" + suffix, locale, ready, u"", u"#fastCheck.ok #gameLogin #gamePlay:enabled"});
-        // The road's network error offers to try again, which restarts the launcher.
-        states.push_back({"error" + suffix, locale, failed, u"click:patchingRetry",
-                          u"#patching.error #patchingRetry #gameStart.error", 1004});
+        // The road's network error offers to try it again.
+        states.push_back({"error" + suffix, locale, failed, u"", u"#patching.error #roadRetry #gameStart.error"});
         states.push_back({"preferences" + suffix, locale, {current, upToDate}, u"click:prefsOpen", u"#prefsPanel"});
     }
     return states;
@@ -240,6 +244,10 @@ TEST(PageLayout, EveryStateFitsTheWindowWithNothingCoveredOrCutInBothLanguages) 
             if (code == 20) {
                 // The page asks for the preferences once its language is in place.
                 Send(d, PrefsLoad());
+                // The road's first two steps pass, as at every start.
+                for (const char16_t* name : {u"InitialCheck.OnReadyToUpdate", u"CheckAttributes.OnStartChecking",
+                                             u"CheckAttributes.OnSuccessChecking"})
+                    Send(d, {name});
                 for (const PageEvent& event : state.events) Send(d, event);
                 Send(d, {u"Test.Check", std::u16string(state.name.begin(), state.name.end()), state.action, state.expected});
             }

@@ -2,8 +2,8 @@
 // and how the activity column's panels show what goes on.
 //
 // Layout is shared by every panel: the panel that last had news (below) is the
-// current one and is scrolled into view, and the key of its status text (the first
-// [role=status] inside it) gives it a tone: busy, ok, warning or error. Scripts with
+// current one and is scrolled into view, and the keys of its status texts (its
+// [role=status] elements) give it a tone: the gravest of busy, ok, warning and error. Scripts with
 // texts of their own add their keys' tones with Layout.tones({ "prefix.": "error" }).
 var Layout = (function () {
     // The longest matching prefix wins.
@@ -29,10 +29,18 @@ var Layout = (function () {
         "launcherupdate.installing": "busy", "launcherupdate.fetching": "busy", "launcherupdate.updated": "ok",
         "launcherupdate.done": "ok", "launcherupdate.needed": "warning", "launcherupdate.locked": "error",
         "launcherupdate.failed": "error", "launcherupdate.torrent": "error", "launcherupdate.stuck": "error",
-        "launcherupdate.network.": "error", "launcherupdate.server.": "error"
+        "launcherupdate.network.": "error", "launcherupdate.server.": "error",
+        "road.running": "busy", "road.initial.checking": "busy", "road.attributes.running": "busy",
+        "road.request.asking": "busy", "road.noanswer": "error", "road.initial.repair": "error",
+        "road.attributes.readonly": "error", "road.attributes.unknown": "error", "road.request.tooold": "error",
+        "road.request.failed": "error", "patching.downloaded": "ok", "patching.installing": "busy",
+        "patching.applyfailed": "error",
+        "full.restarting": "busy", "full.preparing": "busy", "full.requesting": "busy",
+        "full.downloading": "busy", "full.installing": "busy", "full.installed": "ok",
+        "full.servererror": "error", "full.logicerror": "error", "full.installfailed": "error"
     };
-    // Errors of the road that a new start may mend: the player can try again.
-    var RETRY_PREFIX = "patching.network.";
+    // The gravest tone wins when a panel has several status lines.
+    var GRAVITY = ["", "ok", "busy", "warning", "error"];
 
     function toneOf(key) {
         var best = "";
@@ -42,9 +50,19 @@ var Layout = (function () {
         return best ? tones[best] : "";
     }
 
-    function statusKey(box) {
-        var status = box.querySelector("[role=status]");
-        return (status && status.textContent && status.getAttribute("data-text")) || "";
+    // The keys of the panel's status lines that show a text.
+    function statusKeys(box) {
+        var keys = [];
+        box.querySelectorAll("[role=status]").forEach(function (status) {
+            if (status.textContent && status.getAttribute("data-text")) keys.push(status.getAttribute("data-text"));
+        });
+        return keys;
+    }
+
+    function gravest(keys) {
+        return keys.map(toneOf).reduce(function (worst, tone) {
+            return GRAVITY.indexOf(tone) > GRAVITY.indexOf(worst) ? tone : worst;
+        }, "");
     }
 
     // Setting an attribute is a change even when its value stays: only real changes
@@ -56,17 +74,14 @@ var Layout = (function () {
     // Only the tone set here is taken away again: a panel's own script may set
     // classes of the same names.
     function paint(box) {
-        var key = statusKey(box);
-        var tone = toneOf(key);
+        var keys = statusKeys(box);
+        var tone = gravest(keys);
         if (box.layoutTone !== tone) {
             if (box.layoutTone) box.classList.remove(box.layoutTone);
             if (tone) box.classList.add(tone);
             box.layoutTone = tone;
         }
-        if (box.id === "patching") {
-            setHidden(document.getElementById("patchingRetry"), key.lastIndexOf(RETRY_PREFIX, 0) !== 0);
-        }
-        if (box.hasAttribute("data-auto") && key) setHidden(box, false);
+        if (box.hasAttribute("data-auto") && keys.length) setHidden(box, false);
     }
 
     function makeCurrent(panel) {
@@ -152,6 +167,18 @@ var Layout = (function () {
             if (!event.target.closest("input, textarea")) event.preventDefault();
         });
         document.addEventListener("dragstart", function (event) { event.preventDefault(); });
+    });
+
+    // Actions that the road offers when they are due (Install) are the window's primary
+    // ones: they stand beside Play. Their scripts have made them by now.
+    App.onReady(function () {
+        var primary = document.getElementById("primaryActions");
+        ["patchInstall"].forEach(function (id) {
+            var action = document.getElementById(id);
+            if (!action) return;
+            action.classList.add("primary");
+            primary.insertBefore(action, document.getElementById("gamePlay"));
+        });
     });
 
     App.onReady(function () {
