@@ -8,6 +8,7 @@
 #include <functional>
 #include <iostream>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -98,9 +99,13 @@ TEST(DemoPage, FetchesAndInstallsTheFullVersionAsTheLauncherAnswers) {
             }
         };
         EXPECT_EQ(RunBounded(dialog), 2);
+        // The start-up's own commands (language, preferences, frame, the update road, the
+        // self-update) are not the demo's road.
+        static const std::set<int> startup{10, 20, 25, 30, 45, 80, 7835};
         std::vector<int> codes;
-        for (const auto& command : dialog.commands) codes.push_back(command.first);
-        EXPECT_EQ(codes, (std::vector<int>{25, 10, 7835, 80, 30, 20, 70, 4001, 600, 4002}));
+        for (const auto& command : dialog.commands)
+            if (!startup.count(command.first)) codes.push_back(command.first);
+        EXPECT_EQ(codes, (std::vector<int>{70, 4001, 600, 4002}));
         EXPECT_EQ(shots.size(), installs ? 2u : 1u);
         for (const std::string& shot : shots)
             std::cout << "screenshot: " << LAUNCHER_BUILD_DIR "/" << shot << std::endl;
