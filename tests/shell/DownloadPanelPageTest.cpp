@@ -33,12 +33,6 @@ constexpr unsigned kFailed = 0x8C2B22;
 constexpr unsigned kDone = 0x7FB069;
 constexpr int kPaintMs = 700;
 
-WideStringVector Args(std::initializer_list<const char16_t*> texts) {
-    WideStringVector arguments;
-    for (const char16_t* text : texts) arguments.PushBack(WideString(text));
-    return arguments;
-}
-
 // One state of the panel: the events that lead to it, then its bar colour and picture.
 struct Step {
     std::vector<std::pair<const char16_t*, WideStringVector>> events;

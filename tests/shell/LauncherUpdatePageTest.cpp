@@ -25,12 +25,6 @@ constexpr int kPaintMs = 700;
 constexpr int kRetryX = 75;
 constexpr int kRetryY = 256;
 
-WideStringVector Args(std::initializer_list<const char16_t*> texts) {
-    WideStringVector arguments;
-    for (const char16_t* text : texts) arguments.PushBack(WideString(text));
-    return arguments;
-}
-
 struct PageRun {
     PageDialog* dialog = nullptr;
     Display* display = nullptr;

@@ -52,6 +52,12 @@ bool PageDialog::OnInitDialog() {
     return true;
 }
 
+WideStringVector Args(std::initializer_list<const char16_t*> texts) {
+    WideStringVector arguments;
+    for (const char16_t* text : texts) arguments.PushBack(WideString(text));
+    return arguments;
+}
+
 namespace {
 
 gboolean EndStuckDialog(gpointer dialog) {
@@ -61,7 +67,7 @@ gboolean EndStuckDialog(gpointer dialog) {
 
 }  // namespace
 
-int RunBounded(PageDialog& dialog, int boundMs) {
+int RunBounded(CHtmlDialog& dialog, int boundMs) {
     const guint guard = g_timeout_add(static_cast<guint>(boundMs), &EndStuckDialog, &dialog);
     const int code = dialog.DoModal();
     if (code != -99) g_source_remove(guard);

@@ -6,7 +6,6 @@
 // "screenshots". Skipped when no display can be had.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -23,13 +22,13 @@
 #include "platform/glib/GlibTimerHost.h"
 #include "platform/gtk/GtkToolkit.h"
 #include "shell/LauncherOnDisplay.h"
-#include "shell/PageHost.h"
+#include "shell/SourcePage.h"
 #include "support/PrivateXvfb.h"
 #include "support/RequiredEnvironment.h"
 
 namespace {
 
-constexpr guint kBoundMs = 30000;
+constexpr int kBoundMs = 30000;
 constexpr int kReport = 4343;
 
 // "Test.Report" answers with command 4343: one line per element of the road, "ID|CLASS|
@@ -97,16 +96,11 @@ class UpdateRoadPageTest : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!xvfb.Start()) SKIP_UNLESS_REQUIRED("no Xvfb");
-        setenv("DISPLAY", xvfb.Display().c_str(), 1);
-        if (geteuid() == 0) setenv("WEBKIT_DISABLE_SANDBOX_THIS_IS_DANGEROUS", "1", 1);
-        ASSERT_NE(mkdtemp(home), nullptr);
-        for (const char* variable : {"XDG_CACHE_HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME"}) setenv(variable, home, 1);
-        setenv("MESA_SHADER_CACHE_DISABLE", "true", 1);
-        toolkit = GtkToolkit::Create();
+        environment = std::make_unique<PageEnvironment>(xvfb.Display());
+        toolkit = environment->Toolkit();
         display = XOpenDisplay(xvfb.Display().c_str());
         if (!toolkit || !display) SKIP_UNLESS_REQUIRED("GTK cannot open the display");
-        auto files = std::make_shared<ResourceFiles>();
-        files->root = LAUNCHER_TEST_DATA "/../Client/resources";
+        auto files = std::make_shared<SourceResources>();
         std::string page = ReadAll(files->root + "/Launcher/res/launcher.htm");
         const std::size_t head = page.find("</head>");
         ASSERT_NE(head, std::string::npos);
@@ -118,7 +112,6 @@ protected:
     }
     void TearDown() override {
         if (display) XCloseDisplay(display);
-        std::filesystem::remove_all(home);
     }
 
     // Runs the page; script answers each command the page sends. Returns the road's
@@ -131,7 +124,7 @@ protected:
             if (code == 10) Send(d, {u"Locale.OnLoad", locale});
             script(d, code, argument.Std());
         };
-        EXPECT_EQ(RunPageDialogBounded(dialog, kBoundMs), 2);
+        EXPECT_EQ(RunBounded(dialog, kBoundMs), 2);
         std::vector<int> road;
         for (const auto& [code, argument] : dialog.commands)
             if (code == 80 || code == 45 || code == 30 || code == 3000 || code == 3001) road.push_back(code);
@@ -157,8 +150,8 @@ protected:
     }
 
     PrivateXvfb xvfb;
-    char home[32] = "/tmp/updateroad-XXXXXX";
-    std::unique_ptr<GtkToolkit> toolkit;
+    std::unique_ptr<PageEnvironment> environment;
+    GtkToolkit* toolkit = nullptr;
     Display* display = nullptr;
     const std::string folder = LAUNCHER_BUILD_DIR "/screenshots";
 };
