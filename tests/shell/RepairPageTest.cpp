@@ -16,13 +16,9 @@
 
 #include <glib.h>
 
-#include "base/runtime/Timer.h"
-#include "platform/glib/GlibTimerHost.h"
 #include "platform/gtk/GtkToolkit.h"
 #include "shell/LauncherOnDisplay.h"
-#include "shell/SourcePage.h"
-#include "support/PrivateXvfb.h"
-#include "support/RequiredEnvironment.h"
+#include "shell/SourcePageOnXvfb.h"
 
 namespace {
 
@@ -104,39 +100,22 @@ private:
 
 const std::vector<std::u16string> kTwoDamaged = {u"bin/a.dll", u"4", u"5", u"0", u"data/x.pak", u"300000", u"3", u"1"};
 
-class RepairPageTest : public ::testing::Test {
+class RepairPageTest : public SourcePageOnXvfb {
 protected:
     void SetUp() override {
-        if (!xvfb.Start()) SKIP_UNLESS_REQUIRED("no Xvfb");
-        environment = std::make_unique<PageEnvironment>(xvfb.Display());
-        toolkit = environment->Toolkit();
-        display = XOpenDisplay(xvfb.Display().c_str());
-        if (!display || !toolkit) SKIP_UNLESS_REQUIRED("GTK cannot open the display");
+        SourcePageOnXvfb::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
         // The start page gets the test's click hook.
-        auto files = std::make_shared<SourceResources>();
-        std::string page = ReadAll(files->root + "/Launcher/res/launcher.htm");
-        const std::size_t head = page.find("</head>");
-        ASSERT_NE(head, std::string::npos);
-        page.insert(head, "<script>function TestClick(id) { document.getElementById(id).click(); }</script>");
-        files->inlinePages["Launcher/res/launcher.htm"] = page;
-        ASSERT_TRUE(toolkit->RegisterUriScheme("vfs", files));
+        ASSERT_TRUE(files->AddToStartPageHead(
+            "<script>function TestClick(id) { document.getElementById(id).click(); }</script>"));
     }
-    void TearDown() override {
-        if (display) XCloseDisplay(display);
-    }
-
-    PrivateXvfb xvfb;
-    std::unique_ptr<PageEnvironment> environment;
-    Display* display = nullptr;
-    GtkToolkit* toolkit = nullptr;
-    GlibTimerHost timers{&Timer::TimerProc};
 };
 
 // GTK opens one display per process: both roads run in one test, one page after the other.
 TEST_F(RepairPageTest, TheRepairRoadAndTheVersionFileRepairInBothLanguages) {
     {
         SCOPED_TRACE("the repair road, the locked-file dialog answered with both buttons, in English");
-        RepairPage page(*toolkit, &timers, "en", display);
+        RepairPage page(Toolkit(), &timers, "en", display);
         page.answers[60] = [](RepairPage& p) {
             p.Send(u"Repair.OnRequest");
             p.Send(u"Repair.OnAnswer");
@@ -182,7 +161,7 @@ TEST_F(RepairPageTest, TheRepairRoadAndTheVersionFileRepairInBothLanguages) {
     }
     {
         SCOPED_TRACE("the version file fetched again, the files checked and repaired, in Russian");
-        RepairPage page(*toolkit, &timers, "ru", display);
+        RepairPage page(Toolkit(), &timers, "ru", display);
         page.answers[6] = [](RepairPage& p) {
             p.Send(u"Repair.OnRequest");
             p.Send(u"Repair.OnGameVersionRepaired");

@@ -8,6 +8,19 @@
 #include <fstream>
 #include <sstream>
 
+bool SourceResources::AddToStartPageHead(const std::string& markup) {
+    const std::string name = "Launcher/res/launcher.htm";
+    std::ifstream file(root + "/" + name, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << file.rdbuf();
+    std::string page = bytes.str();
+    const std::size_t head = page.find("</head>");
+    if (!file || head == std::string::npos) return false;
+    page.insert(head, markup);
+    inlinePages[name] = page;
+    return true;
+}
+
 UriSchemeResponse SourceResources::Handle(const std::string& uri) {
     UriSchemeResponse response;
     std::string key = uri.substr(std::string("vfs://").size());

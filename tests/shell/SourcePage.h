@@ -19,6 +19,10 @@ struct SourceResources : IUriSchemeHandler {
     std::string root = LAUNCHER_TEST_DATA "/../Client/resources";
     std::map<std::string, std::string> inlinePages;
 
+    // The start page with markup (a test's script) added at the end of its head; false
+    // when the page cannot be read or has no head.
+    bool AddToStartPageHead(const std::string& markup);
+
     UriSchemeResponse Handle(const std::string& uri) override;
 };
 

@@ -22,7 +22,7 @@
 #include "platform/glib/GlibTimerHost.h"
 #include "platform/gtk/GtkToolkit.h"
 #include "shell/LauncherOnDisplay.h"
-#include "shell/SourcePage.h"
+#include "shell/SourcePageOnXvfb.h"
 #include "support/PrivateXvfb.h"
 #include "support/RequiredEnvironment.h"
 
@@ -92,34 +92,21 @@ std::map<std::string, Element> ParseReport(const std::u16string& report) {
     return elements;
 }
 
-class UpdateRoadPageTest : public ::testing::Test {
+class UpdateRoadPageTest : public SourcePageOnXvfb {
 protected:
     void SetUp() override {
-        if (!xvfb.Start()) SKIP_UNLESS_REQUIRED("no Xvfb");
-        environment = std::make_unique<PageEnvironment>(xvfb.Display());
-        toolkit = environment->Toolkit();
-        display = XOpenDisplay(xvfb.Display().c_str());
-        if (!toolkit || !display) SKIP_UNLESS_REQUIRED("GTK cannot open the display");
-        auto files = std::make_shared<SourceResources>();
-        std::string page = ReadAll(files->root + "/Launcher/res/launcher.htm");
-        const std::size_t head = page.find("</head>");
-        ASSERT_NE(head, std::string::npos);
-        page.insert(head, "<script src=\"vfs://Test/probe.js\"></script>\n");
-        files->inlinePages["Launcher/res/launcher.htm"] = page;
+        SourcePageOnXvfb::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
+        ASSERT_TRUE(files->AddToStartPageHead("<script src=\"vfs://Test/probe.js\"></script>\n"));
         files->inlinePages["Test/probe.js"] = kProbeScript;
-        ASSERT_TRUE(toolkit->RegisterUriScheme("vfs", files));
         std::filesystem::create_directories(folder);
-    }
-    void TearDown() override {
-        if (display) XCloseDisplay(display);
     }
 
     // Runs the page; script answers each command the page sends. Returns the road's
     // commands in the order the page sent them.
     std::vector<int> RunPage(const std::u16string& locale,
                              const std::function<void(PageDialog&, int, const std::u16string&)>& script) {
-        GlibTimerHost timers(&Timer::TimerProc);
-        PageDialog dialog(*toolkit, &timers, "vfs://Launcher/res/launcher.htm", "");
+        PageDialog dialog(Toolkit(), &timers, "vfs://Launcher/res/launcher.htm", "");
         dialog.onCommand = [&](PageDialog& d, int code, const WideString& argument) {
             if (code == 10) Send(d, {u"Locale.OnLoad", locale});
             script(d, code, argument.Std());
@@ -149,10 +136,6 @@ protected:
         return ParseReport(report);
     }
 
-    PrivateXvfb xvfb;
-    std::unique_ptr<PageEnvironment> environment;
-    GtkToolkit* toolkit = nullptr;
-    Display* display = nullptr;
     const std::string folder = LAUNCHER_BUILD_DIR "/screenshots";
 };
 
