@@ -5,7 +5,9 @@
 //     TCP only, listening on 127.0.0.1), a bare libtorrent session with exactly the same
 //     settings, and aria2c;
 //   - from nginx as the only web seed: the launcher's TorrentSession, and curl fetching
-//     the same files over one keep-alive connection.
+//     the same files over one keep-alive connection;
+//   - the launcher's whole patch-download step on the program's main loop, from command
+//     300 to "Patching.OnDownloadComplete", from the same seed, beside bare libtorrent.
 // Every download writes the whole payload into a fresh folder. The payload and its
 // torrent are made once (in argv[1], or under $TMPDIR) and reused by later runs.
 // Prints MB/s (best of several rounds) and the ratios against the goals.
@@ -31,9 +33,12 @@
 #include <libtorrent/torrent_flags.hpp>
 #include <libtorrent/torrent_info.hpp>
 
+#include <glib.h>
+
 #include "base/runtime/StrUtil.h"
 #include "engine/torrent/TorrentSession.h"
 #include "engine/torrent/TorrentSessionParams.h"
+#include "platform/glib/GlibTimerHost.h"
 #include "platform/process/ProcessSpawn.h"
 #include "support/FileBytes.h"
 #include "support/LoopbackHttpServer.h"
@@ -41,6 +46,9 @@
 #include "support/torrents/SeedSession.h"
 #include "support/torrents/SessionDriver.h"
 #include "support/torrents/TorrentFixtures.h"
+#include "workflow/PageCommands.h"
+#include "workflow/patches/PatchesDownloadFunctor.h"
+#include "workflow/patches/VersionUpdateState.h"
 
 namespace {
 
@@ -200,6 +208,67 @@ double DownloadWithBareLibtorrent(const std::string& torrent, const TorrentSessi
     return Seconds(std::chrono::steady_clock::now() - start);
 }
 
+// The patch request's part for the step: the one patch, as the server handed it over.
+class GivenPatches final : public IPatchesRequestFunctor {
+public:
+    explicit GivenPatches(PatchInfos* patches) : patches_(patches) {}
+    bool Run() override { return true; }
+    RefPtr<PatchInfos> GetResult() override { return patches_; }
+
+private:
+    RefPtr<PatchInfos> patches_;
+};
+
+// The main window as the step sees it: its timers on the main loop; the page's events
+// only tell when the download is complete.
+struct BenchWindow final : IMainWindow {
+    GlibTimerHost timers{&Timer::TimerProc};
+    bool complete = false;
+    bool failed = false;
+
+    bool SendEvent(const WideString& name) override { return SendEventArgs(name, WideStringVector()); }
+    bool SendEventArgs(const WideString& name, const WideStringVector&) override {
+        if (name == WideString(u"Patching.OnDownloadComplete")) complete = true;
+        if (name == WideString(u"Patching.OnTorrentError") || name == WideString(u"Launcher.OnDiskSpaceError")) failed = true;
+        return true;
+    }
+    void EndDialog(int) override {}
+    void FinishWithResult(const WideString&) override {}
+    void SetTitleVersion(const WideString&) override {}
+    TimerHost* Timers() override { return &timers; }
+};
+
+// The update container with the patch request done: command 300 downloads the patch
+// into the folder, as the page asks for it, until the page hears it is complete.
+double DownloadWithPatchStep(const std::string& torrent, const TorrentSessionConfig& config, const std::string& folder) {
+    RefPtr<PatchInfos> patches(new PatchInfos());
+    ByteVector bytes;
+    for (char c : torrent) bytes.PushBack(static_cast<unsigned char>(c));
+    patches->items.PushBack(RefPtr<PatchInfo>(new PatchInfo(WideString(u"1.0.1"), 1, WideString(u"patches/bench.torrent"), bytes)));
+    BenchWindow window;
+    VersionUpdateSteps steps;
+    steps.patchesRequest = [&](IMainWindow*) { return RefPtr<IPatchesRequestFunctor>(new GivenPatches(patches.Get())); };
+    steps.patchesDownload = [&](IMainWindow* w, PatchInfos* given) -> RefPtr<IPatchesDownloadFunctor> {
+        DownloadEngineOptions options;
+        options.folder = StrUtil::ToWide(String(folder.c_str()));
+        options.session = config;
+        RefPtr<PatchesDownloadView> view(new PatchesDownloadView(w));
+        return PatchesDownloadFunctor::Create(view.Get(), options, given, 0);
+    };
+    RefPtr<VersionUpdateState> road(new VersionUpdateState(&window, steps));
+    if (!road->OnCommand(PageCommand::PatchesRequest, WideString())) Fail("the patch request step did not start");
+    const auto start = std::chrono::steady_clock::now();
+    if (!road->OnCommand(PageCommand::PatchesDownload, WideString())) Fail("the patch download did not start");
+    while (!window.complete) {
+        if (window.failed) Fail("the patch download failed");
+        if (std::chrono::steady_clock::now() - start > kDownloadLimit) Fail("the patch download did not finish");
+        g_main_context_iteration(nullptr, TRUE);
+    }
+    const double seconds = Seconds(std::chrono::steady_clock::now() - start);
+    road = nullptr;  // the step's session ends here, outside the measured time
+    return seconds;
+}
+
 double RunProgram(const std::vector<std::string>& argv, const char* who) {
     SpawnRequest request;
     request.program = FindExecutableInPath(argv[0]);
@@ -251,9 +320,11 @@ void Ratio(const char* name, double ratio, double goal) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string root = argc > 1 ? argv[1] : DefaultFolder();
+    std::string root = fs::absolute(argc > 1 ? argv[1] : DefaultFolder()).string();
     if (root.back() != '/') root += '/';
-    fs::create_directories(root);
+    fs::create_directories(root + "bin");
+    // The step's logs land beside the folder, as in a game tree, not where the bench ran.
+    if (::chdir((root + "bin").c_str()) != 0) Fail("cannot enter " + root + "bin");
     const Payload files = PayloadFiles();
     const std::vector<std::uint64_t> sizes = PlannedSizes();
     const std::string torrent = EnsurePayload(root, files);
@@ -285,6 +356,7 @@ int main(int argc, char** argv) {
         {"aria2c, seed", [&] { return DownloadWithAria2(announced, target); }},
         {"launcher (TorrentSession), web seed", [&] { return DownloadWithLauncher(torrent, webConfig, target); }},
         {"curl, web seed", [&] { return DownloadWithCurl(nginx.BaseUrl(), files, target); }},
+        {"patch step, 300 to complete, seed", [&] { return DownloadWithPatchStep(announced, peerConfig, target); }},
     };
     // Each round starts with the next contender, so that none always follows the same one
     // (the writeback of the previous download still runs when the next one starts).
@@ -302,5 +374,6 @@ int main(int argc, char** argv) {
     Ratio("launcher / bare libtorrent", contenders[1].best / contenders[0].best, 0.90);
     Ratio("launcher / aria2c", contenders[2].best / contenders[0].best, 2.0);
     Ratio("launcher / curl (web seed)", contenders[4].best / contenders[3].best, 0.60);
+    Ratio("patch step / bare libtorrent", contenders[1].best / contenders[5].best, 0.90);
     return 0;
 }

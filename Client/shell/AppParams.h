@@ -46,6 +46,8 @@ struct AppParams : RefCounter {
     // the file is missing or invalid, and then tried again on the next call. UI thread
     // only: a worker gets the object from its owner.
     RefPtr<Game::IGameVersion> GetGameVersion();
+    // The version file was replaced: the next GetGameVersion reads it again.
+    void ForgetGameVersion() { gameVersion_ = nullptr; }
 
 private:
     RefPtr<Game::IGameVersion> gameVersion_;

@@ -4,9 +4,11 @@
 #include <locale>
 #include <unistd.h>
 
+#include "base/runtime/Log.h"
 #include "base/runtime/StrUtil.h"
 #include "base/runtime/Vector.h"
 #include "shell/CommandLineParams.h"
+#include "shell/LauncherConfig.h"
 #include "shell/PathText.h"
 #include "shell/PreviousLauncher.h"
 #include "shell/ProgramStarts.h"
@@ -37,6 +39,18 @@ void UseNeutralLocale() {
     std::setlocale(LC_CTYPE, "C.UTF-8");
 }
 
+// A launcher started from its download folder ("/update", "/reinstall") leaves that
+// folder removable: the self-update keeps every "Personal" folder, so a log or a
+// settings file beside the download would stop "/droptemp" from deleting it. Its logs
+// stay off (the restarted launcher truncates them anyway) and its settings are the
+// installation's.
+void KeepDownloadFolderRemovable(AppParams& params) {
+    SetLogFolder(String());
+    if (params.cmdPath.IsEmpty()) return;
+    params.globalCfgPath = PathText::Join(params.cmdPath, LoadResString(StringId::GlobalCfg));
+    params.login = LoadUserSettings(params.globalCfgPath);
+}
+
 }  // namespace
 
 bool IsInBinFolder() {
@@ -62,6 +76,7 @@ int LauncherApp::Run(int argc, const char* const* argv) {
         SetAppParams(nullptr);
         return 0;
     }
+    if (params->update || params->reinstall) KeepDownloadFolderRemovable(*params);
 
     WaitForPreviousLauncher(*params, processes_, kPreviousLauncherWaitMs);
 

@@ -5,6 +5,8 @@
 #include "workflow/checks/FastCheckState.h"
 #include "workflow/game/GameFunctor.h"
 #include "workflow/game/GameState.h"
+#include "workflow/launcherupdate/LauncherDownloadState.h"
+#include "workflow/launcherupdate/LauncherUpdateState.h"
 #include "workflow/locale/LocaleState.h"
 #include "workflow/patches/VersionUpdateState.h"
 #include "workflow/prefs/PrefsState.h"
@@ -15,6 +17,7 @@ namespace {
 FeatureFactories MakeInstalled() {
     FeatureFactories factories;
     factories.fastCheck = &FastCheckState::Start;
+    factories.launcherUpdate = &LauncherUpdateState::Start;
     factories.prefs = [](IMainWindow* window) {
         // One new per statement: a RefCounter claims the block allocated last.
         RefPtr<PrefsView> view(new PrefsView(window));
@@ -38,6 +41,11 @@ FeatureFactories MakeInstalled() {
     factories.versionUpdate = [](IMainWindow* window) {
         FeatureStart container;
         container.state = new VersionUpdateState(window);
+        return container;
+    };
+    factories.launcherDownload = [](IMainWindow* window) {
+        FeatureStart container;
+        container.state = new LauncherDownloadState(window);
         return container;
     };
     factories.versionRepair = [](IMainWindow* window) {

@@ -127,6 +127,15 @@ void TypeKeys(Display* display, const std::string& keys) {
 ProcessHandle StartLauncher(const GameTree& tree, const std::string& display,
                             const std::vector<std::string>& arguments, const std::string& systemBus,
                             const std::vector<std::string>& extraEnvironment) {
+    std::filesystem::create_directories(tree / "bin");
+    std::filesystem::copy_file(LAUNCHER_EXE_PATH, tree / "bin/Launcher.exe",
+                               std::filesystem::copy_options::overwrite_existing);
+    return StartLauncherAt(tree, tree / "bin/Launcher.exe", display, arguments, systemBus, extraEnvironment);
+}
+
+ProcessHandle StartLauncherAt(const GameTree& tree, const std::string& launcher, const std::string& display,
+                              const std::vector<std::string>& arguments, const std::string& systemBus,
+                              const std::vector<std::string>& extraEnvironment) {
     setenv("DISPLAY", display.c_str(), 1);
     setenv("DBUS_SYSTEM_BUS_ADDRESS",
            (systemBus.empty() ? "unix:path=" + (tree / "no-system-bus") : systemBus).c_str(), 1);
@@ -142,9 +151,6 @@ ProcessHandle StartLauncher(const GameTree& tree, const std::string& display,
     setenv("MESA_SHADER_CACHE_DISABLE", "true", 1);
     // The web process's sandbox cannot start as root.
     if (geteuid() == 0) setenv("WEBKIT_DISABLE_SANDBOX_THIS_IS_DANGEROUS", "1", 1);
-    std::filesystem::create_directories(tree / "bin");
-    std::filesystem::copy_file(LAUNCHER_EXE_PATH, tree / "bin/Launcher.exe",
-                               std::filesystem::copy_options::overwrite_existing);
     // Under LeakSanitizer the program's own leaks count; GTK's and WebKit's process-long
     // caches do not.
     std::ofstream(tree / "lsan.supp") << "leak:libgtk-3\nleak:libgdk-3\nleak:libwebkit2gtk\nleak:libjavascriptcoregtk\n"
@@ -152,8 +158,7 @@ ProcessHandle StartLauncher(const GameTree& tree, const std::string& display,
                                          "leak:libGLX\nleak:libgio-2.0\nleak:libdbus-1\nleak:libpango\nleak:libcairo\n";
     setenv("LSAN_OPTIONS", ("suppressions=" + (tree / "lsan.supp")).c_str(), 1);
 
-    const std::string launcher = tree / "bin/Launcher.exe";
-    SpawnRequest request{launcher, {launcher}, tree / "bin"};
+    SpawnRequest request{launcher, {launcher}, std::filesystem::path(launcher).parent_path().string()};
     request.argv.insert(request.argv.end(), arguments.begin(), arguments.end());
     const std::string unshare = FindExecutableInPath("unshare");
     const std::string ip = FindExecutableInPath("ip");

@@ -48,5 +48,10 @@ void TypeKeys(Display* display, const std::string& keys);
 ProcessHandle StartLauncher(const GameTree& tree, const std::string& display,
                             const std::vector<std::string>& arguments = {}, const std::string& systemBus = "",
                             const std::vector<std::string>& extraEnvironment = {});
+// The same for a launcher already in place at launcher (for one that runs from
+// elsewhere than tree/bin); it starts in its own folder.
+ProcessHandle StartLauncherAt(const GameTree& tree, const std::string& launcher, const std::string& display,
+                              const std::vector<std::string>& arguments = {}, const std::string& systemBus = "",
+                              const std::vector<std::string>& extraEnvironment = {});
 // The launcher's exit code, or -1 after killing it when it ran longer than boundMs.
 int WaitForLauncherExit(ProcessHandle& launcher, int boundMs);

@@ -25,6 +25,7 @@
 #include "platform/glib/GlibTimerHost.h"
 #include "platform/gtk/GtkToolkit.h"
 #include "shell/html/HtmlDialog.h"
+#include "shell/SourcePage.h"
 #include "support/JsonStrings.h"
 #include "support/PrivateXvfb.h"
 #include "support/RequiredEnvironment.h"
@@ -37,100 +38,13 @@ extern "C" const char* __lsan_default_suppressions() {
            "leak:libgobject-2.0\nleak:libfontconfig\nleak:libEGL\nleak:libGLX\nleak:libgio-2.0\nleak:libdbus-1\n";
 }
 
-namespace {
-
-constexpr int kTestBoundMs = 15000;
-
-// Serves the resource tree from the source folder: "vfs://" + folder + path.
-struct ResourceFiles : IUriSchemeHandler {
-    std::string root;
-    std::map<std::string, std::string> inlinePages;
-
-    UriSchemeResponse Handle(const std::string& uri) override {
-        UriSchemeResponse response;
-        std::string key = uri.substr(std::string("vfs://").size());
-        key = key.substr(0, key.find_first_of("?#"));
-        std::string body;
-        if (auto page = inlinePages.find(key); page != inlinePages.end()) {
-            body = page->second;
-        } else if (key.find("..") == std::string::npos) {
-            std::ifstream file(root + "/" + key, std::ios::binary);
-            if (!file) return response;
-            std::ostringstream bytes;
-            bytes << file.rdbuf();
-            body = bytes.str();
-        } else {
-            return response;
-        }
-        response.found = true;
-        response.body = std::make_shared<const std::string>(body);
-        const std::string extension = key.substr(key.rfind('.') + 1);
-        response.mimeType = extension == "js" ? "text/javascript" : extension == "css" ? "text/css" : "text/html";
-        return response;
-    }
-};
-
-class PageDialog final : public CHtmlDialog {
-public:
-    using CHtmlDialog::CHtmlDialog;
-
-    std::vector<std::pair<int, std::u16string>> commands;
-    std::function<void(PageDialog&, int, const WideString&)> onCommand;
-
-    bool OnAppCommand(int code, const WideString& argument) override {
-        if (code == kReadyCommand) {
-            AnswerHandshake();
-            return false;
-        }
-        commands.emplace_back(code, argument.Std());
-        if (onCommand) onCommand(*this, code, argument);
-        return false;
-    }
-    void OnDocumentComplete() override {
-        SetDocumentComplete();
-        BeginHandshake();
-    }
-
-protected:
-    bool OnInitDialog() override {
-        InitHtmlDialog(DragStrip{0, 0, 690, 24});
-        SetClientSize(748, 589);
-        return true;
-    }
-};
-
-gboolean EndStuckDialog(gpointer dialog) {
-    static_cast<CHtmlDialog*>(dialog)->EndDialog(-99);
-    return G_SOURCE_REMOVE;
-}
-
-int RunBounded(PageDialog& dialog) {
-    const guint guard = g_timeout_add(kTestBoundMs, &EndStuckDialog, &dialog);
-    const int code = dialog.DoModal();
-    if (code != -99) g_source_remove(guard);
-    return code;
-}
-
-}  // namespace
-
 TEST(WebKitPage, LauncherPageCompletesTheHandshakeAndRoundTripsCommandsAndEvents) {
     PrivateXvfb xvfb;
-    if (xvfb.Start()) setenv("DISPLAY", xvfb.Display().c_str(), 1);
+    PageEnvironment environment(xvfb.Start() ? xvfb.Display() : "");
     if (!std::getenv("DISPLAY")) SKIP_UNLESS_REQUIRED("no X display and no Xvfb");
-    // The web process's sandbox cannot start as root.
-    if (geteuid() == 0) setenv("WEBKIT_DISABLE_SANDBOX_THIS_IS_DANGEROUS", "1", 1);
-    char home[] = "/tmp/webkitpage-XXXXXX";
-    ASSERT_NE(mkdtemp(home), nullptr);
-    for (const char* variable : {"XDG_CACHE_HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME"}) setenv(variable, home, 1);
-    setenv("MESA_SHADER_CACHE_DISABLE", "true", 1);
-
-    std::unique_ptr<GtkToolkit> toolkit = GtkToolkit::Create();
-    if (!toolkit) {
-        std::filesystem::remove_all(home);
-        SKIP_UNLESS_REQUIRED("GTK cannot open the display");
-    }
-    auto files = std::make_shared<ResourceFiles>();
-    files->root = LAUNCHER_TEST_DATA "/../Client/resources";
+    if (!environment.Toolkit()) SKIP_UNLESS_REQUIRED("GTK cannot open the display");
+    GtkToolkit* toolkit = environment.Toolkit();
+    auto files = std::make_shared<SourceResources>();
     // Posts back what JSON.parse gave the page, so the test sees the page's view.
     files->inlinePages["Test/echo.htm"] =
         "<!DOCTYPE html><meta charset='utf-8'><script>"
@@ -155,7 +69,7 @@ TEST(WebKitPage, LauncherPageCompletesTheHandshakeAndRoundTripsCommandsAndEvents
         EXPECT_EQ(RunBounded(dialog), 2);
         EXPECT_TRUE(dialog.IsReady());
         const std::vector<std::pair<int, std::u16string>> expected = {
-            {10, u""}, {7835, u"launcher"}, {80, u""}, {30, u""}, {20, u"false"}};
+            {25, u""}, {10, u""}, {7835, u"launcher"}, {80, u""}, {30, u""}, {20, u"false"}};
         EXPECT_EQ(dialog.commands, expected);
     }
     {
@@ -182,5 +96,4 @@ TEST(WebKitPage, LauncherPageCompletesTheHandshakeAndRoundTripsCommandsAndEvents
                                           echoed));
         EXPECT_EQ(echoed, (std::vector<std::u16string>{u"Echo", tricky, u"a\uFFFDz"}));
     }
-    std::filesystem::remove_all(home);
 }

@@ -9,6 +9,7 @@
 #include "workflow/MainState.h"
 #include "workflow/PageCommands.h"
 #include "workflow/StateIds.h"
+#include "workflow/patches/IPatchesDownloadFunctor.h"
 #include "workflow/patches/PatchesRequestState.h"
 #include "workflow/patches/VersionUpdateState.h"
 
@@ -25,6 +26,12 @@ public:
 private:
     bool runs_;
     RefPtr<PatchInfos> result_;
+};
+
+class FakeDownload final : public IPatchesDownloadFunctor {
+public:
+    bool Run() override { return true; }
+    RefPtr<CumulativePatch> GetResult() override { return nullptr; }
 };
 
 class FakeAttributeCheck final : public ICheckAttributesFunctor {
@@ -57,7 +64,13 @@ TEST(VersionUpdateStateTest, SequencesOfCommands) {
         {"the attribute check replaces the request", {VersionUpdate, PatchesRequest, CheckAttributesRun}, {{}}, true, -1},
         {"the request after the attribute check", {VersionUpdate, CheckAttributesRun, PatchesRequest}, {{}}, true,
          StateId::PatchesRequest},
-        {"the download takes the step", {VersionUpdate, PatchesRequest, PatchesDownload}, {{}}, false, -1},
+        {"the download takes the request's patches", {VersionUpdate, PatchesRequest, PatchesDownload}, {{}}, true,
+         StateId::PatchesDownload},
+        {"the download without a request", {VersionUpdate, PatchesDownload}, {}, false, -1},
+        {"a second download has no request to take", {VersionUpdate, PatchesRequest, PatchesDownload, PatchesDownload},
+         {{}}, false, -1},
+        {"the download after the attribute check", {VersionUpdate, PatchesRequest, CheckAttributesRun, PatchesDownload},
+         {{}}, false, -1},
         {"the apply without a download", {VersionUpdate, PatchesRequest, PatchesApply}, {{}}, false, -1},
         {"the manual patch", {VersionUpdate, PatchesRequest, PatchesApplyManually}, {{}}, false, -1},
         {"80 again restarts inside the container", {VersionUpdate, PatchesRequest, VersionUpdate}, {{}}, false, -1},
@@ -82,6 +95,10 @@ TEST(VersionUpdateStateTest, SequencesOfCommands) {
                 ++made;
                 if (!plan.created) return nullptr;
                 return RefPtr<IPatchesRequestFunctor>(new FakeRequest(plan.runs, patches.Get()));
+            };
+            steps.patchesDownload = [&](IMainWindow*, PatchInfos* given) -> RefPtr<IPatchesDownloadFunctor> {
+                EXPECT_EQ(given, patches.Get());
+                return RefPtr<IPatchesDownloadFunctor>(new FakeDownload());
             };
             container.state = new VersionUpdateState(w, steps);
             return container;

@@ -32,8 +32,8 @@ bool StreamHelper::IsOpen() const { return file_ && file_->buffer.is_open(); }
 
 namespace {
 
-const String& LogFolder() {
-    static const String folder("../Personal/Logs/");
+String& LogFolder() {
+    static String folder("../Personal/Logs/");
     return folder;
 }
 
@@ -43,6 +43,7 @@ HashMap<WideString, RefPtr<StreamHelper>>& LogTable() {
 }
 
 RefPtr<StreamHelper> OpenLog(const WideString& name) {
+    if (LogFolder().IsEmpty()) return RefPtr<StreamHelper>();
     boost::system::error_code ignored;
     if (!boost::filesystem::is_directory(LogFolder().CStr(), ignored)) {
         boost::filesystem::create_directories(LogFolder().CStr(), ignored);
@@ -57,10 +58,11 @@ std::ostream* GetLog(const WideString& name) {
     auto* node = table.Find(name);
     // A log that failed to open stays in the table, so it is not retried.
     if (!node) node = table.Insert(name, OpenLog(name));
-    StreamHelper& helper = *node->data;
-    if (!helper.IsOpen()) return nullptr;
-    std::ostream& stream = helper.Stream();
+    if (!node->data || !node->data->IsOpen()) return nullptr;
+    std::ostream& stream = node->data->Stream();
     // The default text of a time of day, "2013-May-28 17:45:02", in local time.
     stream << boost::posix_time::to_simple_string(boost::posix_time::second_clock::local_time()) << ": ";
     return &stream;
 }
+
+void SetLogFolder(const String& folder) { LogFolder() = folder; }

@@ -28,3 +28,7 @@ private:
 // log could not be opened (then for the rest of the run). The caller writes the rest
 // of the line, including its end. UI thread only.
 std::ostream* GetLog(const WideString& name);
+
+// Moves the logs not yet opened to another folder (ending in '/'); "" switches them
+// off. UI thread only, before the first log is asked for.
+void SetLogFolder(const String& folder);

@@ -16,4 +16,11 @@ RefPtr<IGameVersion> CreateGameVersion(int format, const String& root, const Str
     }
 }
 
+bool IsGameVersionFile(int format, const ByteVector& bytes) {
+    RefPtr<GameVersion> version;
+    if (format == 4) version = new GameVersion4(String());
+    if (format == 5) version = new GameVersion5(String());
+    return version && !bytes.Empty() && version->Parse(bytes.Data(), bytes.Size());
+}
+
 }  // namespace Game

@@ -2,11 +2,14 @@
 // The one place that picks the version-file loader: the generation is fixed in the
 // program (GameVersionFormat), never guessed from the file.
 #include "base/runtime/String.h"
+#include "base/runtime/Vector.h"
 #include "engine/gamedata/IGameVersion.h"
 
 namespace Game {
 
 // Format 4: the "ver4" loader, 5: the "ver5" loader (built-in key); anything else: null.
 RefPtr<IGameVersion> CreateGameVersion(int format, const String& root, const String& fileName, int flagsMask);
+// Whether the bytes read as a version file of the format (signature included).
+bool IsGameVersionFile(int format, const ByteVector& bytes);
 
 }  // namespace Game

@@ -2,6 +2,7 @@
 // A torrent session of one download step: adds the step's torrents and turns the
 // engine's alerts into their events. UI thread only.
 #include <cstdint>
+#include <functional>
 
 #include "base/runtime/RefCounter.h"
 #include "base/runtime/String.h"
@@ -22,6 +23,10 @@ public:
     virtual bool IsPaused() = 0;
     virtual void Pause() = 0;
     virtual void Resume() = 0;
+    // Called on the engine's own thread whenever alerts are waiting after ProcessAlerts
+    // took the last ones; it must only hand over (a wake-up of the UI thread). Empty:
+    // none. Sessions without such a signal ignore it.
+    virtual void SetAlertNotify(std::function<void()> notify) { (void)notify; }
 
     // For the owner's timer: OnTick.Connect<&ITorrentSession::OnTimerTick>(session).
     bool OnTimerTick(std::int64_t) { return ProcessAlerts(); }

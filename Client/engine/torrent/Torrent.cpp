@@ -1,10 +1,12 @@
 #include "engine/torrent/Torrent.h"
 
+#include <chrono>
 #include <climits>
 #include <cmath>
 #include <exception>
 #include <functional>
 #include <string>
+#include <thread>
 
 #include <libtorrent/peer_info.hpp>
 #include <libtorrent/session.hpp>
@@ -21,6 +23,8 @@ namespace {
 
 // Changes of a limit smaller than this are no change; about 0 is a pause.
 constexpr float kLimitEpsilon = 0.0001f;
+// How long a selection waits for the engine to take its file priorities.
+constexpr std::chrono::milliseconds kPrioritiesAppliedMs(2000);
 
 // Letter case folds the ASCII way, as the launcher's path comparisons do.
 WideString LowerAscii(const WideString& text) {
@@ -260,6 +264,11 @@ bool Torrent::Select(const std::function<bool(const std::string& path)>& isWante
     }
     try {
         handle_.prioritize_files(priorities);
+        // libtorrent applies them through its disk thread; a resume that came first
+        // would fetch files nobody asked for.
+        const auto deadline = std::chrono::steady_clock::now() + kPrioritiesAppliedMs;
+        while (handle_.get_file_priorities() != priorities && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
     } catch (const std::exception&) {
         selectedSize = 0;
         return false;

@@ -83,6 +83,7 @@ TorrentSession::TorrentSession(const WideString& folder, const TorrentSessionCon
 
 TorrentSession::~TorrentSession() {
     try {
+        engine_->set_alert_notify({});
         for (const auto& entry : torrents_) engine_->remove_torrent(entry.first, {});  // the files stay
         engine_->pause();
         lt::settings_pack stop;
@@ -115,6 +116,14 @@ RefPtr<ITorrent> TorrentSession::AddTorrentFile(const WideString& name, const Wi
     if (!torrent) return nullptr;
     torrents_[torrent->Handle()] = WeakPtr<Torrent>(torrent.Get());
     return RefPtr<ITorrent>(torrent.Get());
+}
+
+void TorrentSession::SetAlertNotify(std::function<void()> notify) {
+    try {
+        engine_->set_alert_notify(std::move(notify));
+    } catch (const std::exception&) {
+        // Without the signal the owner's tick still takes the alerts.
+    }
 }
 
 bool TorrentSession::ProcessAlerts() {

@@ -30,6 +30,7 @@ public:
     bool IsPaused() override;
     void Pause() override;
     void Resume() override;
+    void SetAlertNotify(std::function<void()> notify) override;
 
     // The torrent file folder/<last component of name>, saved below savePath.
     RefPtr<ITorrent> AddTorrentFile(const WideString& name, const WideString& savePath, bool mustExist);

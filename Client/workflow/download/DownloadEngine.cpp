@@ -104,15 +104,35 @@ bool DownloadEngine::Start(const RefPtr<ITimer>& timer) {
     checker_ = DiskSpaceChecker::Create(options_.folder, options_.freeBytes);
     timer->OnTick.Connect<&DownloadEngine::OnTimerTick>(this);
     if (!checker_ || !timer->Start(DownloadEngineOptions::kTickMs)) {
+        // Nothing would drive the torrents: they go with the session.
         timer->OnTick.Disconnect(this);
+        Release();
         return false;
     }
     timer_ = timer;
+    if (options_.makeWakeup) wakeup_ = options_.makeWakeup([this] { OnAlertsWaiting(); });
+    if (wakeup_) {
+        std::shared_ptr<UiWakeup> wakeup = wakeup_;
+        session_->SetAlertNotify([wakeup] { wakeup->Notify(); });
+    }
     return true;
+}
+
+void DownloadEngine::OnAlertsWaiting() {
+    RefPtr<DownloadEngine> keep(this);  // the sink may let go of the engine
+    RefPtr<ITorrentSession> session = session_;
+    if (!session || !timer_) return;
+    session->ProcessAlerts();
+    // Every torrent finished and the step has its result: no need to wait for the tick.
+    if (phase_ == Complete && !completeSent_) FinishDownload();
 }
 
 void DownloadEngine::Release() {
     Disconnect();
+    if (wakeup_) {
+        if (session_) session_->SetAlertNotify({});
+        wakeup_.reset();
+    }
     if (timer_) {
         timer_->OnTick.Disconnect(this);
         timer_->Stop();

@@ -11,11 +11,18 @@
 //     engine->SelectFiles(0, names);                                    // optional
 //     engine->Start(view->CreateTimer());                               // false: not started
 //
+// The options give each step its shape: the patch download takes the defaults with
+// the Channel rule; the launcher's files the defaults; the repair download drains the
+// alerts first, keeps no torrents log and no early states, counts no pauses, reports
+// nothing while paused, repeats its completion and has no completion time-out (with
+// the Game rule for the full version of a demo).
+//
 // Byte counts are 64-bit from the torrents to the sink. The progress reported never
 // goes back, and its total counts the wanted payload only (the selected files of a
 // torrent whose files were chosen, every payload file otherwise).
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 #include "base/runtime/RefCounter.h"
 #include "base/runtime/String.h"
@@ -25,6 +32,7 @@
 #include "engine/torrent/ITorrentSession.h"
 #include "engine/torrent/TorrentSessionConfig.h"
 #include "engine/torrent/TorrentsLog.h"
+#include "platform/UiWakeup.h"
 #include "workflow/download/ChannelSpeedLimit.h"
 #include "workflow/download/IDownloadSink.h"
 
@@ -70,6 +78,10 @@ struct DownloadEngineOptions {
     DiskSpaceChecker::FreeBytes freeBytes = DiskSpaceChecker::MeasureFreeBytes;
     std::function<bool()> gameForeground;  // default: IsGameForeground
     std::function<bool()> gameRunning;     // default: IsGameRunning
+    // Takes the session's alerts as soon as they wait, between ticks, so that a finish
+    // completes at once (default: a wake-up of the program's main loop; tests that
+    // tick by hand have no loop and lose nothing).
+    std::function<std::shared_ptr<UiWakeup>(std::function<void()>)> makeWakeup = &MakeUiWakeup;
 
     // The player's settings: ports 6968-6978, the seed servers of the string table,
     // "uploadLimit", public discovery on.
@@ -105,7 +117,7 @@ public:
     bool SelectExactFiles(std::size_t index, const StringVector& paths, std::int64_t& selectedSize);
     // Connects the torrents, resumes them, applies the speed limit once and starts the
     // timer at 2000 ms. False when already started, without torrents, or when the
-    // checker or the timer is missing or does not start.
+    // checker or the timer is missing or does not start (the engine is then released).
     bool Start(const RefPtr<ITimer>& timer);
     // Drops the timer, the torrents and the session (downloaded files stay).
     void Release();
@@ -147,6 +159,7 @@ private:
     ~DownloadEngine() override;
 
     bool OnTimerTick(std::int64_t elapsedMs);
+    void OnAlertsWaiting();
     bool OnTorrentState(int state);
     bool OnTorrentPaused();
     bool OnTorrentResumed();
@@ -175,6 +188,7 @@ private:
     TorrentsLog log_;
     RefPtr<IDiskSpaceChecker> checker_;
     RefPtr<ITimer> timer_;
+    std::shared_ptr<UiWakeup> wakeup_;
     int phase_ = Starting;
     int pausedCount_ = 0;
 

@@ -2,6 +2,7 @@
 
 #include "base/runtime/StrUtil.h"
 #include "workflow/StateIds.h"
+#include "workflow/repair/RipEvents.h"
 
 RefPtr<ITimer> FullCheckView::CreateTimer() { return CreateWindowTimer(TimerId::FullCheck); }
 
@@ -29,12 +30,6 @@ void FullCheckView::Send(const char16_t* name) {
 void FullCheckView::SendEntries(const char16_t* name, const Rip& rip) {
     if (!window_) return;
     WideStringVector arguments;
-    int index = 0;
-    for (const RipEntry& entry : rip.entries) {
-        arguments.PushBack(entry.path);
-        arguments.PushBack(StrUtil::FormatW("%u", unsigned{entry.size}));
-        arguments.PushBack(StrUtil::FormatW("%d", int{entry.code}));
-        arguments.PushBack(StrUtil::FormatW("%d", index++));
-    }
+    AppendRipEntries(arguments, rip);
     window_->SendEventArgs(WideString(name), arguments);
 }

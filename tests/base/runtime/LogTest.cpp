@@ -86,3 +86,14 @@ TEST_F(LogTest, UnusableFolderGivesNullForTheRun) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(LogTest, SwitchedOffLogsCreateNothing) {
+    SetLogFolder(String());
+    EXPECT_EQ(GetLog(u"off.log"), nullptr);
+    SetLogFolder(String("../Personal/Logs/"));
+    EXPECT_FALSE(FileExistsAt(dir / "game/Personal"));
+}
+
+}  // namespace

@@ -13,6 +13,9 @@
 #include "base/runtime/StrUtil.h"
 #include <unistd.h>
 
+#include <glib.h>
+
+#include "platform/glib/GlibTimerHost.h"
 #include "support/GameTree.h"
 #include "support/ManualTimerHost.h"
 #include "support/TempDir.h"
@@ -127,6 +130,56 @@ TEST_F(EngineOnSwarm, AChainOfTorrentsArrivesWithMonotoneProgressToTheWholeTotal
     EXPECT_EQ(sink.progress.back().percent, 100);
     EXPECT_GT(sink.progress.size(), 3u);
     EXPECT_GT(sink.peerReports, 0);
+}
+
+// On the program's main loop the engine takes the session's alerts as they come: the
+// finish completes in the same turn that reports it, not on a later tick.
+TEST_F(EngineOnSwarm, OnTheMainLoopAFinishCompletesAtOnceWithoutWaitingForATick) {
+    Publish("p1", FirstPatch(), true);
+    struct TickingSink final : IDownloadSink {
+        int ticks = 0;
+        int ticksAtFinish = -1;
+        int ticksAtComplete = -1;
+        bool OnTick(std::int64_t) {
+            ++ticks;
+            return true;
+        }
+        void OnChecking() override {}
+        void OnConnecting() override {}
+        void OnProgress(const TorrentProgress&, std::int64_t) override {}
+        void OnPeersInfo(const Vector<TorrentPeerInfo>&) override {}
+        void OnPeersLost() override {}
+        void OnTorrentError() override {}
+        void OnDiskSpaceError() override {}
+        bool OnAllFinished() override {
+            ticksAtFinish = ticks;
+            return true;
+        }
+        void OnComplete() override { ticksAtComplete = ticks; }
+        void OnCompleteTimeout() override {}
+    } ticking;
+    struct Counter final : RefCounter {
+        TickingSink* sink;
+        explicit Counter(TickingSink* s) : sink(s) {}
+        bool OnTick(std::int64_t ms) { return sink->OnTick(ms); }
+    };
+    GlibTimerHost loop(&Timer::TimerProc);
+    DownloadEngineOptions options;
+    options.folder = Wide(downloads.Path());
+    options.session = LoopbackSessionConfig();
+    RefPtr<DownloadEngine> engine = DownloadEngine::Create(options, &ticking);
+    ASSERT_TRUE(engine && engine->AddTorrent(u"p1.torrent"));
+    RefPtr<ITimer> timer(Timer::Create(2, &loop));
+    RefPtr<Counter> counter(new Counter(&ticking));
+    timer->OnTick.Connect<&Counter::OnTick>(counter.Get());
+    ASSERT_TRUE(engine->Start(timer));
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (ticking.ticksAtComplete < 0 && std::chrono::steady_clock::now() < deadline) {
+        g_main_context_iteration(nullptr, TRUE);
+    }
+    ASSERT_GE(ticking.ticksAtComplete, 0);
+    EXPECT_EQ(ticking.ticksAtComplete, ticking.ticksAtFinish);
+    EXPECT_TRUE(Same("p1", FirstPatch()));
 }
 
 TEST_F(EngineOnSwarm, ADeadWebSeedAndNoPeerIsPeersLost) {

@@ -2,11 +2,13 @@
 // test sets.
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include <unistd.h>
 
+#include "support/FileBytes.h"
 #include "support/GameTree.h"
 #include "support/ManualTimerHost.h"
 #include "support/TempDir.h"
@@ -103,6 +105,17 @@ TEST_F(EngineOverFakes, StartsTheTorrentsAndRefusesAnUnknownTorrentOrASecondStar
     EXPECT_FALSE(DownloadEngine::Create(DownloadEngineOptions(), session.Get(), &sink)->AddTorrent(u"missing.torrent"));
     Tick();
     EXPECT_EQ(session->alertRounds, 1);
+}
+
+TEST_F(EngineOverFakes, ATimerThatDoesNotStartReleasesTheSessionAndTheTorrents) {
+    engine = DownloadEngine::Create(DownloadEngineOptions(), session.Get(), &sink);
+    ASSERT_TRUE(engine->AddTorrent(u"a.torrent"));
+    timers.FailNextArm();
+    EXPECT_FALSE(engine->Start(Timer::Create(2, &timers)));
+    EXPECT_FALSE(engine->Session());
+    EXPECT_EQ(timers.ArmedCount(), 0u);
+    first->Finished.Fire();
+    EXPECT_TRUE(sink.events.empty());
 }
 
 TEST_F(EngineOverFakes, EarlyStatesReachTheSinkOnlyBeforeTheDownloadAndUnknownStatesAreErrors) {
@@ -285,6 +298,29 @@ TEST_F(EngineOverFakes, TheChannelRuleLimitsTheSessionAndPausesItForOneTick) {
     Tick();
     EXPECT_FALSE(session->paused);  // resumed by the next decision
     EXPECT_EQ(session->limits.back(), 150);
+}
+
+TEST_F(EngineOverFakes, WithLoggingOnEverySpeedDecisionIsALineOfTheDownloaderLog) {
+    DownloadEngineOptions options;
+    options.speedRule = DownloadSpeedRule::Channel;
+    Settings::logEnabled.SetBool(true);
+    Workflow::RequestedChannel() = 50.0f;
+    StartEngine(options);
+    first->StateChanged.Fire(3);
+    Tick(2);
+    Settings::logEnabled.SetBool(false);
+    Tick();
+    std::istringstream lines(ReadWholeFile(tree / "bin/launcher-downloader.log"));
+    std::vector<std::string> texts;
+    for (std::string line; std::getline(lines, line);) texts.push_back(line);
+    ASSERT_EQ(texts.size(), 3u);  // the start and two ticks
+    for (const std::string& line : texts) {
+        ASSERT_GE(line.size(), 11u);
+        EXPECT_EQ(line[0], '[');
+        EXPECT_EQ(line[3], ':');
+        EXPECT_EQ(line.substr(9, 2), "] ");
+    }
+    EXPECT_EQ(texts[0].substr(11), "curDownSpeed = 0.000000 curDownLimit = 100.000000 requestedChannel = 50.000000");
 }
 
 TEST_F(EngineOverFakes, TheFutureUpdateModeTakesThePrepatchLimitsOfTheGame) {

@@ -1,0 +1,134 @@
+#include "engine/checks/RepairThread.h"
+
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <system_error>
+
+#include "base/io/Path.h"
+#include "base/runtime/StrUtil.h"
+#include "engine/gamedata/GameNames.h"
+#include "platform/posix/FileMove.h"
+
+namespace {
+
+// A read-only file is made writable before it is replaced or moved.
+void MakeWritable(const String& path) {
+    struct stat info {};
+    if (::stat(path.CStr(), &info) == 0 && S_ISREG(info.st_mode)) ::chmod(path.CStr(), info.st_mode | S_IWUSR);
+}
+
+void CreateParentFolders(const String& target) {
+    std::error_code error;
+    std::filesystem::create_directories(std::filesystem::path(target.Std()).parent_path(), error);
+}
+
+// The downloaded file, in the letter case the torrent gave it when the entry's differs.
+bool FindDownloaded(const String& path, String& found, std::uint64_t& size) {
+    struct stat info {};
+    found = path;
+    if (::stat(found.CStr(), &info) != 0 && !(Path::ResolveCase(path, found) && ::stat(found.CStr(), &info) == 0))
+        return false;
+    if (!S_ISREG(info.st_mode)) return false;
+    size = static_cast<std::uint64_t>(info.st_size);
+    return true;
+}
+
+std::uint8_t Percent(std::size_t done, std::size_t total) {
+    return static_cast<std::uint8_t>(static_cast<unsigned>(static_cast<double>(done) * 100.0 / static_cast<double>(total)));
+}
+
+}  // namespace
+
+String ConfinedEntryPath(const WideString& path) {
+    String relative = StrUtil::ToNarrow(path);
+    Path::ReplaceChar(relative, '\\', '/');
+    if (relative.IsEmpty() || !Game::IsSafeRelativePath(relative)) return String();
+    return relative;
+}
+
+RepairThread::RepairThread(IRepairer* listener, RipPatch* job, DiskSpaceChecker::FreeBytes free)
+    : listener_(listener), job_(job), free_(std::move(free)) {}
+
+RepairThread::~RepairThread() {
+    if (thread_.joinable()) {
+        gate_.Stop();
+        thread_.join();
+    }
+}
+
+bool RepairThread::Start() {
+    if (started_ || !listener_ || !job_ || !job_->GetRip()) return false;
+    started_ = true;
+    try {
+        thread_ = std::thread([this] { Run(); });
+    } catch (const std::system_error&) {
+        return false;
+    }
+    return true;
+}
+
+int RepairThread::PlaceFile(const String& source, const String& target, std::uint32_t size) {
+    for (;;) {
+        if (!WaitWhilePaused()) return kGivenUp;
+        MakeWritable(source);
+        int error = MoveFileReplacing(source.Std(), target.Std());
+        if (error == 0) return 0;
+        for (int i = 0; i < kCopyTries && WaitWhilePaused(); ++i) {
+            error = CopyFileReplacing(source.Std(), target.Std());
+            if (error == 0) return 0;
+        }
+        if (!WaitWhilePaused()) return kGivenUp;
+        // Twice the size: the copy and the file it replaces may both be there for a while.
+        const RefPtr<DiskSpaceChecker> space = DiskSpaceChecker::Create(WideString(target), free_);
+        if (IsNoSpaceError(error) || !space || !space->HasFreeSpace(2.0 * static_cast<double>(size))) return kNoDiskSpace;
+        if (!listener_->AskLockedFile(WideString(source), WideString(target))) return kGivenUp;
+    }
+}
+
+int RepairThread::RepairEntry(RipEntry& entry, const String& gameFolder) {
+    const String relative = ConfinedEntryPath(entry.path);
+    if (relative.IsEmpty()) return kBadDownload;
+    const String target = Path::Join(gameFolder, relative);
+    MakeWritable(target);
+    CreateParentFolders(target);
+    if (entry.size == 0) {
+        // Nothing to download: the empty file is made in place. Its check code stays, as
+        // the page shows what the check found.
+        const int error = WriteEmptyFileReplacing(target.Std());
+        if (error == 0) return 0;
+        return IsNoSpaceError(error) ? kNoDiskSpace : kGivenUp;
+    }
+    String source;
+    std::uint64_t downloadedSize = 0;
+    if (!FindDownloaded(Path::Join(String(job_->Folder()), relative), source, downloadedSize) ||
+        downloadedSize != entry.size)
+        return kBadDownload;
+    const int code = PlaceFile(source, target, entry.size);
+    if (code == 0) entry.code = 0;
+    return code;
+}
+
+void RepairThread::Run() {
+    Vector<RipEntry>& entries = job_->GetRip()->entries;
+    const String gameFolder = StrUtil::ToNarrow(listener_->GetGameFolder());
+    const std::size_t count = entries.Size();
+    int code = 0;
+    std::size_t i = 0;
+    while (code == 0 && i < count && WaitWhilePaused()) {
+        code = RepairEntry(entries[i], gameFolder);
+        listener_->SetProgress(Percent(i, count));
+        ++i;
+    }
+    // A stop before the last entry is no success.
+    if (code == 0 && i < count) code = kGivenUp;
+    if (!job_->Folder().IsEmpty()) {
+        std::error_code error;
+        std::filesystem::remove_all(std::filesystem::path(StrUtil::ToNarrow(job_->Folder()).Std()), error);
+    }
+    if (code != 0) {
+        listener_->SetFailed(code);
+    } else {
+        listener_->SetSuccess();
+    }
+}

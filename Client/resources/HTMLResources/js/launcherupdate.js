@@ -1,0 +1,114 @@
+// The launcher's own update. At start the page asks the launcher whether it runs as a
+// freshly downloaded copy (25): such a copy installs itself, and the page restarts into
+// the installed one (26), which removes the download folder. When the update server
+// asks for a newer launcher, the panel downloads it (2700, 2701) and starts it (2702).
+(function () {
+    var retryCommand = null;
+    var retryArgument;
+    var removedDownload = false;
+
+    function element(id) { return document.getElementById(id); }
+
+    // The status names its text by key, so a change of language re-renders it.
+    function show(key, retry, argument) {
+        var status = element("launcherUpdateStatus");
+        status.setAttribute("data-text", key);
+        status.textContent = Texts.get(key);
+        element("launcherUpdate").hidden = false;
+        retryCommand = retry === undefined ? null : retry;
+        retryArgument = argument;
+        element("launcherUpdateRetry").hidden = retryCommand === null;
+        element("launcherUpdateDownload").hidden = true;
+        element("launcherUpdateCode").textContent = "";
+    }
+
+    function busy(on) { element("launcherUpdate").classList.toggle("busy", on); }
+
+    // File names come from the disk: shown as text, never as markup.
+    function showFiles(paths) {
+        var list = element("launcherUpdateFiles");
+        list.textContent = "";
+        paths.forEach(function (path) {
+            var item = document.createElement("li");
+            item.textContent = path;
+            list.appendChild(item);
+        });
+        list.hidden = paths.length === 0;
+    }
+
+    function showError(prefix, code) {
+        var key = prefix + code;
+        if (Texts.get(key) === key) key = prefix + "other";
+        busy(false);
+        show(key, 2700);
+        element("launcherUpdateCode").textContent = "(" + code + ")";
+    }
+
+    document.addEventListener("DOMContentLoaded", function () {
+        element("launcherUpdateRetry").addEventListener("click", function () {
+            if (retryCommand === null) return;
+            showFiles([]);
+            App.send(retryCommand, retryArgument);
+        });
+        element("launcherUpdateDownload").addEventListener("click", function () { App.send(2700); });
+    });
+
+    App.onReady(function () { App.send(25); });
+
+    App.module("LauncherUpdate", {
+        OnNeedUpdate: function () {
+            // This copy runs from its download folder only to install itself: the rest
+            // of the page has nothing to offer here.
+            document.body.classList.add("selfupdate");
+            busy(true);
+            show("launcherupdate.installing");
+        },
+        OnUpdated: function () {
+            busy(true);
+            show("launcherupdate.updated");
+            App.send(26);
+        },
+        OnNotUpdated: function () {
+            busy(false);
+            show("launcherupdate.failed", 25);
+        },
+        OnLockedFiles: function () {
+            busy(false);
+            show("launcherupdate.locked", 25);
+            showFiles(Array.prototype.slice.call(arguments));
+        },
+        OnDeleteTempDir: function () { removedDownload = true; },
+        OnNoNeedUpdate: function () {
+            // Only the first start after a self-update has something to tell.
+            if (removedDownload) show("launcherupdate.done");
+        }
+    });
+
+    App.module("Patching", {
+        OnUpdateLauncher: function () {
+            show("launcherupdate.needed");
+            element("launcherUpdateDownload").hidden = false;
+        }
+    });
+
+    App.module("LauncherDownload", {
+        OnStartTorrentDownload: function () {
+            busy(true);
+            show("launcherupdate.fetching");
+        },
+        OnFinishTorrentDownload: function () { App.send(2701); },
+        // The download panel shows the files' download; this panel steps aside for it.
+        OnStartFilesDownload: function () { element("launcherUpdate").hidden = true; },
+        OnFinishFilesDownload: function () { App.send(2702, "1"); },
+        OnServerError: function (code) { showError("launcherupdate.network.", code); },
+        OnLogicError: function (code) { showError("launcherupdate.server.", code); },
+        OnTorrentError: function () {
+            busy(false);
+            show("launcherupdate.torrent", 2700);
+        },
+        OnDownloadCompleteTimeout: function () {
+            busy(false);
+            show("launcherupdate.stuck", 2700);
+        }
+    });
+})();

@@ -1,0 +1,208 @@
+// The repair after a full check that found damaged files: "Repair" asks the server
+// for the repair set (60), downloads the damaged files (600) and puts them in place
+// (6000), each once the step before has reported; a locked game file is asked about in
+// a dialog (800 try again, 8000 stop). A version file that cannot be read is fetched
+// again (6), and the files are checked once more (50).
+(function () {
+    var phase = "";  // "", "request", "download", "moving", "version"
+
+    function element(id) { return document.getElementById(id); }
+
+    function text(key, values) {
+        var result = Texts.get(key);
+        (values || []).forEach(function (value) { result = result.replace("%s", value); });
+        return result;
+    }
+
+    // A key of its own when the table has one, else the table's general one.
+    function coded(prefix, code) {
+        var key = prefix + code;
+        return Texts.get(key) !== key ? key : prefix + "other";
+    }
+
+    function setStatus(key, failed) {
+        var status = element("repairStatus");
+        status.setAttribute("data-text", key);
+        status.textContent = key ? Texts.get(key) : "";
+        element("repair").classList.toggle("failed", !!failed);
+    }
+
+    function showButtons(repair, version) {
+        element("repairRun").hidden = !repair;
+        element("repairVersion").hidden = !version;
+        element("repairRun").disabled = false;
+        element("repairVersion").disabled = false;
+    }
+
+    function busy() {
+        element("repairRun").disabled = true;
+        element("repairVersion").disabled = true;
+        element("fullCheckRun").disabled = true;
+    }
+
+    function idle() {
+        phase = "";
+        element("fullCheckRun").disabled = false;
+        element("repairRun").disabled = false;
+        element("repairVersion").disabled = false;
+    }
+
+    function megabytes(bytes) { return text("repair.mb", [(Number(bytes) / 1048576).toFixed(1)]); }
+
+    function showProgress(percent, moving) {
+        var progress = element("repairProgress");
+        var value = Math.max(0, Math.min(100, Math.trunc(Number(percent)) || 0));
+        progress.hidden = false;
+        element("repair").classList.toggle("moving", !!moving);
+        progress.querySelector(".fill").style.width = value + "%";
+        progress.querySelector(".percent").textContent = value + "%";
+        if (moving) element("repairSizes").textContent = "";
+    }
+
+    // Four arguments per file: path, size, code (0 once repaired), index.
+    function showResults(args) {
+        var list = element("repairResults");
+        list.textContent = "";
+        for (var i = 0; i + 3 < args.length; i += 4) {
+            var item = document.createElement("li");
+            var outcome = document.createElement("span");
+            var key = args[i + 2] === "0" ? "repair.file.0" : "fullcheck.code." + args[i + 2];
+            outcome.setAttribute("data-text", key);
+            outcome.textContent = Texts.get(key);
+            outcome.className = args[i + 2] === "0" ? "repaired" : "";
+            item.textContent = args[i] + " ";
+            item.appendChild(outcome);
+            list.appendChild(item);
+        }
+        list.hidden = list.children.length === 0;
+        element("damagedFiles").hidden = true;
+    }
+
+    function reset() {
+        phase = "";
+        element("repair").hidden = true;
+        element("repairProgress").hidden = true;
+        element("repairSizes").textContent = "";
+        element("repairResults").hidden = true;
+        element("repairLocked").hidden = true;
+        setStatus("");
+    }
+
+    function fail(key) {
+        setStatus(key, true);
+        element("repairProgress").hidden = true;
+        idle();
+    }
+
+    function answerLocked(command) {
+        element("repairLocked").hidden = true;
+        App.send(command);
+    }
+
+    document.addEventListener("DOMContentLoaded", function () {
+        element("repairRun").addEventListener("click", function () {
+            busy();
+            phase = "request";
+            element("repairResults").hidden = true;
+            App.send(60);
+        });
+        element("repairVersion").addEventListener("click", function () {
+            busy();
+            phase = "version";
+            App.send(6);
+        });
+        element("repairRetry").addEventListener("click", function () { answerLocked(800); });
+        element("repairAbort").addEventListener("click", function () { answerLocked(8000); });
+    });
+
+    App.module("FullCheck", {
+        OnStart: reset,
+        OnComplete: function () {
+            element("repair").hidden = false;
+            showButtons(true, false);
+        },
+        OnFailGameVersion: function () {
+            reset();
+            element("repair").hidden = false;
+            showButtons(false, true);
+        }
+    });
+
+    App.module("Repair", {
+        OnRequest: function () { setStatus(phase === "version" ? "" : "repair.asking"); },
+        OnAnswer: function () {
+            if (phase !== "request") return;
+            phase = "download";
+            App.send(600);
+        },
+        OnDownloadStart: function () {
+            setStatus("repair.downloading");
+            showProgress(0, false);
+        },
+        // Comes on every tick once the files are there: the first one moves them.
+        OnDownloadComplete: function () {
+            if (phase !== "download") return;
+            phase = "moving";
+            App.send(6000);
+        },
+        OnApply: function () {
+            setStatus("repair.moving");
+            showProgress(0, true);
+        },
+        OnProgress: function (percent) { showProgress(percent, true); },
+        OnLockedFile: function (source, target) {
+            element("repairLockedSource").textContent = source;
+            element("repairLockedTarget").textContent = target;
+            element("repairLocked").hidden = false;
+            element("repairRetry").focus();
+        },
+        OnSuccess: function () {
+            showProgress(100, true);
+            setStatus("repair.success");
+            showResults(Array.prototype.slice.call(arguments));
+            showButtons(false, false);
+            idle();
+        },
+        OnFail: function (code) {
+            element("repairLocked").hidden = true;
+            var key = "repair.fail." + code;
+            setStatus(Texts.get(key) !== key ? key : "repair.fail.0", true);
+            showResults(Array.prototype.slice.call(arguments, 1));
+            showButtons(false, false);
+            idle();
+        },
+        OnGameVersionRepaired: function () {
+            setStatus("repair.versionrepaired");
+            showButtons(false, false);
+            idle();
+            App.send(50);
+        },
+        OnServerError: function (code) { fail(coded("patching.network.", code)); },
+        OnLogicError: function (code) { fail(coded("patching.server.", code)); },
+        OnSaveError: function () { fail("repair.saveerror"); },
+        OnError: function () { fail("repair.error"); },
+        OnLauncherRepair: function () {
+            fail("repair.launcher");
+            showButtons(false, false);
+        }
+    });
+
+    // The download's own progress, while the repair downloads.
+    App.module("Downloader", {
+        OnProgress: function (percent, done, total) {
+            if (phase !== "download") return;
+            showProgress(percent, false);
+            element("repairSizes").textContent = text("repair.downloaded", [megabytes(done), megabytes(total)]);
+            setStatus("repair.downloading");
+        },
+        OnPeersLost: function () {
+            if (phase === "download") setStatus("repair.peerslost");
+        }
+    });
+
+    App.module("Launcher", {
+        OnDiskSpaceError: function () {
+            if (phase === "download") fail("repair.diskspace");
+        }
+    });
+})();

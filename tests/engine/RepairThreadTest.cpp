@@ -1,0 +1,235 @@
+// The repair worker over a temporary game tree and download folder, against a recording
+// listener: files placed byte for byte, the codes the list ends with, the locked-file
+// question (a non-empty folder where the file goes fails every rename and copy, also
+// for root), a full disk, downloads that must not be placed, and a stop at a gate.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <filesystem>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "engine/checks/RepairThread.h"
+#include "support/TempDir.h"
+#include "workflow/repair/Rip.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+class RecordingRepairer final : public IRepairer {
+public:
+    explicit RecordingRepairer(std::string gameFolder) : gameFolder_(std::move(gameFolder)) {}
+
+    // Answers a question; the worker's thread runs it. Unset: give up.
+    std::function<bool(const std::string& source, const std::string& target)> answer;
+
+    WideString GetGameFolder() override { return WideString(String(gameFolder_.c_str())); }
+    void SetProgress(std::uint8_t percent) override { Record("progress " + std::to_string(percent)); }
+    void SetSuccess() override { Record("success"); }
+    void SetFailed(int code) override { Record("failed " + std::to_string(code)); }
+    bool AskLockedFile(const WideString& source, const WideString& target) override {
+        const std::string s = String(source).Std(), t = String(target).Std();
+        Record("ask " + s.substr(s.rfind('/') + 1));
+        questions.push_back({s, t});
+        return answer && answer(s, t);
+    }
+
+    bool WaitForReport() {
+        std::unique_lock<std::mutex> lock(mutex_);
+        return changed_.wait_for(lock, 20s, [&] { return reported_; });
+    }
+    std::vector<std::string> Events() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return events_;
+    }
+
+    std::vector<std::pair<std::string, std::string>> questions;  // worker thread only, read after the report
+
+private:
+    void Record(const std::string& event) {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            events_.push_back(event);
+            if (event == "success" || event.rfind("failed", 0) == 0) reported_ = true;
+        }
+        changed_.notify_all();
+    }
+
+    std::string gameFolder_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::vector<std::string> events_;
+    bool reported_ = false;
+};
+
+struct Entry {
+    std::string path;
+    std::string serverBytes;  // what the download folder holds, and the entry's size
+    int code = 5;
+};
+
+class RepairThreadTest : public ::testing::Test {
+protected:
+    // The downloaded files under Patches/rip/, the list naming them.
+    RefPtr<RipPatch> Job(const std::vector<Entry>& entries) {
+        RefPtr<Rip> rip(new Rip());
+        for (const Entry& entry : entries) {
+            rip->Append(WideString(String(entry.path.c_str())), static_cast<std::uint32_t>(entry.serverBytes.size()),
+                        entry.code);
+            std::string downloaded = entry.path;
+            for (char& c : downloaded)
+                if (c == '\\') c = '/';
+            if (!entry.serverBytes.empty() && downloaded.find("..") == std::string::npos && downloaded[0] != '/')
+                tree.WriteFile("Patches/rip/" + downloaded, entry.serverBytes);
+        }
+        return RefPtr<RipPatch>(new RipPatch(rip.Get(), WideString(String(DownloadFolder().c_str()))));
+    }
+    std::string DownloadFolder() const { return tree / "Patches/rip/"; }
+
+    // Runs the worker to its report.
+    void Repair(RipPatch* job, DiskSpaceChecker::FreeBytes free = DiskSpaceChecker::MeasureFreeBytes) {
+        RefPtr<RepairThread> worker(new RepairThread(&repairer, job, std::move(free)));
+        ASSERT_TRUE(worker->Start());
+        EXPECT_FALSE(worker->Start());
+        ASSERT_TRUE(repairer.WaitForReport());
+    }
+
+    std::vector<int> Codes(RipPatch& job) const {
+        std::vector<int> codes;
+        for (const RipEntry& entry : job.GetRip()->entries) codes.push_back(entry.code);
+        return codes;
+    }
+
+    TempDir tree;
+    RecordingRepairer repairer{tree / "game/"};
+};
+
+TEST_F(RepairThreadTest, PutsEveryDownloadedFileInPlaceAndRemovesTheDownloadFolder) {
+    tree.WriteFile("game/bin/a.dll", "old code");
+    ASSERT_EQ(chmod((tree / "game/bin/a.dll").c_str(), 0444), 0);  // read-only is replaced too
+    tree.WriteFile("game/bin/empty.txt", "was not empty");
+    const RefPtr<RipPatch> job = Job({{"bin/a.dll", "new code"},
+                                      {"data/x.pak", std::string(300000, 'x'), 3},  // missing
+                                      {"new/sub/f.bin", "in a folder that is missing", 3},
+                                      {"bin/empty.txt", "", 4},
+                                      {"data\\y.pak", "backslashes", 3}});
+    Repair(job.Get());
+
+    EXPECT_EQ(repairer.Events(), (std::vector<std::string>{"progress 0", "progress 20", "progress 40", "progress 60",
+                                                           "progress 80", "success"}));
+    EXPECT_EQ(tree.ReadFile("game/bin/a.dll"), "new code");
+    EXPECT_EQ(tree.ReadFile("game/data/x.pak"), std::string(300000, 'x'));
+    EXPECT_EQ(tree.ReadFile("game/new/sub/f.bin"), "in a folder that is missing");
+    EXPECT_TRUE(tree.Exists("game/bin/empty.txt"));
+    EXPECT_EQ(tree.FileSize("game/bin/empty.txt"), 0);
+    EXPECT_EQ(tree.ReadFile("game/data/y.pak"), "backslashes");
+    // The empty file keeps what the check said of it.
+    EXPECT_EQ(Codes(*job), (std::vector<int>{0, 0, 0, 4, 0}));
+    EXPECT_FALSE(tree.Exists("Patches/rip"));
+    EXPECT_TRUE(repairer.questions.empty());
+}
+
+TEST_F(RepairThreadTest, ALockedFileIsAskedAboutUntilItCanBePlaced) {
+    tree.WriteFile("game/bin/locked.dll/keep", "a folder where the file goes");
+    const RefPtr<RipPatch> job = Job({{"bin/locked.dll", "fresh"}, {"bin/after.dll", "after"}});
+    int asked = 0;
+    repairer.answer = [&](const std::string&, const std::string& target) {
+        // The second time, the user has closed what held the file.
+        if (++asked == 2) std::filesystem::remove_all(target);
+        return true;
+    };
+    Repair(job.Get());
+
+    EXPECT_EQ(repairer.Events(), (std::vector<std::string>{"ask locked.dll", "ask locked.dll", "progress 0",
+                                                           "progress 50", "success"}));
+    ASSERT_EQ(repairer.questions.size(), 2u);
+    EXPECT_EQ(repairer.questions[0].first, DownloadFolder() + "bin/locked.dll");
+    EXPECT_EQ(repairer.questions[0].second, tree / "game/bin/locked.dll");
+    EXPECT_EQ(tree.ReadFile("game/bin/locked.dll"), "fresh");
+    EXPECT_EQ(tree.ReadFile("game/bin/after.dll"), "after");
+    EXPECT_EQ(Codes(*job), (std::vector<int>{0, 0}));
+}
+
+TEST_F(RepairThreadTest, FailuresEndTheRepairWithTheirCodeAndLeaveLaterEntriesAlone) {
+    const std::uint64_t noSpace = 0;
+    const struct {
+        const char* name;
+        std::vector<Entry> entries;
+        bool fullDisk;
+        std::string failure;
+        std::size_t questions;
+    } cases[] = {
+        {"the user gives up on a locked file", {{"bin/locked.dll", "fresh"}, {"bin/after.dll", "after"}}, false,
+         "failed 3", 1},
+        {"a locked file on a full disk", {{"bin/locked.dll", "fresh"}, {"bin/after.dll", "after"}}, true, "failed 2", 0},
+        {"an empty file that cannot be made", {{"bin/locked.dll", ""}, {"bin/after.dll", "after"}}, false, "failed 3", 0},
+        {"a download of another size", {{"bin/short.dll", "fresh"}, {"bin/after.dll", "after"}}, false, "failed 4", 0},
+        {"a download that is missing", {{"bin/gone.dll", "fresh"}, {"bin/after.dll", "after"}}, false, "failed 4", 0},
+        {"a path that leaves the game", {{"../outside.dll", "fresh"}, {"bin/after.dll", "after"}}, false, "failed 4", 0},
+        {"an absolute path", {{"/tmp/outside.dll", "fresh"}, {"bin/after.dll", "after"}}, false, "failed 4", 0},
+        {"a parent path behind backslashes", {{"bin\\..\\..\\outside.dll", "fresh"}, {"bin/after.dll", "after"}}, false,
+         "failed 4", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir folder;
+        RecordingRepairer listener(folder / "game/");
+        folder.WriteFile("game/bin/locked.dll/keep", "a folder where the file goes");
+        RefPtr<Rip> rip(new Rip());
+        for (const Entry& entry : c.entries) {
+            rip->Append(WideString(String(entry.path.c_str())), static_cast<std::uint32_t>(entry.serverBytes.size()), 5);
+            if (entry.path.find("..") == std::string::npos && entry.path[0] != '/' && entry.path != "bin/gone.dll")
+                folder.WriteFile("Patches/rip/" + entry.path, entry.path == "bin/short.dll" ? "fres" : entry.serverBytes);
+        }
+        RefPtr<RipPatch> job(new RipPatch(rip.Get(), WideString(String((folder / "Patches/rip/").c_str()))));
+        DiskSpaceChecker::FreeBytes free = DiskSpaceChecker::MeasureFreeBytes;
+        if (c.fullDisk) free = [&](const String&, std::uint64_t& bytes) { return bytes = noSpace, true; };
+        {
+            RefPtr<RepairThread> worker(new RepairThread(&listener, job.Get(), free));
+            ASSERT_TRUE(worker->Start());
+            ASSERT_TRUE(listener.WaitForReport());
+        }
+        EXPECT_EQ(listener.Events().back(), c.failure);
+        EXPECT_EQ(listener.questions.size(), c.questions);
+        EXPECT_EQ(rip->entries[0].code, 5);
+        EXPECT_EQ(rip->entries[1].code, 5);
+        EXPECT_FALSE(folder.Exists("game/bin/after.dll"));
+        EXPECT_FALSE(folder.Exists("game/bin/short.dll"));
+        EXPECT_FALSE(folder.Exists("outside.dll"));
+        EXPECT_FALSE(folder.Exists("Patches/rip"));
+        EXPECT_TRUE(folder.Exists("game/bin/locked.dll/keep"));
+    }
+}
+
+TEST_F(RepairThreadTest, AStopAtAGateIsAFailure) {
+    const RefPtr<RipPatch> job = Job({{"bin/a.dll", "new"}, {"bin/b.dll", "new"}});
+    {
+        RefPtr<RepairThread> worker(new RepairThread(&repairer, job.Get()));
+        worker->SetPaused(true);
+        ASSERT_TRUE(worker->Start());
+    }  // released while it waits at its first gate
+    ASSERT_TRUE(repairer.WaitForReport());
+    EXPECT_EQ(repairer.Events(), std::vector<std::string>{"failed 3"});
+    EXPECT_FALSE(tree.Exists("game/bin/a.dll"));
+    EXPECT_EQ(Codes(*job), (std::vector<int>{5, 5}));
+}
+
+TEST(ConfinedEntryPath, KeepsEntriesInsideTheGameFolder) {
+    const struct {
+        const char16_t* path;
+        const char* confined;
+    } cases[] = {
+        {u"bin/a.dll", "bin/a.dll"},   {u"bin\\a.dll", "bin/a.dll"},  {u"data/..x/a", "data/..x/a"},
+        {u"", ""},                     {u"../a.dll", ""},             {u"bin/../../a", ""},
+        {u"bin\\..\\a", ""},           {u"/etc/passwd", ""},          {u"\\etc\\passwd", ""},
+        {u"bin/a\nb", ""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ConfinedEntryPath(WideString(c.path)).Std(), c.confined) << String(WideString(c.path)).Std();
+}
+
+}  // namespace

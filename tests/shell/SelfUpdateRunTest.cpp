@@ -1,0 +1,92 @@
+// The real program updates itself on a temporary installation: an older build in
+// bin, the new build started from a download folder with "/update" and the game root.
+// The new one installs its files, the page restarts into the installed copy with
+// "/droptemp", and that copy removes the download folder.
+#include <gtest/gtest.h>
+
+#include <X11/Xlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <thread>
+
+#include "LauncherOnDisplay.h"
+#include "support/FileBytes.h"
+#include "support/PrivateXvfb.h"
+#include "support/ProcessScan.h"
+#include "support/RequiredEnvironment.h"
+#include "support/ScopedTempFolder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+bool WaitUntil(const std::function<bool()>& done, int boundMs) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(boundMs);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return true;
+}
+
+TEST(SelfUpdateRun, AnUpdateFromADownloadFolderInstallsAndRestartsIntoTheInstalledLauncher) {
+    PrivateXvfb xvfb;
+    if (!xvfb.Start()) SKIP_UNLESS_REQUIRED("no Xvfb");
+    GameTree tree;
+    Display* display = XOpenDisplay(xvfb.Display().c_str());
+    if (!display) SKIP_UNLESS_REQUIRED("cannot open " + xvfb.Display());
+    std::ofstream(tree / "Profiles/Launcher.cfg") << "hostIP = \"127.0.0.1\"\nhostPort = 9\n";
+    WriteWholeFile(tree / "Profiles/game.version", "the old version file");
+    // The older build: the same program with bytes of its own after the image.
+    std::string build;
+    ASSERT_TRUE(ReadWholeFile(LAUNCHER_EXE_PATH, build));
+    WriteWholeFile(tree / "bin/Launcher.exe", build + "older build");
+    ASSERT_EQ(::chmod((tree / "bin/Launcher.exe").c_str(), 0755), 0);
+
+    // The download folder as the launcher download leaves it.
+    ScopedTempFolder download;
+    const std::string dl = download.Path() + "/LAUabc123";
+    WriteWholeFile(dl + "/Launcher.torrent", "d4:infoe");
+    WriteWholeFile(dl + "/Brennic/Launcher.exe", build);
+    ASSERT_EQ(::chmod((dl + "/Brennic/Launcher.exe").c_str(), 0755), 0);
+    WriteWholeFile(dl + "/Brennic/game.version", "the new version file");
+    WriteWholeFile(dl + "/Brennic/newer.txt", "a file only the new build has");
+
+    ProcessHandle launcher =
+        StartLauncherAt(tree, dl + "/Brennic/Launcher.exe", xvfb.Display(), {"/update", tree.Root()});
+    ASSERT_TRUE(launcher.IsValid());
+    const std::string err = tree / "stderr";
+
+    // The installed copy's page tells what happened; its traffic log is the installation's.
+    const std::string log = tree / "Personal/Logs/Launcher.log";
+    const bool restarted = WaitForText(log, "page event LauncherUpdate.OnNoNeedUpdate", 60000);
+    EXPECT_TRUE(restarted) << ReadAll(log) << ReadAll(err);
+    EXPECT_TRUE(WaitUntil([&] { return !fs::exists(dl); }, 20000)) << "the download folder stays";
+    EXPECT_EQ(ReadAll(tree / "bin/newer.txt"), "a file only the new build has");
+    EXPECT_EQ(ReadAll(tree / "bin/Launcher.exe").size(), build.size());
+    EXPECT_EQ(ReadAll(tree / "Profiles/game.version"), "the new version file");
+    EXPECT_FALSE(fs::exists(tree / "bin/game.version"));
+    struct stat info {};
+    ASSERT_EQ(::stat((tree / "bin/Launcher.exe").c_str(), &info), 0);
+    EXPECT_NE(info.st_mode & S_IXUSR, 0u) << "the installed launcher is executable";
+    EXPECT_NE(ReadAll(log).find("page event LauncherUpdate.OnDeleteTempDir"), std::string::npos) << ReadAll(log);
+    // The starter ends once the installed copy runs.
+    EXPECT_GE(WaitForLauncherExit(launcher, 20000), 0);
+
+    if (restarted) {
+        int x = 0, y = 0;
+        if (FindLauncherWindow(display, x, y)) SaveScreenshot(display, "launcher-updated.png");
+    }
+    // The installed copy keeps running as any launcher would: end it.
+    for (pid_t pid : ProcessesOf(tree / "bin/Launcher.exe")) ::kill(pid, SIGKILL);
+    EXPECT_TRUE(WaitUntil([&] { return ProcessesOf(tree / "bin/Launcher.exe").empty(); }, 10000));
+    XCloseDisplay(display);
+}
+
+}  // namespace

@@ -1,0 +1,56 @@
+#pragma once
+// The launcher's page from the source tree in the real WebKitGTK, for page tests: the
+// resources served as "vfs://" from Client/resources (plus inline pages a test adds),
+// a dialog that answers the start handshake and records the page's commands, and the
+// environment a web process needs on a private display.
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/gtk/GtkToolkit.h"
+#include "shell/html/HtmlDialog.h"
+
+// Serves the resource tree from the source folder: "vfs://" + folder + path.
+struct SourceResources : IUriSchemeHandler {
+    std::string root = LAUNCHER_TEST_DATA "/../Client/resources";
+    std::map<std::string, std::string> inlinePages;
+
+    UriSchemeResponse Handle(const std::string& uri) override;
+};
+
+class PageDialog final : public CHtmlDialog {
+public:
+    using CHtmlDialog::CHtmlDialog;
+
+    std::vector<std::pair<int, std::u16string>> commands;
+    std::function<void(PageDialog&, int, const WideString&)> onCommand;
+
+    bool OnAppCommand(int code, const WideString& argument) override;
+    void OnDocumentComplete() override;
+
+protected:
+    bool OnInitDialog() override;
+};
+
+// The dialog's modal loop, ended with -99 when it runs longer than boundMs.
+int RunBounded(PageDialog& dialog, int boundMs = 15000);
+
+// A display (DISPLAY, or the one given), a private home for the web process's caches,
+// and the sandbox off as root; the toolkit, or null when GTK cannot start (the home
+// is then gone again). The home goes with the object.
+class PageEnvironment {
+public:
+    explicit PageEnvironment(const std::string& display = "");
+    ~PageEnvironment();
+    PageEnvironment(const PageEnvironment&) = delete;
+    PageEnvironment& operator=(const PageEnvironment&) = delete;
+
+    GtkToolkit* Toolkit() const { return toolkit_.get(); }
+
+private:
+    std::string home_;
+    std::unique_ptr<GtkToolkit> toolkit_;
+};
