@@ -126,16 +126,17 @@ void TypeKeys(Display* display, const std::string& keys) {
 
 ProcessHandle StartLauncher(const GameTree& tree, const std::string& display,
                             const std::vector<std::string>& arguments, const std::string& systemBus,
-                            const std::vector<std::string>& extraEnvironment) {
+                            const std::vector<std::string>& extraEnvironment, bool ownNetwork) {
     std::filesystem::create_directories(tree / "bin");
     std::filesystem::copy_file(LAUNCHER_EXE_PATH, tree / "bin/Launcher.exe",
                                std::filesystem::copy_options::overwrite_existing);
-    return StartLauncherAt(tree, tree / "bin/Launcher.exe", display, arguments, systemBus, extraEnvironment);
+    return StartLauncherAt(tree, tree / "bin/Launcher.exe", display, arguments, systemBus, extraEnvironment,
+                           ownNetwork);
 }
 
 ProcessHandle StartLauncherAt(const GameTree& tree, const std::string& launcher, const std::string& display,
                               const std::vector<std::string>& arguments, const std::string& systemBus,
-                              const std::vector<std::string>& extraEnvironment) {
+                              const std::vector<std::string>& extraEnvironment, bool ownNetwork) {
     setenv("DISPLAY", display.c_str(), 1);
     setenv("DBUS_SYSTEM_BUS_ADDRESS",
            (systemBus.empty() ? "unix:path=" + (tree / "no-system-bus") : systemBus).c_str(), 1);
@@ -168,9 +169,12 @@ ProcessHandle StartLauncherAt(const GameTree& tree, const std::string& launcher,
         // game it starts) gets a /dev/shm of its own, so launchers of parallel tests never
         // remove or read each other's word.
         request.program = unshare;
-        request.argv = {unshare, "-n", "-m", "/bin/sh", "-c",
-                        "mount -t tmpfs -o mode=1777 tmpfs /dev/shm && \"$0\" link set lo up && exec \"$@\"", ip,
-                        launcher};
+        request.argv = {unshare};
+        if (ownNetwork) request.argv.push_back("-n");
+        request.argv.insert(request.argv.end(),
+                            {"-m", "/bin/sh", "-c",
+                             "mount -t tmpfs -o mode=1777 tmpfs /dev/shm && \"$0\" link set lo up && exec \"$@\"",
+                             ip, launcher});
         request.argv.insert(request.argv.end(), arguments.begin(), arguments.end());
     }
     if (!extraEnvironment.empty()) {

@@ -44,14 +44,15 @@ void TypeKeys(Display* display, const std::string& keys);
 // by default one that does not exist, so the machine's own firewall service never
 // joins a test) and starts tree/bin/Launcher.exe there with the arguments, the extra
 // "NAME=value" entries in its environment, and its stderr in tree/stderr; an invalid
-// handle when it could not start.
+// handle when it could not start. ownNetwork false keeps the launcher in the test's
+// network, for a test that has one of its own with the servers the launcher must reach.
 ProcessHandle StartLauncher(const GameTree& tree, const std::string& display,
                             const std::vector<std::string>& arguments = {}, const std::string& systemBus = "",
-                            const std::vector<std::string>& extraEnvironment = {});
+                            const std::vector<std::string>& extraEnvironment = {}, bool ownNetwork = true);
 // The same for a launcher already in place at launcher (for one that runs from
 // elsewhere than tree/bin); it starts in its own folder.
 ProcessHandle StartLauncherAt(const GameTree& tree, const std::string& launcher, const std::string& display,
                               const std::vector<std::string>& arguments = {}, const std::string& systemBus = "",
-                              const std::vector<std::string>& extraEnvironment = {});
+                              const std::vector<std::string>& extraEnvironment = {}, bool ownNetwork = true);
 // The launcher's exit code, or -1 after killing it when it ran longer than boundMs.
 int WaitForLauncherExit(ProcessHandle& launcher, int boundMs);
