@@ -11,6 +11,15 @@ namespace {
 
 constexpr std::size_t kMarkerLimit = 260;
 
+// patchesDir/<name> with everything in it; a link is not followed.
+void RemoveDownloadFolder(const AppParams& params, const WideString& name) {
+    if (name.IsEmpty()) return;
+    const std::string folder = StrUtil::ToNarrow(PathText::Join(params.patchesDir, name)).Std();
+    std::error_code error;
+    if (std::filesystem::is_directory(std::filesystem::symlink_status(folder, error)))
+        std::filesystem::remove_all(folder, error);
+}
+
 }  // namespace
 
 WideString DemoDownloadFolderName(std::string_view contents) {
@@ -32,13 +41,11 @@ void FinalizeDemoMarker(const AppParams& params) {
         std::ifstream in(marker, std::ios::binary);
         in.read(contents.data(), static_cast<std::streamsize>(contents.size()));
         contents.resize(static_cast<std::size_t>(in.gcount()));
-        const WideString name = DemoDownloadFolderName(contents);
-        if (!name.IsEmpty()) {
-            const std::string folder = StrUtil::ToNarrow(PathText::Join(params.patchesDir, name)).Std();
-            if (std::filesystem::is_directory(std::filesystem::symlink_status(folder, error)))
-                std::filesystem::remove_all(folder, error);
-        }
+        RemoveDownloadFolder(params, DemoDownloadFolderName(contents));
     }
+    // The marker names the repair torrent, whose files land below the full version's
+    // own folder: that folder holds nothing but the cancelled download.
+    RemoveDownloadFolder(params, WideString(kFullVersionFolder));
     std::filesystem::remove(marker, error);
     const std::string fresh = StrUtil::ToNarrow(PathText::ReplaceExtension(params.demoPath, WideString(u"bin"))).Std();
     std::ofstream(fresh, std::ios::binary | std::ios::trunc);

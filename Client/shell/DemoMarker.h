@@ -11,6 +11,10 @@
 // and invalid UTF-8 name nothing).
 WideString DemoDownloadFolderName(std::string_view markerContents);
 
-// Removes patchesDir/<name> when the marker names one, deletes the marker and creates
-// the empty marker with the extension "bin". Failures are ignored.
+// The patches folder's subfolder the full version is downloaded into.
+inline constexpr char16_t kFullVersionFolder[] = u"Full";
+
+// Removes patchesDir/<name> when the marker names one, and the full version's download
+// folder, deletes the marker and creates the empty marker with the extension "bin".
+// Failures are ignored.
 void FinalizeDemoMarker(const AppParams& params);

@@ -58,7 +58,8 @@ FeatureFactories MakeInstalled() {
         RefPtr<GameView> view(new GameView(window));
         RefPtr<GameFunctor> functor = GameFunctor::Create(view.Get());
         if (!functor) return game;
-        game.state = new GameState(functor.Get(), window);
+        game.state = new GameState(functor.Get(), window, FuturePatchFactories::Installed(),
+                                   FullVersionFactories::Installed());
         game.start = [functor](const WideString&) { return functor->Ready(); };
         return game;
     };

@@ -59,6 +59,16 @@ TEST(FinalizeDemoMarker, RemovesTheNamedDownloadAndMarksTheDemoAgain) {
     EXPECT_EQ(std::filesystem::file_size(demo.tree / "bin/demo.bin"), 0u);
 }
 
+TEST(FinalizeDemoMarker, TheFullVersionsDownloadGoesWhateverTheTorrentWasNamed) {
+    DemoTree demo("Brennic-Full-1.0.2");
+    std::filesystem::create_directories(demo.tree / "Patches/Full/Brennic/data");
+    WriteWholeFile(demo.tree / "Patches/Full/Brennic/data/big.pak", "part");
+    FinalizeDemoMarker(*demo.params);
+    EXPECT_FALSE(std::filesystem::exists(demo.tree / "Patches/Full"));
+    EXPECT_TRUE(std::filesystem::exists(demo.tree / "Patches/Full_1/file"));
+    EXPECT_TRUE(std::filesystem::is_regular_file(demo.tree / "bin/demo.bin"));
+}
+
 TEST(FinalizeDemoMarker, AMarkerNamingNothingSafeRemovesNothing) {
     for (const char* marker : {"", "..", "../Profiles", "/", "Missing"}) {
         DemoTree demo(marker);

@@ -110,7 +110,10 @@ TEST(DownloadPanelPage, ThePatchDownloadShowsProgressSizesSpeedsPeersAndEachStat
     PageDialog dialog(*environment.Toolkit(), &timers, "vfs://Launcher/res/launcher.htm", "");
     run.dialog = &dialog;
     dialog.onCommand = [&](PageDialog& d, int code, const WideString&) {
-        // The road: the server names two patches, and the page downloads them.
+        // The road: no unfinished update, the files are writable, the server names two
+        // patches, and the page downloads them.
+        if (code == 80) d.View().SendEvent(WideString(u"InitialCheck.OnReadyToUpdate"));
+        if (code == 45) d.View().SendEvent(WideString(u"CheckAttributes.OnSuccessChecking"));
         if (code == 30) d.View().SendEventArgs(WideString(u"Patching.OnAnswer"), Args({u"false", u"1.0.1", u"1.0.2"}));
         if (code == 300 && run.next == 0) {
             for (const auto& [name, arguments] : run.steps[0].events) d.View().SendEventArgs(WideString(name), arguments);

@@ -69,8 +69,8 @@ TEST(LauncherWindow, ShowsItsPageTalksToTheRootStateAndClosesWithItsExitButton) 
     const bool shown = answered && FindLauncherWindow(display, x, y);
     EXPECT_TRUE(shown);
     if (shown) {
-        // The page asked the update server at its start; nothing answers in the launcher's network.
-        // The full check replaces the update step, so it starts only once the request has failed.
+        // The page runs the update road at its start, ending with the patch request; nothing
+        // answers in the launcher's network. A check started before would cut the road short.
         EXPECT_TRUE(WaitForText(log, "page event Patching.OnServerError", 10000)) << ReadAll(log);
         if (checkable) {
             Click(display, x + kFullCheckX, y + kFullCheckY);

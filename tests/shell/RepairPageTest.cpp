@@ -174,79 +174,85 @@ protected:
     GlibTimerHost timers{&Timer::TimerProc};
 };
 
-TEST_F(RepairPageTest, TheRepairButtonRunsTheRoadAndTheLockedFileDialogAnswers) {
-    RepairPage page(*toolkit, &timers, "en", display);
-    page.answers[60] = [](RepairPage& p) {
-        p.Send(u"Repair.OnRequest");
-        p.Send(u"Repair.OnAnswer");
-    };
-    page.answers[600] = [](RepairPage& p) {
-        p.Send(u"Repair.OnDownloadStart");
-        p.Send(u"Downloader.OnProgress", {u"42", u"131072", u"311204", u"65536", u"0", u"0"});
-    };
-    page.answers[6000] = [](RepairPage& p) {
-        p.Send(u"Repair.OnApply");
-        p.Send(u"Repair.OnProgress", {u"50"});
-        p.Send(u"Repair.OnLockedFile", {u"../Patches/Rip/data/x.pak", u"../data/x.pak"});
-    };
-    page.answers[800] = [](RepairPage& p) { p.Send(u"Repair.OnLockedFile", {u"../Patches/Rip/data/x.pak", u"../data/x.pak"}); };
-    page.answers[8000] = [](RepairPage& p) {
-        p.Send(u"Repair.OnProgress", {u"50"});
-        p.Send(u"Repair.OnFail", {u"2", u"bin/a.dll", u"4", u"0", u"0", u"data/x.pak", u"300000", u"3", u"1"});
-    };
-    page.steps = {
-        [](RepairPage& p) {
+// GTK opens one display per process: both roads run in one test, one page after the other.
+TEST_F(RepairPageTest, TheRepairRoadAndTheVersionFileRepairInBothLanguages) {
+    {
+        SCOPED_TRACE("the repair road, the locked-file dialog answered with both buttons, in English");
+        RepairPage page(*toolkit, &timers, "en", display);
+        page.answers[60] = [](RepairPage& p) {
+            p.Send(u"Repair.OnRequest");
+            p.Send(u"Repair.OnAnswer");
+        };
+        page.answers[600] = [](RepairPage& p) {
+            p.Send(u"Repair.OnDownloadStart");
+            p.Send(u"Downloader.OnProgress", {u"42", u"131072", u"311204", u"65536", u"0", u"0"});
+        };
+        page.answers[6000] = [](RepairPage& p) {
+            p.Send(u"Repair.OnApply");
+            p.Send(u"Repair.OnProgress", {u"50"});
+            p.Send(u"Repair.OnLockedFile", {u"../Patches/Rip/data/x.pak", u"../data/x.pak"});
+        };
+        page.answers[800] = [](RepairPage& p) {
+            p.Send(u"Repair.OnLockedFile", {u"../Patches/Rip/data/x.pak", u"../data/x.pak"});
+        };
+        page.answers[8000] = [](RepairPage& p) {
+            p.Send(u"Repair.OnProgress", {u"50"});
+            p.Send(u"Repair.OnFail", {u"2", u"bin/a.dll", u"4", u"0", u"0", u"data/x.pak", u"300000", u"3", u"1"});
+        };
+        page.steps = {
+            [](RepairPage& p) {
+                p.Send(u"FullCheck.OnStart");
+                p.Send(u"FullCheck.OnProgress", {u"100"});
+                p.Send(u"FullCheck.OnComplete", kTwoDamaged);
+            },
+            [](RepairPage& p) { p.Screenshot("repair-offered.png"); },
+            [](RepairPage& p) { p.ClickOn(u"repairRun"); },
+            [](RepairPage& p) { p.Screenshot("repair-downloading.png"); },
+            // Comes on every tick once the files are in: the page moves on once.
+            [](RepairPage& p) {
+                p.Send(u"Repair.OnDownloadComplete");
+                p.Send(u"Repair.OnDownloadComplete");
+            },
+            [](RepairPage& p) { p.Screenshot("repair-locked.png"); },
+            [](RepairPage& p) { p.ClickOn(u"repairRetry"); },
+            [](RepairPage& p) { p.ClickOn(u"repairAbort"); },
+            [](RepairPage& p) { p.Screenshot("repair-stopped.png"); },
+        };
+        EXPECT_EQ(RunBounded(page), 2);
+        EXPECT_EQ(page.commands, (std::vector<int>{60, 600, 6000, 800, 8000}));
+        EXPECT_EQ(page.View().LastError().View(), u"");
+    }
+    {
+        SCOPED_TRACE("the version file fetched again, the files checked and repaired, in Russian");
+        RepairPage page(*toolkit, &timers, "ru", display);
+        page.answers[6] = [](RepairPage& p) {
+            p.Send(u"Repair.OnRequest");
+            p.Send(u"Repair.OnGameVersionRepaired");
+        };
+        page.answers[50] = [](RepairPage& p) {
             p.Send(u"FullCheck.OnStart");
-            p.Send(u"FullCheck.OnProgress", {u"100"});
             p.Send(u"FullCheck.OnComplete", kTwoDamaged);
-        },
-        [](RepairPage& p) { p.Screenshot("repair-offered.png"); },
-        [](RepairPage& p) { p.ClickOn(u"repairRun"); },
-        [](RepairPage& p) { p.Screenshot("repair-downloading.png"); },
-        // Comes on every tick once the files are in: the page moves on once.
-        [](RepairPage& p) {
+        };
+        page.answers[60] = [](RepairPage& p) { p.Send(u"Repair.OnAnswer"); };
+        page.answers[600] = [](RepairPage& p) {
+            p.Send(u"Repair.OnDownloadStart");
             p.Send(u"Repair.OnDownloadComplete");
-            p.Send(u"Repair.OnDownloadComplete");
-        },
-        [](RepairPage& p) { p.Screenshot("repair-locked.png"); },
-        [](RepairPage& p) { p.ClickOn(u"repairRetry"); },
-        [](RepairPage& p) { p.ClickOn(u"repairAbort"); },
-        [](RepairPage& p) { p.Screenshot("repair-stopped.png"); },
-    };
-    EXPECT_EQ(RunBounded(page), 2);
-    EXPECT_EQ(page.commands, (std::vector<int>{60, 600, 6000, 800, 8000}));
-    EXPECT_EQ(page.View().LastError().View(), u"");
-}
-
-TEST_F(RepairPageTest, TheVersionFileIsFetchedAgainThenTheFilesAreCheckedAndRepairedInRussian) {
-    RepairPage page(*toolkit, &timers, "ru", display);
-    page.answers[6] = [](RepairPage& p) {
-        p.Send(u"Repair.OnRequest");
-        p.Send(u"Repair.OnGameVersionRepaired");
-    };
-    page.answers[50] = [](RepairPage& p) {
-        p.Send(u"FullCheck.OnStart");
-        p.Send(u"FullCheck.OnComplete", kTwoDamaged);
-    };
-    page.answers[60] = [](RepairPage& p) { p.Send(u"Repair.OnAnswer"); };
-    page.answers[600] = [](RepairPage& p) {
-        p.Send(u"Repair.OnDownloadStart");
-        p.Send(u"Repair.OnDownloadComplete");
-    };
-    page.answers[6000] = [](RepairPage& p) {
-        p.Send(u"Repair.OnApply");
-        p.Send(u"Repair.OnProgress", {u"50"});
-        p.Send(u"Repair.OnSuccess", {u"bin/a.dll", u"4", u"0", u"0", u"data/x.pak", u"300000", u"0", u"1"});
-    };
-    page.steps = {
-        [](RepairPage& p) { p.Send(u"FullCheck.OnFailGameVersion"); },
-        [](RepairPage& p) { p.Screenshot("repair-version-ru.png"); },
-        [](RepairPage& p) { p.ClickOn(u"repairVersion"); },
-        [](RepairPage& p) { p.ClickOn(u"repairRun"); },
-        [](RepairPage& p) { p.Screenshot("repair-success-ru.png"); },
-    };
-    EXPECT_EQ(RunBounded(page), 2);
-    EXPECT_EQ(page.commands, (std::vector<int>{6, 50, 60, 600, 6000}));
+        };
+        page.answers[6000] = [](RepairPage& p) {
+            p.Send(u"Repair.OnApply");
+            p.Send(u"Repair.OnProgress", {u"50"});
+            p.Send(u"Repair.OnSuccess", {u"bin/a.dll", u"4", u"0", u"0", u"data/x.pak", u"300000", u"0", u"1"});
+        };
+        page.steps = {
+            [](RepairPage& p) { p.Send(u"FullCheck.OnFailGameVersion"); },
+            [](RepairPage& p) { p.Screenshot("repair-version-ru.png"); },
+            [](RepairPage& p) { p.ClickOn(u"repairVersion"); },
+            [](RepairPage& p) { p.ClickOn(u"repairRun"); },
+            [](RepairPage& p) { p.Screenshot("repair-success-ru.png"); },
+        };
+        EXPECT_EQ(RunBounded(page), 2);
+        EXPECT_EQ(page.commands, (std::vector<int>{6, 50, 60, 600, 6000}));
+    }
 }
 
 }  // namespace

@@ -69,7 +69,7 @@ TEST(WebKitPage, LauncherPageCompletesTheHandshakeAndRoundTripsCommandsAndEvents
         EXPECT_EQ(RunBounded(dialog), 2);
         EXPECT_TRUE(dialog.IsReady());
         const std::vector<std::pair<int, std::u16string>> expected = {
-            {25, u""}, {10, u""}, {7835, u"launcher"}, {80, u""}, {30, u""}, {20, u"false"}};
+            {25, u""}, {10, u""}, {7835, u"launcher"}, {80, u""}, {20, u"false"}};
         EXPECT_EQ(dialog.commands, expected);
     }
     {

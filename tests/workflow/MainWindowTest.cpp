@@ -163,7 +163,7 @@ TEST_F(MainWindowTest, ThePatchRequestFromThePageShowsTheChainOfVersionsToFetch)
     server.Script("/upd/5.2.18-5.2.19.torrent", Reply::Document("d1:bi2ee"));
     params->server = LoopbackAddress(server);
     params->launcherCfgPath = WideString(u"Profiles/Launcher.cfg");
-    // The road starts with 80; its first steps are not part of this launcher yet.
+    // The road starts with 80; the request may follow at once, replacing its first step.
     page->afterReady = {"80", "30"};
     page->closeOn = {u"Patching.OnAnswer", u"Patching.OnServerError", u"Patching.OnLogicError"};
 

@@ -13,7 +13,9 @@ struct RecordingWindow final : IMainWindow {
     std::vector<EventRecord> events;
     std::vector<int> ended;
     std::vector<std::u16string> titles;
+    std::vector<std::u16string> followUps;  // the command lines the window ended with
     TimerHost* timers;
+    IUserPrompt* prompt = nullptr;
 
     bool SendEvent(const WideString& name) override { return SendEventArgs(name, WideStringVector()); }
     bool SendEventArgs(const WideString& name, const WideStringVector& arguments) override {
@@ -23,9 +25,13 @@ struct RecordingWindow final : IMainWindow {
         return true;
     }
     void EndDialog(int code) override { ended.push_back(code); }
-    void FinishWithResult(const WideString&) override { ended.push_back(2); }
+    void FinishWithResult(const WideString& followUp) override {
+        followUps.push_back(followUp.Std());
+        ended.push_back(2);
+    }
     void SetTitleVersion(const WideString& version) override { titles.push_back(version.Std()); }
     TimerHost* Timers() override { return timers; }
+    IUserPrompt* Prompt() override { return prompt; }
 
     std::vector<std::u16string> Names() const {
         std::vector<std::u16string> names;

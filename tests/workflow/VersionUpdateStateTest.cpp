@@ -71,8 +71,9 @@ TEST(VersionUpdateStateTest, SequencesOfCommands) {
          {{}}, false, -1},
         {"the download after the attribute check", {VersionUpdate, PatchesRequest, CheckAttributesRun, PatchesDownload},
          {{}}, false, -1},
-        {"the apply without a download", {VersionUpdate, PatchesRequest, PatchesApply}, {{}}, false, -1},
-        {"the manual patch", {VersionUpdate, PatchesRequest, PatchesApplyManually}, {{}}, false, -1},
+        {"the apply without a download ends the step", {VersionUpdate, PatchesRequest, PatchesApply}, {{}}, true, -1},
+        {"a manual patch nobody chose keeps the step", {VersionUpdate, PatchesRequest, PatchesApplyManually}, {{}},
+         false, StateId::PatchesRequest},
         {"80 again restarts inside the container", {VersionUpdate, PatchesRequest, VersionUpdate}, {{}}, false, -1},
         {"codes of other features are not the container's", {VersionUpdate, PatchesRequest, RipRequest}, {{}}, false,
          StateId::PatchesRequest},
@@ -118,6 +119,140 @@ TEST(VersionUpdateStateTest, SequencesOfCommands) {
             EXPECT_EQ(request->Functor()->GetResult().Get(), patches.Get());
         }
         EXPECT_TRUE(window.events.empty());
+    }
+}
+
+class FakeInitialCheck final : public IInitialCheckFunctor {
+public:
+    bool Run() override { return true; }
+};
+
+class FakeApply final : public IPatchesApplyFunctor {
+public:
+    explicit FakeApply(bool runs) : runs_(runs) {}
+    bool Run() override { return runs_; }
+
+private:
+    bool runs_;
+};
+
+TEST(VersionUpdateStateTest, TheInitialCheckAndTheApplySteps) {
+    const RefPtr<PatchInfos> patches(new PatchInfos());
+    const struct {
+        const char* name;
+        std::vector<int> commands;
+        bool checkMade = true;
+        bool planChosen = false;  // the manual patch's dialogue
+        bool applyMade = true;
+        bool applyRuns = true;
+        bool lastAnswer;
+        int currentStep;
+        int applies;  // apply steps made
+    } cases[] = {
+        {"80 starts the initial check", {VersionUpdate}, true, false, true, true, true, StateId::InitialCheck, 0},
+        {"an initial check that cannot be made", {VersionUpdate}, false, false, true, true, false, -1, 0},
+        {"a manual patch the player chose", {VersionUpdate, PatchesRequest, PatchesApplyManually}, true, true, true,
+         true, true, -1, 1},
+        {"a manual patch whose apply fails", {VersionUpdate, PatchesRequest, PatchesApplyManually}, true, true, true,
+         false, false, -1, 1},
+        {"a plan with no apply for it still counts as taken", {VersionUpdate, PatchesRequest, PatchesApplyManually},
+         true, true, false, true, true, -1, 0},
+        {"a cancelled manual patch changes nothing", {VersionUpdate, PatchesRequest, PatchesApplyManually}, true,
+         false, true, true, false, StateId::PatchesRequest, 0},
+        {"3000 finds no download", {VersionUpdate, PatchesApply}, true, false, true, true, true, -1, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        RecordingWindow window;
+        const RefPtr<CumulativePatch> plan(new CumulativePatch());
+        int containers = 0;
+        int applies = 0;
+        FeatureFactories factories;
+        factories.versionUpdate = [&](IMainWindow* w) {
+            ++containers;
+            VersionUpdateSteps steps;
+            steps.initialCheck = [&](IMainWindow*) {
+                return c.checkMade ? RefPtr<IInitialCheckFunctor>(new FakeInitialCheck()) : nullptr;
+            };
+            steps.patchesRequest = [&](IMainWindow*) {
+                return RefPtr<IPatchesRequestFunctor>(new FakeRequest(true, patches.Get()));
+            };
+            steps.manualPatch = [&](IMainWindow* asked) {
+                EXPECT_EQ(asked, &window);
+                return c.planChosen ? plan : nullptr;
+            };
+            steps.patchesApply = [&](IMainWindow*, CumulativePatch* given) -> RefPtr<IPatchesApplyFunctor> {
+                EXPECT_EQ(given, plan.Get());
+                if (!c.applyMade) return nullptr;
+                ++applies;
+                return RefPtr<IPatchesApplyFunctor>(new FakeApply(c.applyRuns));
+            };
+            FeatureStart container;
+            container.state = new VersionUpdateState(w, steps);
+            return container;
+        };
+        RefPtr<MainState> root(MainState::Create(&window, factories));
+        bool answer = false;
+        for (int code : c.commands) answer = root->OnCommand(code, WideString(u"ignored argument"));
+        EXPECT_EQ(answer, c.lastAnswer);
+        EXPECT_EQ(containers, 1);
+        EXPECT_EQ(applies, c.applies);
+        IState* slot = root->GetChild(MainState::kMainFlowKey);
+        ASSERT_NE(slot, nullptr);
+        EXPECT_EQ(slot->GetId(), c.currentStep);
+    }
+}
+
+class FinishedDownload final : public IPatchesDownloadFunctor {
+public:
+    explicit FinishedDownload(CumulativePatch* plan) : plan_(plan) {}
+    bool Run() override { return true; }
+    RefPtr<CumulativePatch> GetResult() override { return plan_; }
+
+private:
+    RefPtr<CumulativePatch> plan_;
+};
+
+TEST(VersionUpdateStateTest, TheInstallTakesThePlanOfTheDownloadThatIsTheCurrentStep) {
+    const struct {
+        const char* name;
+        std::vector<int> commands;
+        int applies;
+    } cases[] = {
+        {"right after the download", {VersionUpdate, PatchesRequest, PatchesDownload, PatchesApply}, 1},
+        {"the download was replaced", {VersionUpdate, PatchesRequest, PatchesDownload, CheckAttributesRun, PatchesApply}, 0},
+        {"a second install has no download to take", {VersionUpdate, PatchesRequest, PatchesDownload, PatchesApply, PatchesApply},
+         1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        RecordingWindow window;
+        const RefPtr<PatchInfos> patches(new PatchInfos());
+        const RefPtr<CumulativePatch> plan(new CumulativePatch());
+        int applies = 0;
+        FeatureFactories factories;
+        factories.versionUpdate = [&](IMainWindow* w) {
+            VersionUpdateSteps steps;
+            steps.initialCheck = [](IMainWindow*) { return RefPtr<IInitialCheckFunctor>(new FakeInitialCheck()); };
+            steps.attributeCheck = [](IMainWindow*) { return RefPtr<ICheckAttributesFunctor>(new FakeAttributeCheck()); };
+            steps.patchesRequest = [&](IMainWindow*) {
+                return RefPtr<IPatchesRequestFunctor>(new FakeRequest(true, patches.Get()));
+            };
+            steps.patchesDownload = [&](IMainWindow*, PatchInfos*) {
+                return RefPtr<IPatchesDownloadFunctor>(new FinishedDownload(plan.Get()));
+            };
+            steps.patchesApply = [&](IMainWindow*, CumulativePatch* given) -> RefPtr<IPatchesApplyFunctor> {
+                EXPECT_EQ(given, plan.Get());
+                ++applies;
+                return RefPtr<IPatchesApplyFunctor>(new FakeApply(true));
+            };
+            FeatureStart container;
+            container.state = new VersionUpdateState(w, steps);
+            return container;
+        };
+        RefPtr<MainState> root(MainState::Create(&window, factories));
+        for (int code : c.commands) root->OnCommand(code, WideString());
+        EXPECT_EQ(applies, c.applies);
     }
 }
 

@@ -22,7 +22,13 @@ bool MakeTorrent(const std::string& parent, const std::string& top, const Torren
         }
         std::sort(files.begin(), files.end());
         lt::file_storage storage;
-        for (const std::string& file : files) storage.add_file(file, static_cast<std::int64_t>(fs::file_size(fs::path(parent) / file)));
+        // Programs keep their executable bit through the torrent's "x" attribute.
+        for (const std::string& file : files) {
+            const fs::path path = fs::path(parent) / file;
+            const bool program = (fs::status(path).permissions() & fs::perms::owner_exec) != fs::perms::none;
+            storage.add_file(file, static_cast<std::int64_t>(fs::file_size(path)),
+                             program ? lt::file_storage::flag_executable : lt::file_flags_t {});
+        }
         lt::create_torrent torrent(storage, 16 * 1024, lt::create_torrent::v1_only);
         for (const std::string& seed : sources.webSeeds) torrent.add_url_seed(seed);
         for (const std::string& tracker : sources.trackers) torrent.add_tracker(tracker);

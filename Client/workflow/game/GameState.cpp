@@ -5,23 +5,42 @@
 
 #include "base/runtime/StrUtil.h"
 #include "shell/AppParams.h"
+#include "shell/DemoMarker.h"
 #include "shell/PathText.h"
 #include "workflow/PageCommands.h"
+#include "workflow/StateIds.h"
 #include "workflow/WorkflowValues.h"
+#include "workflow/game/FullVersion.h"
 
-GameState::GameState(IGameFunctor* functor, IMainWindow* window, FuturePatchFactories futurePatches)
-    : functor_(functor), window_(window), futurePatches_(std::move(futurePatches)) {}
+namespace {
+
+// The patches folder's "Full/" with everything in it; failures are ignored.
+void RemoveFullVersionFolder(const AppParams& params) {
+    const WideString folder = PathText::Join(params.patchesDir, WideString(kFullVersionFolder));
+    const std::string full = StrUtil::ToNarrow(folder).Std();
+    std::error_code error;
+    if (std::filesystem::is_directory(std::filesystem::symlink_status(full, error))) std::filesystem::remove_all(full, error);
+}
+
+}  // namespace
+
+GameState::GameState(IGameFunctor* functor, IMainWindow* window, FuturePatchFactories futurePatches,
+                     FullVersionFactories fullVersion)
+    : functor_(functor),
+      window_(window),
+      futurePatches_(std::move(futurePatches)),
+      fullVersion_(std::move(fullVersion)),
+      stagingSubfolder_(WideString(kFullVersionFolder) + WideString(u"/")) {}
 
 GameState::~GameState() {
+    fullVersionList_ = nullptr;
     sideStep_ = nullptr;
     functor_ = nullptr;
     SetStep(nullptr);
 }
 
 bool GameState::OnCommand(int code, const WideString& argument) {
-    // Its own switch: the current step is not offered the commands. The full version
-    // of a demo installation (600, 4001, 4002) is a feature of its own, not part of
-    // this launcher yet; like every other code it answers false.
+    // Its own switch: the current step is not offered the commands.
     RefPtr<GameState> self(this);
     using namespace PageCommand;
     switch (code) {
@@ -37,6 +56,12 @@ bool GameState::OnCommand(int code, const WideString& argument) {
     case GameStartEpayAutoupdate:
         functor_->StartPaymentUpdater();
         return true;
+    case FullDownload:
+        return StartFullVersionRequest();
+    case RipDownload:
+        return StartFullVersionDownload();
+    case FullDownloaded:
+        return InstallFullVersion();
     case NewLauncher:
         // MainState goes on to start the launcher download in this state's place.
         functor_->SetLauncherUpdateFlag();
@@ -61,9 +86,7 @@ void GameState::RemoveFullVersionLeftovers() {
     const AppParams* params = GetAppParams();
     // The current step is only ever the full-version request or download.
     if (!params || params->demoState == 1 || GetStep()) return;
-    const std::string full = StrUtil::ToNarrow(PathText::Join(params->patchesDir, WideString(u"Full"))).Std();
-    std::error_code error;
-    if (std::filesystem::is_directory(std::filesystem::symlink_status(full, error))) std::filesystem::remove_all(full, error);
+    RemoveFullVersionFolder(*params);
 }
 
 bool GameState::StartFuturePatchRequest() {
@@ -78,12 +101,65 @@ bool GameState::StartFuturePatchRequest() {
 }
 
 bool GameState::StartFuturePatchDownload() {
-    if (!futurePatches_.download) return false;
     // The request keeps its result until the download has taken it.
     RefPtr<IState> previous = std::move(sideStep_);
+    if (!futurePatches_.download) return false;
     FeatureStart download = futurePatches_.download(window_, previous.Get());
     previous = nullptr;
     if (!download.state) return false;
     sideStep_ = download.state;
     return download.start ? download.start(WideString()) : true;
+}
+
+bool GameState::StartFullVersionRequest() {
+    // The download that follows keeps to the background speed limits.
+    Workflow::FullVersionDownload() = true;
+    SetStep(nullptr);
+    if (!fullVersion_.request) return false;
+    FeatureStart request = fullVersion_.request(window_);
+    if (!request.state) return false;
+    SetStep(request.state.Get());
+    return request.start ? request.start(WideString()) : true;
+}
+
+bool GameState::StartFullVersionDownload() {
+    // The request step holds its answer until the download has taken it.
+    RefPtr<IState> request(FindState(StateId::RipRequest));
+    const AppParams* params = GetAppParams();
+    fullVersionList_ = params ? FullVersion::BuildList(*params) : nullptr;
+    SetStep(nullptr);
+    if (!fullVersion_.download || !fullVersionList_ || fullVersionList_->entries.Empty()) return false;
+    FullVersionDownloadStart download =
+        fullVersion_.download(window_, request.Get(), fullVersionList_.Get(), stagingSubfolder_);
+    request = nullptr;
+    if (!download.state) return false;
+    SetStep(download.state.Get());
+    WideString torrentPath;
+    const bool started = download.start ? download.start(torrentPath) : true;
+    stagingFolder_ = FullVersion::StagingFolder(torrentPath);
+    return started;
+}
+
+bool GameState::InstallFullVersion() {
+    // The files are where the finished download put them; the torrent's name tells the
+    // same folder only when the torrent's top folder is named after it.
+    IState* download = FindState(StateId::RipDownload);
+    if (download && fullVersion_.downloadedFolder) {
+        const WideString downloaded = fullVersion_.downloadedFolder(*download);
+        if (!downloaded.IsEmpty()) stagingFolder_ = downloaded;
+    }
+    // The download's engine lets go of the files before they move and their folder goes.
+    if (fullVersionList_ && !stagingFolder_.IsEmpty()) SetStep(nullptr);
+    const AppParams* params = GetAppParams();
+    const WideString gameRoot = params ? params->gameRoot : WideString();
+    const std::string log = StrUtil::ToNarrow(PathText::Join(gameRoot, WideString(FullVersion::kMoveLog))).Std();
+    if (!params || !FullVersion::Move(fullVersionList_.Get(), stagingFolder_, gameRoot, log)) {
+        if (window_) window_->SendEvent(WideString(u"Game.FullInstallationFailed"));
+        return true;
+    }
+    std::error_code ignored;
+    std::filesystem::remove(StrUtil::ToNarrow(params->demoPath).Std(), ignored);
+    RemoveFullVersionFolder(*params);
+    if (window_) window_->SendEvent(WideString(u"Game.ExitGame"));
+    return true;
 }

@@ -5,8 +5,14 @@
 
 #include "shell/AppParams.h"
 #include "workflow/PageCommands.h"
+#include "workflow/StateIds.h"
 #include "workflow/checks/CheckAttributesFunctor.h"
 #include "workflow/checks/CheckAttributesState.h"
+#include "workflow/checks/InitialCheckFunctor.h"
+#include "workflow/checks/InitialCheckState.h"
+#include "workflow/patches/ManualPatchPlan.h"
+#include "workflow/patches/PatchesApplyFunctor.h"
+#include "workflow/patches/PatchesApplyState.h"
 #include "workflow/patches/PatchesDownloadFunctor.h"
 #include "workflow/patches/PatchesDownloadState.h"
 #include "workflow/patches/PatchesRequestFunctor.h"
@@ -14,6 +20,7 @@
 
 VersionUpdateSteps VersionUpdateSteps::Default() {
     VersionUpdateSteps steps;
+    steps.initialCheck = InitialCheckFunctor::DefaultFactory();
     steps.attributeCheck = CheckAttributesFunctor::DefaultFactory();
     steps.patchesRequest = [](IMainWindow* window) -> RefPtr<IPatchesRequestFunctor> {
         AppParams* params = GetAppParams();
@@ -25,6 +32,17 @@ VersionUpdateSteps VersionUpdateSteps::Default() {
         RefPtr<PatchesDownloadView> view(new PatchesDownloadView(window));
         return PatchesDownloadFunctor::Create(view.Get(), GetAppParams(), patches);
     };
+    steps.manualPatch = [](IMainWindow* window) -> RefPtr<CumulativePatch> {
+        IUserPrompt* prompt = window ? window->Prompt() : nullptr;
+        AppParams* params = GetAppParams();
+        if (!prompt || !params) return nullptr;
+        RefPtr<Game::IGameVersion> version = params->GetGameVersion();
+        return ChooseManualPatchPlan(*prompt, version ? version->GetVersion() : WideString());
+    };
+    steps.patchesApply = [](IMainWindow* window, CumulativePatch* plan) -> RefPtr<IPatchesApplyFunctor> {
+        RefPtr<PatchesApplyView> view(new PatchesApplyView(window));
+        return PatchesApplyFunctor::Create(view.Get(), GetAppParams(), plan);
+    };
     return steps;
 }
 
@@ -35,16 +53,18 @@ bool VersionUpdateState::OnCommand(int code, const WideString& argument) {
     if (SingleState::OnCommand(code, argument)) return true;
     using namespace PageCommand;
     switch (code) {
+    case VersionUpdate:
+        return StartStep<InitialCheckState>(steps_.initialCheck);
     case CheckAttributesRun:
         return StartStep<CheckAttributesState>(steps_.attributeCheck);
     case PatchesRequest:
         return StartStep<PatchesRequestState>(steps_.patchesRequest);
     case PatchesDownload:
         return StartPatchDownload();
-    case VersionUpdate:          // the initial check
-    case PatchesApply:           // the patch apply
-    case PatchesApplyManually:   // the manual patch
-        return StartMissingStep();
+    case PatchesApply:
+        return ApplyDownloadedPatches();
+    case PatchesApplyManually:
+        return ApplyPatchesManually();
     default:
         return false;
     }
@@ -79,7 +99,27 @@ bool VersionUpdateState::StartPatchDownload() {
     return StartStep<PatchesDownloadState>(factory);
 }
 
-bool VersionUpdateState::StartMissingStep() {
+bool VersionUpdateState::ApplyDownloadedPatches() {
+    RefPtr<CumulativePatch> plan;
+    if (auto* download = static_cast<PatchesDownloadState*>(FindState(StateId::PatchesDownload))) {
+        plan = download->Functor()->GetResult();
+    }
+    return StartPatchApply(plan.Get());
+}
+
+bool VersionUpdateState::ApplyPatchesManually() {
+    // The dialogue runs with the current step in place: a cancelled one changes nothing.
+    RefPtr<CumulativePatch> plan = steps_.manualPatch ? steps_.manualPatch(window_) : nullptr;
+    if (!plan) return false;
+    return StartPatchApply(plan.Get());
+}
+
+bool VersionUpdateState::StartPatchApply(CumulativePatch* plan) {
+    // Held for the call: a plan found in the download step goes with that step.
+    RefPtr<CumulativePatch> held(plan);
     SetStep(nullptr);
-    return false;
+    auto functor = plan && steps_.patchesApply ? steps_.patchesApply(window_, plan) : nullptr;
+    if (!functor) return true;
+    SetStep(new PatchesApplyState(functor.Get()));
+    return functor->Run();
 }

@@ -4,19 +4,24 @@
 // by its own page command as the container's one current step. The page decides the
 // next command from the events of each step; a step's result is found only while it is
 // the current one.
-//
-// The attribute check, the patch request and the patch download exist yet: the
-// commands of the other steps let go of the current step and answer false.
 #include <functional>
 
 #include "workflow/IMainWindow.h"
 #include "workflow/SingleState.h"
 #include "workflow/checks/ICheckAttributesFunctor.h"
+#include "workflow/checks/IInitialCheckFunctor.h"
+#include "workflow/patches/IPatchesApplyFunctor.h"
 #include "workflow/patches/IPatchesDownloadFunctor.h"
 #include "workflow/patches/IPatchesRequestFunctor.h"
+#include "workflow/patches/MultiPatch.h"
 
 // Makes the patch request's functor for the window (null when it cannot run).
 using PatchesRequestFactory = std::function<RefPtr<IPatchesRequestFunctor>(IMainWindow* window)>;
+// Makes the patch apply's functor for the window and a plan (null when it cannot run).
+using PatchesApplyFactory = std::function<RefPtr<IPatchesApplyFunctor>(IMainWindow* window, CumulativePatch* plan)>;
+// The manual patch's dialogue over the window: the chain the player chose and
+// confirmed, as a plan; null when the player cancelled or said no.
+using ManualPatchChooser = std::function<RefPtr<CumulativePatch>(IMainWindow* window)>;
 
 // Makes the patch download's functor for the window and the requested patches (null
 // when it cannot run).
@@ -24,9 +29,12 @@ using PatchesDownloadFactory = std::function<RefPtr<IPatchesDownloadFunctor>(IMa
 
 // How the container makes its steps.
 struct VersionUpdateSteps {
+    InitialCheckFactory initialCheck;      // 80
     AttributeCheckFactory attributeCheck;  // 45
     PatchesRequestFactory patchesRequest;  // 30
     PatchesDownloadFactory patchesDownload;  // 300
+    ManualPatchChooser manualPatch;        // 3001
+    PatchesApplyFactory patchesApply;      // 3000 and 3001
 
     // The real steps: their views on the window, the run's parameters.
     static VersionUpdateSteps Default();
@@ -47,8 +55,13 @@ private:
     bool StartStep(const Factory& factory);
     // 300: the patches of the request that is the current step.
     bool StartPatchDownload();
-    // A step this launcher does not have yet.
-    bool StartMissingStep();
+    // 3000: the plan of the download that is the current step.
+    bool ApplyDownloadedPatches();
+    // 3001: the plan the player put together from folders on disk.
+    bool ApplyPatchesManually();
+    // The apply step for the plan; without a plan, or when no step can be made for it,
+    // the container is left without a step and the command still counts as taken.
+    bool StartPatchApply(CumulativePatch* plan);
 
     IMainWindow* window_;
     VersionUpdateSteps steps_;

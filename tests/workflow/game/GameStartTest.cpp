@@ -311,9 +311,9 @@ TEST_F(GameStartTest, TheStateTakesItsOwnCommandsAndLeavesTheRest) {
     Start("status:0");
     EXPECT_FALSE(Command(PageCommand::NewLauncher));
     EXPECT_TRUE(functor->LauncherUpdateFlag());
-    for (int code : {PageCommand::RipDownload, PageCommand::FullDownload,
-                     PageCommand::FullDownloaded, PageCommand::PatchesRequestFuture, PageCommand::PatchesDownload,
-                     PageCommand::FullCheckRun})
+    // Without their steps the side steps and the full version's steps cannot start.
+    for (int code : {PageCommand::RipDownload, PageCommand::FullDownload, PageCommand::PatchesRequestFuture,
+                     PageCommand::PatchesDownload, PageCommand::FullCheckRun})
         EXPECT_FALSE(Command(code)) << code;
     EXPECT_TRUE(window.events.empty());
     EXPECT_FALSE(Workflow::FutureUpdate());

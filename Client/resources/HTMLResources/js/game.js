@@ -2,8 +2,13 @@
 // "true"), the Play button and the start's progress and outcome. Play creates the
 // game step (70), refreshes the payment updater when the edition has one
 // ("option.epay", 770), then starts the game (700, "LOGIN<=>PASSWORD").
+//
+// While a demo fetches its full version (the demo state "2"), that download runs on
+// the game step: Play then uses the step there and never makes a new one.
 (function () {
     var starting = false;
+    var keepStep = false;
+    var stepMade = false;
 
     function element(id) { return document.getElementById(id); }
 
@@ -27,7 +32,14 @@
         starting = true;
         element("gamePlay").disabled = true;
         showState("game.preparing");
-        App.send(70);
+        if (keepStep && stepMade) ready();
+        else App.send(70);
+    }
+
+    // The game step is there: refresh the payment updater first when the edition has one.
+    function ready() {
+        if (Texts.get("option.epay") === "true") App.send(770);
+        else start();
     }
 
     function start() {
@@ -50,15 +62,18 @@
         OnLoad: function () { element("gameLogin").hidden = !loginShown(); }
     });
 
+    App.module("App", {
+        SetDemoState: function (state) { keepStep = keepStep || state === "2"; }
+    });
+
     App.module("Launcher", {
         SetLogin: function (login) { element("gameLoginName").value = login; }
     });
 
     App.module("Game", {
         OnEpayCheck: function () {
-            if (!starting) return;
-            if (Texts.get("option.epay") === "true") App.send(770);
-            else start();
+            stepMade = true;
+            if (starting) ready();
         },
         OnReady: start,
         OnPreRun: function () { showState("game.starting"); },

@@ -60,6 +60,13 @@
         App.send(70);
     }
 
+    // A road that stops before the patch request has answered too.
+    App.module("InitialCheck", { OnNeedRepair: makeGameStep });
+    App.module("CheckAttributes", {
+        OnFailedChecking_ResetAttrError: makeGameStep,
+        OnFailedChecking_UnknownError: makeGameStep
+    });
+
     App.module("Patching", {
         OnAnswer: makeGameStep,
         OnResponse: makeGameStep,

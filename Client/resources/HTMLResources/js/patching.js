@@ -1,14 +1,139 @@
-// The patch request: once the launcher answers, the page starts the update road (80)
-// and asks the update server for patches (30), then shows the installed version and
-// the server's answer: the versions the patches lead to, or what went wrong, in words.
+// The update road as the page runs it: once the launcher answers, the initial check
+// (80), then the attribute check (45), then the patch request (30), each with a status
+// line that says in words how it went; a step that fails stops the road and can be
+// tried again. After the server's answer the player can also patch from a folder
+// (3001), and once the patches are downloaded install them (3000): the launcher then
+// closes and the patch applier takes over.
+//
+// The road's lines and buttons are made here, inside the "patching" panel (and the
+// manual patch among the update tools when the page has such a group), so that the
+// page's layout stays free to place the panel.
 (function () {
+    // A step whose command the launcher could not take sends nothing at all.
+    var kNoAnswerMs = 10000;
+
+    var steps = [
+        { id: "roadInitial", name: "road.initial", command: 80 },
+        { id: "roadAttributes", name: "road.attributes", command: 45 },
+        { id: "roadRequest", name: "road.request", command: 30 }
+    ];
+    var noAnswer = 0;
+
     function element(id) { return document.getElementById(id); }
+
+    function make(tag, id, textKey) {
+        var node = document.createElement(tag);
+        if (id) node.id = id;
+        if (textKey) {
+            node.setAttribute("data-text", textKey);
+            node.textContent = Texts.get(textKey);
+        }
+        return node;
+    }
+
+    function button(id, textKey, onClick) {
+        var node = make("button", id, textKey);
+        node.type = "button";
+        node.hidden = true;
+        node.addEventListener("click", onClick);
+        return node;
+    }
+
+    function buildMarkup() {
+        var panel = element("patching");
+        var road = make("ol", "updateRoad");
+        steps.forEach(function (step) {
+            var line = make("li", step.id);
+            line.className = "waiting";
+            line.appendChild(make("span", null, step.name)).className = "stepName";
+            var state = line.appendChild(make("span"));
+            state.className = "stepState";
+            state.setAttribute("role", "status");
+            // Names from the launcher (folders) go here, as text.
+            line.appendChild(make("span")).className = "stepDetail";
+            road.appendChild(line);
+        });
+        panel.insertBefore(road, panel.firstChild);
+        var actions = make("div", "patchingActions");
+        var installButton = actions.appendChild(button("patchInstall", "patching.install", install));
+        installButton.setAttribute("data-title", "patching.install.hint");
+        installButton.title = Texts.get("patching.install.hint");
+        actions.appendChild(button("roadRetry", "road.retry", startRoad));
+        panel.appendChild(actions);
+        // The manual patch is a tool: among the update tools when the page has them.
+        var manual = button("patchManual", "patching.manual", function () { App.send(3001); });
+        var tools = element("toolsUpdate");
+        if (tools) {
+            manual.className = "tool";
+            tools.appendChild(manual);
+        } else {
+            actions.appendChild(manual);
+        }
+    }
+
+    function line(index) { return element(steps[index].id); }
+
+    // The line's state names its text by key, so a change of language re-renders it.
+    function setStep(index, state, key, detail) {
+        var node = line(index);
+        node.className = state;
+        var text = node.querySelector(".stepState");
+        text.setAttribute("data-text", key);
+        text.textContent = Texts.get(key);
+        node.querySelector(".stepDetail").textContent = detail || "";
+    }
+
+    function clearGuard() {
+        window.clearTimeout(noAnswer);
+        noAnswer = 0;
+    }
+
+    function runStep(index) {
+        clearGuard();
+        setStep(index, "running", "road.running");
+        noAnswer = window.setTimeout(function () { fail(index, "road.noanswer"); }, kNoAnswerMs);
+        App.send(steps[index].command);
+    }
+
+    // Told by the step itself: no more guard for it.
+    function answered(index, key) {
+        clearGuard();
+        setStep(index, "running", key);
+    }
+
+    function done(index, key) {
+        clearGuard();
+        setStep(index, "done", key);
+    }
+
+    function fail(index, key, detail) {
+        clearGuard();
+        setStep(index, "failed", key, detail);
+        element("roadRetry").hidden = false;
+    }
+
+    function startRoad() {
+        element("patching").hidden = false;
+        element("roadRetry").hidden = true;
+        element("patchInstall").hidden = true;
+        element("patchManual").hidden = true;
+        for (var i = 0; i < steps.length; ++i) setStep(i, "waiting", "road.waiting");
+        runStep(0);
+    }
+
+    function install() {
+        var installButton = element("patchInstall");
+        installButton.disabled = true;
+        showStatus("patching.installing");
+        App.send(3000);
+    }
 
     // The status names its text by key, so a change of language re-renders it.
     function showStatus(key) {
         var status = element("patchingStatus");
         status.setAttribute("data-text", key);
         status.textContent = Texts.get(key);
+        element("patchingCode").textContent = "";
     }
 
     function showVersion(id, version) {
@@ -40,18 +165,38 @@
         element("patching").classList.remove("busy");
     }
 
-    App.onReady(function () {
-        App.send(80);
-        App.send(30);
+    document.addEventListener("DOMContentLoaded", buildMarkup);
+
+    App.onReady(startRoad);
+
+    App.module("InitialCheck", {
+        OnCheckRequest: function () { answered(0, "road.initial.checking"); },
+        OnReadyToUpdate: function () {
+            done(0, "road.initial.none");
+            runStep(1);
+        },
+        OnNeedRepair: function () { fail(0, "road.initial.repair"); }
+    });
+
+    App.module("CheckAttributes", {
+        OnStartChecking: function () { answered(1, "road.attributes.running"); },
+        OnSuccessChecking: function () {
+            done(1, "road.attributes.done");
+            runStep(2);
+        },
+        // Up to three folders whose files stay read-only.
+        OnFailedChecking_ResetAttrError: function () {
+            fail(1, "road.attributes.readonly", Array.prototype.slice.call(arguments).join(", "));
+        },
+        OnFailedChecking_UnknownError: function () { fail(1, "road.attributes.unknown"); }
     });
 
     App.module("Patching", {
         OnRequest: function (installed) {
-            element("patching").hidden = false;
+            answered(2, "road.request.asking");
             element("patching").classList.add("busy");
             showVersion("installedVersion", installed);
             showVersion("announcedVersion", "");
-            element("patchingCode").textContent = "";
             showChain([]);
             showStatus("patching.asking");
         },
@@ -62,23 +207,46 @@
             finish();
             showVersion("announcedVersion", versions[versions.length - 1]);
             showChain(versions);
-            showStatus(tooOld === "true" ? "patching.tooold" : "patching.chain");
+            if (tooOld === "true") {
+                fail(2, "road.request.tooold");
+                showStatus("patching.tooold");
+                return;
+            }
+            done(2, "road.request.updates");
+            showStatus("patching.chain");
+            element("patchManual").hidden = false;
         },
         OnResponse: function (futureOnOffer) {
             finish();
+            done(2, "road.request.uptodate");
             showStatus(futureOnOffer === "true" ? "patching.future" : "patching.uptodate");
         },
         OnUpdateLauncher: function () {
             finish();
+            done(2, "road.request.launcher");
             showStatus("patching.launcher");
         },
         OnServerError: function (code) {
             finish();
+            fail(2, "road.request.failed");
             showError("patching.network.", code);
         },
         OnLogicError: function (code) {
             finish();
+            fail(2, "road.request.failed");
             showError("patching.server.", code);
+        },
+        // Every patch of the chain is on disk: they can be installed.
+        OnDownloadComplete: function () {
+            var installButton = element("patchInstall");
+            installButton.hidden = false;
+            installButton.disabled = false;
+            showStatus("patching.downloaded");
+        },
+        // The launcher stays open: the applier or the plan could not be put in place.
+        OnApplyFailed: function () {
+            element("patchInstall").disabled = false;
+            showStatus("patching.applyfailed");
         }
     });
 })();

@@ -1,18 +1,12 @@
 // The repair after a full check that found damaged files: "Repair" asks the server
-// for the repair set (60), downloads the damaged files (600) and puts them in place
-// (6000), each once the step before has reported; a locked game file is asked about in
-// a dialog (800 try again, 8000 stop). A version file that cannot be read is fetched
-// again (6), and the files are checked once more (50).
+// for the repair set (60), downloads the damaged files (600, shown by the download
+// panel) and puts them in place (6000), each once the step before has reported; a
+// locked game file is asked about in a dialog (800 try again, 8000 stop). A version
+// file that cannot be read is fetched again (6), and the files are checked once more (50).
 (function () {
     var phase = "";  // "", "request", "download", "moving", "version"
 
     function element(id) { return document.getElementById(id); }
-
-    function text(key, values) {
-        var result = Texts.get(key);
-        (values || []).forEach(function (value) { result = result.replace("%s", value); });
-        return result;
-    }
 
     // A key of its own when the table has one, else the table's general one.
     function coded(prefix, code) {
@@ -47,16 +41,13 @@
         element("repairVersion").disabled = false;
     }
 
-    function megabytes(bytes) { return text("repair.mb", [(Number(bytes) / 1048576).toFixed(1)]); }
-
-    function showProgress(percent, moving) {
+    // The files being put in place; the download has a panel of its own.
+    function showProgress(percent) {
         var progress = element("repairProgress");
         var value = Math.max(0, Math.min(100, Math.trunc(Number(percent)) || 0));
         progress.hidden = false;
-        element("repair").classList.toggle("moving", !!moving);
         progress.querySelector(".fill").style.width = value + "%";
         progress.querySelector(".percent").textContent = value + "%";
-        if (moving) element("repairSizes").textContent = "";
     }
 
     // Four arguments per file: path, size, code (0 once repaired), index.
@@ -78,11 +69,15 @@
         element("damagedFiles").hidden = true;
     }
 
+    // While the repair runs, its lines take the place of the check's list, and the
+    // download panel shows below them.
+    function showRepairing(on) { document.body.classList.toggle("repairing", on); }
+
     function reset() {
         phase = "";
+        showRepairing(false);
         element("repair").hidden = true;
         element("repairProgress").hidden = true;
-        element("repairSizes").textContent = "";
         element("repairResults").hidden = true;
         element("repairLocked").hidden = true;
         setStatus("");
@@ -91,6 +86,8 @@
     function fail(key) {
         setStatus(key, true);
         element("repairProgress").hidden = true;
+        // Without a download in view the check's list comes back, for another try.
+        if (element("download").hidden) showRepairing(false);
         idle();
     }
 
@@ -104,6 +101,7 @@
             busy();
             phase = "request";
             element("repairResults").hidden = true;
+            showRepairing(true);
             App.send(60);
         });
         element("repairVersion").addEventListener("click", function () {
@@ -135,10 +133,7 @@
             phase = "download";
             App.send(600);
         },
-        OnDownloadStart: function () {
-            setStatus("repair.downloading");
-            showProgress(0, false);
-        },
+        OnDownloadStart: function () { setStatus("repair.downloading"); },
         // Comes on every tick once the files are there: the first one moves them.
         OnDownloadComplete: function () {
             if (phase !== "download") return;
@@ -146,10 +141,12 @@
             App.send(6000);
         },
         OnApply: function () {
+            // The download is over: its panel makes room for the files' outcome.
+            element("download").hidden = true;
             setStatus("repair.moving");
-            showProgress(0, true);
+            showProgress(0);
         },
-        OnProgress: function (percent) { showProgress(percent, true); },
+        OnProgress: function (percent) { showProgress(percent); },
         OnLockedFile: function (source, target) {
             element("repairLockedSource").textContent = source;
             element("repairLockedTarget").textContent = target;
@@ -157,7 +154,7 @@
             element("repairRetry").focus();
         },
         OnSuccess: function () {
-            showProgress(100, true);
+            showProgress(100);
             setStatus("repair.success");
             showResults(Array.prototype.slice.call(arguments));
             showButtons(false, false);
@@ -180,29 +177,17 @@
         OnServerError: function (code) { fail(coded("patching.network.", code)); },
         OnLogicError: function (code) { fail(coded("patching.server.", code)); },
         OnSaveError: function () { fail("repair.saveerror"); },
-        OnError: function () { fail("repair.error"); },
+        // The download panel tells why the download failed.
+        OnError: function () { fail(""); },
         OnLauncherRepair: function () {
             fail("repair.launcher");
             showButtons(false, false);
         }
     });
 
-    // The download's own progress, while the repair downloads.
-    App.module("Downloader", {
-        OnProgress: function (percent, done, total) {
-            if (phase !== "download") return;
-            showProgress(percent, false);
-            element("repairSizes").textContent = text("repair.downloaded", [megabytes(done), megabytes(total)]);
-            setStatus("repair.downloading");
-        },
-        OnPeersLost: function () {
-            if (phase === "download") setStatus("repair.peerslost");
-        }
-    });
-
     App.module("Launcher", {
         OnDiskSpaceError: function () {
-            if (phase === "download") fail("repair.diskspace");
+            if (phase === "download") fail("");
         }
     });
 })();

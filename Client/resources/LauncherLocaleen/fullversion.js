@@ -1,0 +1,20 @@
+Texts.define("en", {
+    "full.offer": "This is the demo of Brennic Online. The full version can be downloaded and installed here.",
+    "full.get": "Get the full version",
+    "full.ask": "The launcher restarts and downloads the rest of the game; you can go on playing the demo meanwhile. Download the full version now?",
+    "full.yes": "Yes, download it",
+    "full.no": "Not now",
+    "full.restarting": "Restarting the launcher to download the full version…",
+    "full.preparing": "Preparing the download of the full version…",
+    "full.afterupdate": "The game is being updated first; the full version is downloaded once it is up to date.",
+    "full.requesting": "Asking the update server for the full version…",
+    "full.servererror": "The update server could not be reached (error %s). Check the connection and try again.",
+    "full.logicerror": "The update server did not give the full version (error %s). Try again later.",
+    "full.retry": "Try again",
+    "full.downloading": "Downloading the full version. You can play the demo meanwhile.",
+    "full.cancel": "Cancel and keep the demo",
+    "full.installing": "Installing the full version…",
+    "full.installed": "The full version is installed. Close the launcher and start it again to play it.",
+    "full.installfailed": "The full version could not be installed: a file could not be moved into the game folder (the log Personal/Logs/move-bo-full.txt names it). The files moved so far stay; free the file or its folder, then check the game files to fetch the rest.",
+    "full.exit": "Close the launcher"
+});

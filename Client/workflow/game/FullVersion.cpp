@@ -1,0 +1,104 @@
+#include "workflow/game/FullVersion.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <sys/stat.h>
+#include <system_error>
+
+#include "base/io/Path.h"
+#include "base/runtime/StrUtil.h"
+#include "engine/gamedata/CreateGameVersion.h"
+#include "engine/gamedata/GameNames.h"
+#include "engine/gamedata/GameVersion5.h"
+#include "platform/posix/FileMove.h"
+#include "shell/PathText.h"
+
+namespace FullVersion {
+
+namespace {
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using LogFile = std::unique_ptr<std::FILE, FileCloser>;
+
+LogFile OpenLog(const std::string& path) {
+    std::error_code ignored;
+    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    if (!folder.empty()) std::filesystem::create_directories(folder, ignored);
+    // "e": the game and the applier never inherit it.
+    return LogFile(std::fopen(path.c_str(), "w+e"));
+}
+
+bool IsRegularFile(const std::string& path) {
+    struct stat info;
+    return ::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+bool CreateParentFolders(const std::string& path) {
+    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    if (folder.empty()) return true;
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    return !error && std::filesystem::is_directory(folder, error);
+}
+
+// The download engine names its torrents in lower case; the folder on disk keeps the
+// torrent's own letters.
+String OnDiskFolder(const WideString& folder) {
+    const String narrow = StrUtil::ToNarrow(PathText::ToGeneric(folder));
+    String resolved;
+    return Path::ResolveCase(narrow, resolved) ? resolved : narrow;
+}
+
+}  // namespace
+
+RefPtr<Rip> BuildList(const AppParams& params) {
+    // The whole version file: the installation's own object keeps only the minimal set.
+    RefPtr<Game::IGameVersion> version = Game::CreateGameVersion(
+        Game::GameVersionFormat, StrUtil::ToNarrow(params.gameRoot), StrUtil::ToNarrow(params.versionFile), 0);
+    if (!version) return nullptr;
+    RefPtr<Rip> list(new Rip());
+    for (const RefPtr<Game::GameFolder>& folder : version->GetFolders()) {
+        for (const RefPtr<Game::GameFolder::Content>& content : folder->contents) {
+            if (content->Flags() & Game::kMinimalSet) continue;
+            const String relative = Game::RelativeGamePath(folder->name, content->name);
+            if (relative.IsEmpty()) continue;
+            list->Append(StrUtil::ToWide(relative), content->size, Game::kCannotOpen);
+        }
+    }
+    return list;
+}
+
+WideString StagingFolder(const WideString& torrentPath) {
+    static constexpr std::u16string_view kSuffix = u".torrent";
+    const std::u16string_view path = torrentPath.View();
+    if (path.size() > kSuffix.size() && path.substr(path.size() - kSuffix.size()) == kSuffix)
+        return WideString(path.substr(0, path.size() - kSuffix.size()));
+    return torrentPath;
+}
+
+bool Move(const Rip* list, const WideString& stagingFolder, const WideString& gameRoot, const std::string& logPath) {
+    if (!list || list->entries.Empty() || stagingFolder.IsEmpty()) return false;
+    const String staging = OnDiskFolder(stagingFolder);
+    const String root = StrUtil::ToNarrow(PathText::ToGeneric(gameRoot));
+    // Without a log the moves still run: it only records them.
+    LogFile log = OpenLog(logPath);
+    for (const RipEntry& entry : list->entries) {
+        const String relative = StrUtil::ToNarrow(PathText::ToGeneric(entry.path));
+        if (relative.IsEmpty() || !Game::IsSafeRelativePath(relative)) return false;
+        const std::string source = Path::Join(staging, relative).Std();
+        const std::string target = Path::Join(root, relative).Std();
+        if (log) {
+            std::fprintf(log.get(), "%s\n%s\n\n", source.c_str(), target.c_str());
+            std::fflush(log.get());
+        }
+        // Only the downloaded file itself: a link in the staging folder could name anything.
+        if (!IsRegularFile(source) || !CreateParentFolders(target)) return false;
+        if (MoveFileReplacing(source, target) != 0) return false;
+    }
+    return true;
+}
+
+}  // namespace FullVersion
