@@ -1,29 +1,45 @@
 // The real Launcher.exe on a copy of the sample installation, on a private Xvfb and in a
-// network of its own, driven through its real page as a player drives it: the page's own
-// elements, found by id and clicked through WebKit's script API (the page driver that
-// the test preloads into the program). Each state is photographed under the build
-// folder as e2e-*.png.
+// network of its own with the update server, driven through its real page as a player
+// drives it: the page's own elements, found by id and clicked through WebKit's script
+// API (the page driver that the test preloads into the program). Each state is
+// photographed under the build folder as e2e-*.png.
 #include <gtest/gtest.h>
 
+#include <sched.h>
 #include <signal.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <thread>
 
 #include "platform/process/ProcessSpawn.h"
 #include "shell/LauncherOnDisplay.h"
+#include "support/LoopbackHttpServer.h"
 #include "support/PageDriver.h"
 #include "support/PrivateXvfb.h"
 #include "support/ProcessScan.h"
 #include "support/RequiredEnvironment.h"
+#include "support/TempDir.h"
 
 namespace fs = std::filesystem;
 
 namespace {
+
+// Moves the test process into a network namespace of its own with loopback up, so
+// that what it starts afterwards (servers, the launcher) shares it; false without root.
+bool EnterPrivateNetwork() {
+    if (geteuid() != 0 || unshare(CLONE_NEWNET) != 0) return false;
+    const std::string ip = FindExecutableInPath("ip");
+    if (ip.empty()) return false;
+    ProcessHandle up = SpawnChild({ip, {ip, "link", "set", "lo", "up"}, ""});
+    int code = -1;
+    return up.WaitForExit(10000, &code) == WaitResult::Exited && code == 0;
+}
 
 // Generous bounds: the whole road must also pass on a loaded machine and under ASan.
 constexpr int kPageMs = 30000;
@@ -33,17 +49,30 @@ constexpr int kSampleGameWidth = 420;
 class PlayerRoad : public ::testing::Test {
 protected:
     void SetUp() override {
+        // The launcher keeps its production network defaults: it, the update server and
+        // everything else of the test share a network of the test's own with only loopback.
+        if (!EnterPrivateNetwork()) {
+            problem = "a private network needs root and unshare(CLONE_NEWNET)";
+            return;
+        }
         if (!xvfb.Start() || !(display = XOpenDisplay(xvfb.Display().c_str()))) {
             problem = "no Xvfb";
             return;
         }
         // The sample installation as `./run demo` prepares it: its files, the program and
-        // the sample game in bin/, and the installed version's signed description.
+        // the sample game in bin/, and the installed version's signed description; its
+        // update server is the test's.
         fs::copy(LAUNCHER_SOURCE_DIR "/tools/sample-install", tree.Root(), fs::copy_options::recursive);
         fs::copy_file(LAUNCHER_EXE_PATH, tree / "bin/Launcher.exe");
         const std::string game = tree / ("bin/" + fs::path(SAMPLE_GAME_PATH).filename().string());
         fs::copy_file(SAMPLE_GAME_PATH, game);
         gameName = game;
+        // The update server has this installation as its current version, with the
+        // repair torrent of it; the folder is the torrents' web seed too.
+        server = std::make_unique<LoopbackHttpServer>();
+        server->ServeFolder(serverFolder.Path());
+        std::ofstream(tree / "Profiles/Launcher.cfg")
+            << "hostIP = \"127.0.0.1\"\nhostPort = " << server->Port() << "\nhostPath = \"/\"\nhostType = \"http\"\n";
         const std::string writer = VERSION_WRITER_PATH;
         ProcessHandle written = SpawnChild({writer,
                                             {writer, "--root", tree.Root(), "--out", tree / "Profiles/game.version",
@@ -54,8 +83,23 @@ protected:
             problem = "the version writer failed";
             return;
         }
+        // The launcher's own files, which a repair checks too.
+        fs::create_directories(launcherFiles / "bin");
+        fs::copy_file(LAUNCHER_EXE_PATH, launcherFiles / "bin/Launcher.exe");
+        const std::string publisher = UPDATE_PUBLISHER_PATH;
+        ProcessHandle published = SpawnChild(
+            {publisher,
+             {publisher, "--out", serverFolder.Path(), "--current", "1.0.0", "--tree", "1.0.0=" + tree.Root(),
+              "--exclude", "Personal/Global.cfg", "--launcher-tree", launcherFiles.Path(), "--web-seed",
+              server->BaseUrl()},
+             ""});
+        if (published.WaitForExit(60000, &code) != WaitResult::Exited || code != 0) {
+            problem = "the update publisher failed";
+            return;
+        }
         launcher = StartLauncher(tree, xvfb.Display(), {}, "",
-                                 PageDriver::LauncherEnvironment(PAGE_DRIVER_AGENT_PATH, tree / "driver.sock"));
+                                 PageDriver::LauncherEnvironment(PAGE_DRIVER_AGENT_PATH, tree / "driver.sock"),
+                                 false);
         if (!launcher.IsValid()) problem = "the launcher did not start";
     }
 
@@ -67,7 +111,10 @@ protected:
     }
 
     std::string Log() const { return ReadAll(tree / "Personal/Logs/Launcher.log"); }
-    std::string Diagnosis() const { return driver.error() + "\n" + Log() + ReadAll(tree / "stderr").substr(0, 4000); }
+    std::string Diagnosis() {
+        return driver.error() + "\nrepair: " + driver.Text("repairStatus") + "\n" + Log() +
+               ReadAll(tree / "stderr").substr(0, 4000);
+    }
 
     // A picture of the page as it stands now.
     void Photograph(const std::string& state) {
@@ -88,13 +135,16 @@ protected:
     PrivateXvfb xvfb;
     Display* display = nullptr;
     GameTree tree;
+    TempDir serverFolder;
+    TempDir launcherFiles;
+    std::unique_ptr<LoopbackHttpServer> server;
     PageDriver driver{tree / "driver.sock"};
     ProcessHandle launcher;
     std::string gameName;
     std::string problem;
 };
 
-TEST_F(PlayerRoad, ChecksSwitchesLanguageAndPlaysThroughThePage) {
+TEST_F(PlayerRoad, SwitchesLanguageChecksRepairsAndPlaysThroughThePage) {
     if (!problem.empty()) SKIP_UNLESS_REQUIRED(problem);
     const std::string log = tree / "Personal/Logs/Launcher.log";
 
@@ -102,7 +152,7 @@ TEST_F(PlayerRoad, ChecksSwitchesLanguageAndPlaysThroughThePage) {
     // launcher's network has nothing but loopback.
     ASSERT_TRUE(WaitForText(log, "page event Launcher.OnFrameLoad", kPageMs)) << Diagnosis();
     ASSERT_TRUE(driver.WaitForShown("fullCheckRun", kStepMs)) << Diagnosis();
-    ASSERT_TRUE(WaitForText(log, "page event Patching.OnServerError", kStepMs)) << Diagnosis();
+    ASSERT_TRUE(WaitForText(log, "page event Patching.OnResponse", kStepMs)) << Diagnosis();
     EXPECT_TRUE(driver.WaitUntil("document.getElementById('patchingStatus').innerText.length > 0", kStepMs))
         << Diagnosis();
     Photograph("start");
@@ -143,6 +193,7 @@ TEST_F(PlayerRoad, ChecksSwitchesLanguageAndPlaysThroughThePage) {
     Photograph("check-whole");
 
     // A file changed behind the launcher's back is named by the next check.
+    const std::string intact = ReadAll(tree / "bin/README");
     std::ofstream(tree / "bin/README", std::ios::app) << "damaged";
     ASSERT_TRUE(driver.Click("fullCheckRun")) << Diagnosis();
     ASSERT_TRUE(WaitForText(log, "page event FullCheck.OnComplete", kStepMs)) << Diagnosis();
@@ -152,6 +203,18 @@ TEST_F(PlayerRoad, ChecksSwitchesLanguageAndPlaysThroughThePage) {
         << driver.Text("damagedFiles") << "\n"
         << Diagnosis();
     Photograph("check-damaged");
+
+    // Repair fetches the damaged file from the update server's repair torrent (its web
+    // seed) and puts it in place, byte for byte; the next check finds the whole again.
+    ASSERT_TRUE(driver.WaitForShown("repairRun", kStepMs)) << Diagnosis();
+    ASSERT_TRUE(driver.Click("repairRun")) << Diagnosis();
+    ASSERT_TRUE(WaitForText(log, "page event Repair.OnSuccess", 60000)) << Diagnosis();
+    EXPECT_EQ(ReadAll(tree / "bin/README"), intact);
+    EXPECT_TRUE(driver.WaitUntil("document.getElementById('repairStatus').innerText.length > 0", kStepMs))
+        << Diagnosis();
+    Photograph("repaired");
+    ASSERT_TRUE(driver.Click("fullCheckRun")) << Diagnosis();
+    ASSERT_TRUE(WaitForText(log, "page event FullCheck.OnSuccess", kStepMs, 2)) << Diagnosis();
 
     // Play with the login the installation remembers and a password: the sample game
     // starts and the page says that it runs.

@@ -134,39 +134,44 @@ void TypeKeys(Display* display, const std::string& keys) {
     }
 }
 
-ProcessHandle StartLauncher(const GameTree& tree, const std::string& display,
-                            const std::vector<std::string>& arguments, const std::string& systemBus,
-                            const std::vector<std::string>& extraEnvironment) {
-    std::filesystem::create_directories(tree / "bin");
-    std::filesystem::copy_file(LAUNCHER_EXE_PATH, tree / "bin/Launcher.exe",
-                               std::filesystem::copy_options::overwrite_existing);
-    return StartLauncherAt(tree, tree / "bin/Launcher.exe", display, arguments, systemBus, extraEnvironment);
-}
-
-ProcessHandle StartLauncherAt(const GameTree& tree, const std::string& launcher, const std::string& display,
-                              const std::vector<std::string>& arguments, const std::string& systemBus,
-                              const std::vector<std::string>& extraEnvironment) {
+void PrepareLauncherEnvironment(const std::string& root, const std::string& display, const std::string& systemBus) {
     setenv("DISPLAY", display.c_str(), 1);
     setenv("DBUS_SYSTEM_BUS_ADDRESS",
-           (systemBus.empty() ? "unix:path=" + (tree / "no-system-bus") : systemBus).c_str(), 1);
+           (systemBus.empty() ? "unix:path=" + (root + "/no-system-bus") : systemBus).c_str(), 1);
     unsetenv("WAYLAND_DISPLAY");
     // No session bus: GLib would autolaunch one for the display, and with it the
     // accessibility bus, all of which outlive the test when the display's watcher misses
     // its end; and their start-up is a synchronous round that waits up to 25 s under load.
-    setenv("DBUS_SESSION_BUS_ADDRESS", ("unix:path=" + (tree / "no-session-bus")).c_str(), 1);
+    setenv("DBUS_SESSION_BUS_ADDRESS", ("unix:path=" + (root + "/no-session-bus")).c_str(), 1);
     setenv("NO_AT_BRIDGE", "1", 1);
-    setenv("XDG_RUNTIME_DIR", tree.Root().c_str(), 1);
+    setenv("XDG_RUNTIME_DIR", root.c_str(), 1);
     for (const char* variable : {"XDG_CACHE_HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME"})
-        setenv(variable, (tree / "xdg").c_str(), 1);
+        setenv(variable, (root + "/xdg").c_str(), 1);
     setenv("MESA_SHADER_CACHE_DISABLE", "true", 1);
     // The web process's sandbox cannot start as root.
     if (geteuid() == 0) setenv("WEBKIT_DISABLE_SANDBOX_THIS_IS_DANGEROUS", "1", 1);
     // Under LeakSanitizer the program's own leaks count; GTK's and WebKit's process-long
     // caches do not.
-    std::ofstream(tree / "lsan.supp") << "leak:libgtk-3\nleak:libgdk-3\nleak:libwebkit2gtk\nleak:libjavascriptcoregtk\n"
-                                         "leak:libglib-2.0\nleak:libgobject-2.0\nleak:libfontconfig\nleak:libEGL\n"
-                                         "leak:libGLX\nleak:libgio-2.0\nleak:libdbus-1\nleak:libpango\nleak:libcairo\n";
-    setenv("LSAN_OPTIONS", ("suppressions=" + (tree / "lsan.supp")).c_str(), 1);
+    std::ofstream(root + "/lsan.supp") << "leak:libgtk-3\nleak:libgdk-3\nleak:libwebkit2gtk\nleak:libjavascriptcoregtk\n"
+                                        "leak:libglib-2.0\nleak:libgobject-2.0\nleak:libfontconfig\nleak:libEGL\n"
+                                        "leak:libGLX\nleak:libgio-2.0\nleak:libdbus-1\nleak:libpango\nleak:libcairo\n";
+    setenv("LSAN_OPTIONS", ("suppressions=" + root + "/lsan.supp").c_str(), 1);
+}
+
+ProcessHandle StartLauncher(const GameTree& tree, const std::string& display,
+                            const std::vector<std::string>& arguments, const std::string& systemBus,
+                            const std::vector<std::string>& extraEnvironment, bool ownNetwork) {
+    std::filesystem::create_directories(tree / "bin");
+    std::filesystem::copy_file(LAUNCHER_EXE_PATH, tree / "bin/Launcher.exe",
+                               std::filesystem::copy_options::overwrite_existing);
+    return StartLauncherAt(tree, tree / "bin/Launcher.exe", display, arguments, systemBus, extraEnvironment,
+                           ownNetwork);
+}
+
+ProcessHandle StartLauncherAt(const GameTree& tree, const std::string& launcher, const std::string& display,
+                              const std::vector<std::string>& arguments, const std::string& systemBus,
+                              const std::vector<std::string>& extraEnvironment, bool ownNetwork) {
+    PrepareLauncherEnvironment(tree.Root(), display, systemBus);
 
     SpawnRequest request{launcher, {launcher}, std::filesystem::path(launcher).parent_path().string()};
     request.argv.insert(request.argv.end(), arguments.begin(), arguments.end());
@@ -178,9 +183,12 @@ ProcessHandle StartLauncherAt(const GameTree& tree, const std::string& launcher,
         // game it starts) gets a /dev/shm of its own, so launchers of parallel tests never
         // remove or read each other's word.
         request.program = unshare;
-        request.argv = {unshare, "-n", "-m", "/bin/sh", "-c",
-                        "mount -t tmpfs -o mode=1777 tmpfs /dev/shm && \"$0\" link set lo up && exec \"$@\"", ip,
-                        launcher};
+        request.argv = {unshare};
+        if (ownNetwork) request.argv.push_back("-n");
+        request.argv.insert(request.argv.end(),
+                            {"-m", "/bin/sh", "-c",
+                             "mount -t tmpfs -o mode=1777 tmpfs /dev/shm && \"$0\" link set lo up && exec \"$@\"",
+                             ip, launcher});
         request.argv.insert(request.argv.end(), arguments.begin(), arguments.end());
     }
     if (!extraEnvironment.empty()) {

@@ -44,19 +44,23 @@ void Click(Display* display, int x, int y);
 // Presses and releases the key of each character (letters, digits, Tab, Return).
 void TypeKeys(Display* display, const std::string& keys);
 
-// Prepares the environment of the launcher (the display, folders of the tree for
-// XDG, sanitizer suppressions for the toolkits' caches, the system bus at systemBus,
-// by default one that does not exist, so the machine's own firewall service never
-// joins a test) and starts tree/bin/Launcher.exe there with the arguments, the extra
+// Sets the environment that a launcher started from here inherits: the display, folders
+// under root for XDG, sanitizer suppressions for the toolkits' caches, no session bus,
+// and the system bus at systemBus (by default one that does not exist, so the machine's
+// own firewall service never joins a test).
+void PrepareLauncherEnvironment(const std::string& root, const std::string& display, const std::string& systemBus = "");
+// Prepares the environment of the launcher in the tree's root and starts
+// tree/bin/Launcher.exe there with the arguments, the extra
 // "NAME=value" entries in its environment, and its stderr in tree/stderr; an invalid
-// handle when it could not start.
+// handle when it could not start. ownNetwork false keeps the launcher in the test's
+// network, for a test that has one of its own with the servers the launcher must reach.
 ProcessHandle StartLauncher(const GameTree& tree, const std::string& display,
                             const std::vector<std::string>& arguments = {}, const std::string& systemBus = "",
-                            const std::vector<std::string>& extraEnvironment = {});
+                            const std::vector<std::string>& extraEnvironment = {}, bool ownNetwork = true);
 // The same for a launcher already in place at launcher (for one that runs from
 // elsewhere than tree/bin); it starts in its own folder.
 ProcessHandle StartLauncherAt(const GameTree& tree, const std::string& launcher, const std::string& display,
                               const std::vector<std::string>& arguments = {}, const std::string& systemBus = "",
-                              const std::vector<std::string>& extraEnvironment = {});
+                              const std::vector<std::string>& extraEnvironment = {}, bool ownNetwork = true);
 // The launcher's exit code, or -1 after killing it when it ran longer than boundMs.
 int WaitForLauncherExit(ProcessHandle& launcher, int boundMs);

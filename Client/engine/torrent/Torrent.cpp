@@ -295,6 +295,14 @@ void Torrent::OnDownloadFinished() {
     }
 }
 
+void Torrent::OnPrioritiesApplied() {
+    try {
+        if (handle_.get_file_priorities() != priorities_) handle_.prioritize_files(priorities_);
+    } catch (const std::exception&) {
+        // A torrent that the engine no longer knows has no priorities to mend.
+    }
+}
+
 void Torrent::OnCacheFlushed() {
     if (!finishing_) return;
     finishing_ = false;

@@ -52,6 +52,10 @@ public:
     // so that owners may use the files at once.
     void OnDownloadFinished();
     void OnCacheFlushed();
+    // The engine has applied a change of priorities. libtorrent 2.0 merges a change made
+    // while an earlier one is still on its way against the priorities before that one,
+    // and so loses part of it: the engine gets ours again until it holds them.
+    void OnPrioritiesApplied();
     void OnPeerConnected(const lt::peer_id& id, const lt::tcp::endpoint& endpoint);
     void OnPeerDisconnected(const lt::peer_id& id, const lt::tcp::endpoint& endpoint);
     // Writes the engine's resume data to the resume file (whole, through a temporary file).

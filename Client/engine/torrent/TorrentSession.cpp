@@ -55,6 +55,7 @@ bool IsTorrentEvent(int type) {
         case lt::torrent_delete_failed_alert::alert_type:
         case lt::file_error_alert::alert_type:
         case lt::save_resume_data_alert::alert_type:
+        case lt::file_prio_alert::alert_type:
             return true;
         default:
             return false;
@@ -188,6 +189,9 @@ void TorrentSession::Dispatch(const lt::alert& alert) {
             break;
         case lt::save_resume_data_alert::alert_type:
             torrent->SaveResumeData(lt::alert_cast<lt::save_resume_data_alert>(&alert)->params);
+            break;
+        case lt::file_prio_alert::alert_type:
+            torrent->OnPrioritiesApplied();
             break;
     }
 }
