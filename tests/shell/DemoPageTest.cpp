@@ -22,12 +22,6 @@
 
 namespace {
 
-WideStringVector Args(std::initializer_list<const char16_t*> texts) {
-    WideStringVector args;
-    for (const char16_t* text : texts) args.PushBack(WideString(text));
-    return args;
-}
-
 // Runs after the page has had time to paint.
 void Later(int ms, std::function<void()> action) {
     auto* held = new std::function<void()>(std::move(action));

@@ -12,12 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "base/runtime/Timer.h"
-#include "platform/glib/GlibTimerHost.h"
 #include "shell/LauncherOnDisplay.h"
-#include "shell/SourcePage.h"
-#include "support/PrivateXvfb.h"
-#include "support/RequiredEnvironment.h"
+#include "shell/SourcePageOnXvfb.h"
 
 namespace {
 
@@ -32,12 +28,6 @@ constexpr unsigned kLost = 0x6B5A3E;
 constexpr unsigned kFailed = 0x8C2B22;
 constexpr unsigned kDone = 0x7FB069;
 constexpr int kPaintMs = 700;
-
-WideStringVector Args(std::initializer_list<const char16_t*> texts) {
-    WideStringVector arguments;
-    for (const char16_t* text : texts) arguments.PushBack(WideString(text));
-    return arguments;
-}
 
 // One state of the panel: the events that lead to it, then its bar colour and picture.
 struct Step {
@@ -73,17 +63,9 @@ gboolean TakeAndContinue(gpointer data) {
 
 }  // namespace
 
-TEST(DownloadPanelPage, ThePatchDownloadShowsProgressSizesSpeedsPeersAndEachState) {
-    PrivateXvfb xvfb;
-    PageEnvironment environment(xvfb.Start() ? xvfb.Display() : "");
-    if (!std::getenv("DISPLAY")) SKIP_UNLESS_REQUIRED("no X display and no Xvfb");
-    if (!environment.Toolkit()) SKIP_UNLESS_REQUIRED("GTK cannot open the display");
-    Display* display = XOpenDisplay(std::getenv("DISPLAY"));
-    ASSERT_TRUE(display);
-    auto files = std::make_shared<SourceResources>();
-    ASSERT_TRUE(environment.Toolkit()->RegisterUriScheme("vfs", files));
-    GlibTimerHost timers(&Timer::TimerProc);
+using DownloadPanelPage = SourcePageOnXvfb;
 
+TEST_F(DownloadPanelPage, ThePatchDownloadShowsProgressSizesSpeedsPeersAndEachState) {
     const std::vector<std::pair<const char16_t*, WideStringVector>> peers = {
         {u"Downloader.OnPeersInfo",
          Args({u"127.0.0.2 : 6881", u"2147483648", u"3145728", u"0", u"0", u"[::1] : 6969", u"1048576", u"524288",
@@ -108,7 +90,7 @@ TEST(DownloadPanelPage, ThePatchDownloadShowsProgressSizesSpeedsPeersAndEachStat
           {u"Patching.OnDownloadComplete", {}}},
          kDone, "download-complete-en.png"},
     };
-    PageDialog dialog(*environment.Toolkit(), &timers, "vfs://Launcher/res/launcher.htm", "");
+    PageDialog dialog(Toolkit(), &timers, "vfs://Launcher/res/launcher.htm", "");
     run.dialog = &dialog;
     dialog.onCommand = [&](PageDialog& d, int code, const WideString&) {
         // The road: no unfinished update, the files are writable, the server names two
@@ -123,7 +105,6 @@ TEST(DownloadPanelPage, ThePatchDownloadShowsProgressSizesSpeedsPeersAndEachStat
         }
     };
     EXPECT_EQ(RunBounded(dialog, 30000), 2);
-    XCloseDisplay(display);
 
     std::vector<int> codes;
     for (const auto& [code, argument] : dialog.commands) codes.push_back(code);

@@ -46,11 +46,8 @@ TEST(GameWindow, PlayStartsTheSampleGameWithTheTypedLoginAndShowsItRunning) {
     ASSERT_TRUE(launcher.IsValid());
     const std::string log = tree / "Personal/Logs/Launcher.log";
 
-    const bool answered = WaitForText(log, "page event Launcher.OnFrameLoad", 12000);
-    EXPECT_TRUE(answered) << ReadAll(log) << ReadAll(tree / "stderr");
     int x = 0, y = 0;
-    const bool shown = answered && FindLauncherWindow(display, x, y);
-    ASSERT_TRUE(shown);
+    ASSERT_TRUE(WaitForLauncherPage(display, tree, x, y));
     EXPECT_TRUE(SaveScreenshot(display, "game-before-play.png"));
     Click(display, x + kLoginX, y + kLoginY);
     std::this_thread::sleep_for(std::chrono::milliseconds(300));  // the field takes the focus

@@ -106,10 +106,8 @@ TEST(HubWindow, TheProgressiveEditionShowsTheHubsProgressAndPlaysWhenTheGameCanR
         EXPECT_TRUE(reported()) << ReadAll(log);
     };
 
-    const bool answered = WaitForText(log, "page event Launcher.OnFrameLoad", 12000);
-    EXPECT_TRUE(answered) << ReadAll(log) << ReadAll(tree / "stderr");
     int x = 0, y = 0;
-    ASSERT_TRUE(answered && FindLauncherWindow(display, x, y));
+    ASSERT_TRUE(WaitForLauncherPage(display, tree, x, y));
     // Once the update road has answered, the page makes the game step and links it.
     EXPECT_TRUE(WaitForText(log, "page command 77", 10000)) << ReadAll(log);
     EXPECT_TRUE(WaitForColor(display, x + kBarX, y + kBarY, kDownloadingFill, 10000)) << ReadAll(log);

@@ -48,6 +48,13 @@ bool FindWindowOfWidth(Display* display, int width, int& x, int& y, int height) 
     return FindViewableWindow(display, width, x, y, height);
 }
 
+bool WaitForLauncherPage(Display* display, const GameTree& tree, int& x, int& y) {
+    const std::string log = tree / "Personal/Logs/Launcher.log";
+    if (WaitForText(log, "page event Launcher.OnFrameLoad", 12000) && FindLauncherWindow(display, x, y)) return true;
+    std::cerr << "the launcher's page did not show\n" << ReadAll(log) << ReadAll(tree / "stderr");
+    return false;
+}
+
 bool WaitForWindowOfWidth(Display* display, int width, int height, int& x, int& y, int boundMs) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(boundMs);
     while (!FindWindowOfWidth(display, width, x, y, height)) {

@@ -26,6 +26,9 @@ bool WaitForWindowOfWidth(Display* display, int width, int height, int& x, int& 
 inline bool FindLauncherWindow(Display* display, int& x, int& y) {
     return FindWindowOfWidth(display, kLauncherWindowWidth, x, y);
 }
+// Waits for the page's first frame in the launcher's log of the tree, then finds the
+// launcher's window; when either fails, the log and the launcher's stderr are printed.
+bool WaitForLauncherPage(Display* display, const GameTree& tree, int& x, int& y);
 bool SaveScreenPng(Display* display, const std::string& path);
 // Only the rectangle of the screen, for example one window.
 bool SaveScreenPng(Display* display, const std::string& path, int left, int top, int width, int height);

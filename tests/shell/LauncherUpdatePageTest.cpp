@@ -11,12 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "base/runtime/Timer.h"
-#include "platform/glib/GlibTimerHost.h"
 #include "shell/LauncherOnDisplay.h"
-#include "shell/SourcePage.h"
-#include "support/PrivateXvfb.h"
-#include "support/RequiredEnvironment.h"
+#include "shell/SourcePageOnXvfb.h"
 
 namespace {
 
@@ -24,12 +20,6 @@ constexpr int kPaintMs = 700;
 // The "Try again" button below two listed files, from the window's top left corner.
 constexpr int kRetryX = 75;
 constexpr int kRetryY = 256;
-
-WideStringVector Args(std::initializer_list<const char16_t*> texts) {
-    WideStringVector arguments;
-    for (const char16_t* text : texts) arguments.PushBack(WideString(text));
-    return arguments;
-}
 
 struct PageRun {
     PageDialog* dialog = nullptr;
@@ -53,18 +43,10 @@ gboolean ClickRetry(gpointer data) {
 
 }  // namespace
 
-TEST(LauncherUpdatePage, ShowsLockedFilesRetriesRestartsAndRunsTheDownloadsCommands) {
-    PrivateXvfb xvfb;
-    PageEnvironment environment(xvfb.Start() ? xvfb.Display() : "");
-    if (!std::getenv("DISPLAY")) SKIP_UNLESS_REQUIRED("no X display and no Xvfb");
-    if (!environment.Toolkit()) SKIP_UNLESS_REQUIRED("GTK cannot open the display");
-    Display* display = XOpenDisplay(std::getenv("DISPLAY"));
-    ASSERT_TRUE(display);
-    auto files = std::make_shared<SourceResources>();
-    ASSERT_TRUE(environment.Toolkit()->RegisterUriScheme("vfs", files));
-    GlibTimerHost timers(&Timer::TimerProc);
+using LauncherUpdatePage = SourcePageOnXvfb;
 
-    PageDialog dialog(*environment.Toolkit(), &timers, "vfs://Launcher/res/launcher.htm", "");
+TEST_F(LauncherUpdatePage, ShowsLockedFilesRetriesRestartsAndRunsTheDownloadsCommands) {
+    PageDialog dialog(Toolkit(), &timers, "vfs://Launcher/res/launcher.htm", "");
     PageRun run{&dialog, display};
     dialog.onCommand = [&](PageDialog& d, int code, const WideString&) {
         auto& view = d.View();
@@ -103,7 +85,6 @@ TEST(LauncherUpdatePage, ShowsLockedFilesRetriesRestartsAndRunsTheDownloadsComma
         }
     };
     EXPECT_EQ(RunBounded(dialog, 30000), 2);
-    XCloseDisplay(display);
     EXPECT_TRUE(run.clicked);
 
     // Each command of the road once, in its order, the retry's 25 among them.

@@ -63,10 +63,8 @@ TEST(LauncherWindow, ShowsItsPageTalksToTheRootStateAndClosesWithItsExitButton) 
     const std::string err = tree / "stderr";
 
     const std::string log = tree / "Personal/Logs/Launcher.log";
-    const bool answered = WaitForText(log, "page event Launcher.OnFrameLoad", 12000);
-    EXPECT_TRUE(answered) << ReadAll(log) << ReadAll(err);
     int x = 0, y = 0;
-    const bool shown = answered && FindLauncherWindow(display, x, y);
+    const bool shown = WaitForLauncherPage(display, tree, x, y);
     EXPECT_TRUE(shown);
     if (shown) {
         // The page runs the update road at its start, ending with the patch request; nothing

@@ -4,59 +4,26 @@
 // file), with a screenshot of each state under the build folder. The page is served
 // from the source tree; a test hook beside it clicks its buttons by id.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <X11/Xlib.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <functional>
 #include <map>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <set>
 #include <vector>
 
 #include <glib.h>
 
-#include "base/runtime/Timer.h"
-#include "platform/glib/GlibTimerHost.h"
 #include "platform/gtk/GtkToolkit.h"
 #include "shell/LauncherOnDisplay.h"
-#include "shell/html/HtmlDialog.h"
-#include "support/PrivateXvfb.h"
-#include "support/RequiredEnvironment.h"
+#include "shell/SourcePageOnXvfb.h"
 
 namespace {
 
 constexpr int kBoundMs = 30000;
 constexpr guint kPaintMs = 700;
-constexpr char kResources[] = LAUNCHER_TEST_DATA "/../Client/resources";
-
-// The resource tree from the source folder; the start page gets the test's click hook.
-struct PageFiles : IUriSchemeHandler {
-    UriSchemeResponse Handle(const std::string& uri) override {
-        UriSchemeResponse response;
-        std::string key = uri.substr(std::string("vfs://").size());
-        key = key.substr(0, key.find_first_of("?#"));
-        if (key.find("..") != std::string::npos) return response;
-        std::ifstream file(std::string(kResources) + "/" + key, std::ios::binary);
-        if (!file) return response;
-        std::ostringstream bytes;
-        bytes << file.rdbuf();
-        std::string body = bytes.str();
-        if (key == "Launcher/res/launcher.htm")
-            body.replace(body.find("</head>"), 7,
-                         "<script>function TestClick(id) { document.getElementById(id).click(); }</script></head>");
-        response.found = true;
-        response.body = std::make_shared<const std::string>(body);
-        const std::string extension = key.substr(key.rfind('.') + 1);
-        response.mimeType = extension == "js" ? "text/javascript" : extension == "css" ? "text/css" : "text/html";
-        return response;
-    }
-};
 
 WideStringVector Texts(const std::vector<std::u16string>& texts) {
     WideStringVector out;
@@ -131,54 +98,24 @@ private:
     std::size_t next_ = 0;
 };
 
-gboolean EndStuckDialog(gpointer dialog) {
-    static_cast<CHtmlDialog*>(dialog)->EndDialog(-99);
-    return G_SOURCE_REMOVE;
-}
-
-int RunBounded(RepairPage& page) {
-    const guint guard = g_timeout_add(kBoundMs, &EndStuckDialog, &page);
-    const int code = page.DoModal();
-    if (code != -99) g_source_remove(guard);
-    return code;
-}
-
 const std::vector<std::u16string> kTwoDamaged = {u"bin/a.dll", u"4", u"5", u"0", u"data/x.pak", u"300000", u"3", u"1"};
 
-class RepairPageTest : public ::testing::Test {
+class RepairPageTest : public SourcePageOnXvfb {
 protected:
     void SetUp() override {
-        if (!xvfb.Start()) SKIP_UNLESS_REQUIRED("no Xvfb");
-        setenv("DISPLAY", xvfb.Display().c_str(), 1);
-        if (geteuid() == 0) setenv("WEBKIT_DISABLE_SANDBOX_THIS_IS_DANGEROUS", "1", 1);
-        char folder[] = "/tmp/repairpage-XXXXXX";
-        ASSERT_NE(mkdtemp(folder), nullptr);
-        home = folder;
-        for (const char* variable : {"XDG_CACHE_HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME"}) setenv(variable, folder, 1);
-        setenv("MESA_SHADER_CACHE_DISABLE", "true", 1);
-        display = XOpenDisplay(xvfb.Display().c_str());
-        toolkit = GtkToolkit::Create();
-        if (!display || !toolkit) SKIP_UNLESS_REQUIRED("GTK cannot open the display");
-        ASSERT_TRUE(toolkit->RegisterUriScheme("vfs", std::make_shared<PageFiles>()));
+        SourcePageOnXvfb::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
+        // The start page gets the test's click hook.
+        ASSERT_TRUE(files->AddToStartPageHead(
+            "<script>function TestClick(id) { document.getElementById(id).click(); }</script>"));
     }
-    void TearDown() override {
-        toolkit.reset();
-        if (display) XCloseDisplay(display);
-        if (!home.empty()) std::filesystem::remove_all(home);
-    }
-
-    PrivateXvfb xvfb;
-    std::string home;
-    Display* display = nullptr;
-    std::unique_ptr<GtkToolkit> toolkit;
-    GlibTimerHost timers{&Timer::TimerProc};
 };
 
 // GTK opens one display per process: both roads run in one test, one page after the other.
 TEST_F(RepairPageTest, TheRepairRoadAndTheVersionFileRepairInBothLanguages) {
     {
         SCOPED_TRACE("the repair road, the locked-file dialog answered with both buttons, in English");
-        RepairPage page(*toolkit, &timers, "en", display);
+        RepairPage page(Toolkit(), &timers, "en", display);
         page.answers[60] = [](RepairPage& p) {
             p.Send(u"Repair.OnRequest");
             p.Send(u"Repair.OnAnswer");
@@ -218,13 +155,13 @@ TEST_F(RepairPageTest, TheRepairRoadAndTheVersionFileRepairInBothLanguages) {
             [](RepairPage& p) { p.ClickOn(u"repairAbort"); },
             [](RepairPage& p) { p.Screenshot("repair-stopped.png"); },
         };
-        EXPECT_EQ(RunBounded(page), 2);
+        EXPECT_EQ(RunBounded(page, kBoundMs), 2);
         EXPECT_EQ(page.commands, (std::vector<int>{60, 600, 6000, 800, 8000}));
         EXPECT_EQ(page.View().LastError().View(), u"");
     }
     {
         SCOPED_TRACE("the version file fetched again, the files checked and repaired, in Russian");
-        RepairPage page(*toolkit, &timers, "ru", display);
+        RepairPage page(Toolkit(), &timers, "ru", display);
         page.answers[6] = [](RepairPage& p) {
             p.Send(u"Repair.OnRequest");
             p.Send(u"Repair.OnGameVersionRepaired");
@@ -250,7 +187,7 @@ TEST_F(RepairPageTest, TheRepairRoadAndTheVersionFileRepairInBothLanguages) {
             [](RepairPage& p) { p.ClickOn(u"repairRun"); },
             [](RepairPage& p) { p.Screenshot("repair-success-ru.png"); },
         };
-        EXPECT_EQ(RunBounded(page), 2);
+        EXPECT_EQ(RunBounded(page, kBoundMs), 2);
         EXPECT_EQ(page.commands, (std::vector<int>{6, 50, 60, 600, 6000}));
     }
 }

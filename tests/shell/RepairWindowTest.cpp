@@ -48,10 +48,8 @@ TEST(RepairWindow, TheFullCheckOffersTheRepairAndItsRequestGoesToTheServer) {
     ASSERT_TRUE(launcher.IsValid());
     const std::string log = tree / "Personal/Logs/Launcher.log";
 
-    const bool answered = WaitForText(log, "page event Launcher.OnFrameLoad", 12000);
-    EXPECT_TRUE(answered) << ReadAll(log) << ReadAll(tree / "stderr");
     int x = 0, y = 0;
-    ASSERT_TRUE(answered && FindLauncherWindow(display, x, y));
+    ASSERT_TRUE(WaitForLauncherPage(display, tree, x, y));
     // The update road of the start-up has answered before the player clicks.
     EXPECT_TRUE(WaitForText(log, "page event Patching.OnServerError", 10000)) << ReadAll(log);
     Click(display, x + kCheckX, y + kCheckY);

@@ -8,6 +8,19 @@
 #include <fstream>
 #include <sstream>
 
+bool SourceResources::AddToStartPageHead(const std::string& markup) {
+    const std::string name = "Launcher/res/launcher.htm";
+    std::ifstream file(root + "/" + name, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << file.rdbuf();
+    std::string page = bytes.str();
+    const std::size_t head = page.find("</head>");
+    if (!file || head == std::string::npos) return false;
+    page.insert(head, markup);
+    inlinePages[name] = page;
+    return true;
+}
+
 UriSchemeResponse SourceResources::Handle(const std::string& uri) {
     UriSchemeResponse response;
     std::string key = uri.substr(std::string("vfs://").size());
@@ -52,6 +65,12 @@ bool PageDialog::OnInitDialog() {
     return true;
 }
 
+WideStringVector Args(std::initializer_list<const char16_t*> texts) {
+    WideStringVector arguments;
+    for (const char16_t* text : texts) arguments.PushBack(WideString(text));
+    return arguments;
+}
+
 namespace {
 
 gboolean EndStuckDialog(gpointer dialog) {
@@ -61,7 +80,7 @@ gboolean EndStuckDialog(gpointer dialog) {
 
 }  // namespace
 
-int RunBounded(PageDialog& dialog, int boundMs) {
+int RunBounded(CHtmlDialog& dialog, int boundMs) {
     const guint guard = g_timeout_add(static_cast<guint>(boundMs), &EndStuckDialog, &dialog);
     const int code = dialog.DoModal();
     if (code != -99) g_source_remove(guard);

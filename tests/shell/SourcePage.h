@@ -4,6 +4,7 @@
 // a dialog that answers the start handshake and records the page's commands, and the
 // environment a web process needs on a private display.
 #include <functional>
+#include <initializer_list>
 #include <map>
 #include <memory>
 #include <string>
@@ -17,6 +18,10 @@
 struct SourceResources : IUriSchemeHandler {
     std::string root = LAUNCHER_TEST_DATA "/../Client/resources";
     std::map<std::string, std::string> inlinePages;
+
+    // The start page with markup (a test's script) added at the end of its head; false
+    // when the page cannot be read or has no head.
+    bool AddToStartPageHead(const std::string& markup);
 
     UriSchemeResponse Handle(const std::string& uri) override;
 };
@@ -35,8 +40,11 @@ protected:
     bool OnInitDialog() override;
 };
 
+// A page event's arguments.
+WideStringVector Args(std::initializer_list<const char16_t*> texts);
+
 // The dialog's modal loop, ended with -99 when it runs longer than boundMs.
-int RunBounded(PageDialog& dialog, int boundMs = 15000);
+int RunBounded(CHtmlDialog& dialog, int boundMs = 15000);
 
 // A display (DISPLAY, or the one given), a private home for the web process's caches,
 // and the sandbox off as root; the toolkit, or null when GTK cannot start (the home

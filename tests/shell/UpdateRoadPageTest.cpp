@@ -6,7 +6,6 @@
 // "screenshots". Skipped when no display can be had.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -23,13 +22,13 @@
 #include "platform/glib/GlibTimerHost.h"
 #include "platform/gtk/GtkToolkit.h"
 #include "shell/LauncherOnDisplay.h"
-#include "shell/PageHost.h"
+#include "shell/SourcePageOnXvfb.h"
 #include "support/PrivateXvfb.h"
 #include "support/RequiredEnvironment.h"
 
 namespace {
 
-constexpr guint kBoundMs = 30000;
+constexpr int kBoundMs = 30000;
 constexpr int kReport = 4343;
 
 // "Test.Report" answers with command 4343: one line per element of the road, "ID|CLASS|
@@ -93,45 +92,26 @@ std::map<std::string, Element> ParseReport(const std::u16string& report) {
     return elements;
 }
 
-class UpdateRoadPageTest : public ::testing::Test {
+class UpdateRoadPageTest : public SourcePageOnXvfb {
 protected:
     void SetUp() override {
-        if (!xvfb.Start()) SKIP_UNLESS_REQUIRED("no Xvfb");
-        setenv("DISPLAY", xvfb.Display().c_str(), 1);
-        if (geteuid() == 0) setenv("WEBKIT_DISABLE_SANDBOX_THIS_IS_DANGEROUS", "1", 1);
-        ASSERT_NE(mkdtemp(home), nullptr);
-        for (const char* variable : {"XDG_CACHE_HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME"}) setenv(variable, home, 1);
-        setenv("MESA_SHADER_CACHE_DISABLE", "true", 1);
-        toolkit = GtkToolkit::Create();
-        display = XOpenDisplay(xvfb.Display().c_str());
-        if (!toolkit || !display) SKIP_UNLESS_REQUIRED("GTK cannot open the display");
-        auto files = std::make_shared<ResourceFiles>();
-        files->root = LAUNCHER_TEST_DATA "/../Client/resources";
-        std::string page = ReadAll(files->root + "/Launcher/res/launcher.htm");
-        const std::size_t head = page.find("</head>");
-        ASSERT_NE(head, std::string::npos);
-        page.insert(head, "<script src=\"vfs://Test/probe.js\"></script>\n");
-        files->inlinePages["Launcher/res/launcher.htm"] = page;
+        SourcePageOnXvfb::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
+        ASSERT_TRUE(files->AddToStartPageHead("<script src=\"vfs://Test/probe.js\"></script>\n"));
         files->inlinePages["Test/probe.js"] = kProbeScript;
-        ASSERT_TRUE(toolkit->RegisterUriScheme("vfs", files));
         std::filesystem::create_directories(folder);
-    }
-    void TearDown() override {
-        if (display) XCloseDisplay(display);
-        std::filesystem::remove_all(home);
     }
 
     // Runs the page; script answers each command the page sends. Returns the road's
     // commands in the order the page sent them.
     std::vector<int> RunPage(const std::u16string& locale,
                              const std::function<void(PageDialog&, int, const std::u16string&)>& script) {
-        GlibTimerHost timers(&Timer::TimerProc);
-        PageDialog dialog(*toolkit, &timers, "vfs://Launcher/res/launcher.htm", "");
+        PageDialog dialog(Toolkit(), &timers, "vfs://Launcher/res/launcher.htm", "");
         dialog.onCommand = [&](PageDialog& d, int code, const WideString& argument) {
             if (code == 10) Send(d, {u"Locale.OnLoad", locale});
             script(d, code, argument.Std());
         };
-        EXPECT_EQ(RunPageDialogBounded(dialog, kBoundMs), 2);
+        EXPECT_EQ(RunBounded(dialog, kBoundMs), 2);
         std::vector<int> road;
         for (const auto& [code, argument] : dialog.commands)
             if (code == 80 || code == 45 || code == 30 || code == 3000 || code == 3001) road.push_back(code);
@@ -156,10 +136,6 @@ protected:
         return ParseReport(report);
     }
 
-    PrivateXvfb xvfb;
-    char home[32] = "/tmp/updateroad-XXXXXX";
-    std::unique_ptr<GtkToolkit> toolkit;
-    Display* display = nullptr;
     const std::string folder = LAUNCHER_BUILD_DIR "/screenshots";
 };
 

@@ -19,39 +19,22 @@
 #include "support/TempDir.h"
 #include "support/versions/SignedVersions.h"
 #include "workflow/MainState.h"
+#include "workflow/RoadWindow.h"
 
 namespace {
 
-constexpr char kStartUrl[] = "vfs://Launcher/res/launcher.htm";
 constexpr guint kHangGuardMs = 20000;
 
 using EventLog = std::vector<std::vector<std::u16string>>;
 
-struct StartPage : IUriSchemeHandler {
-    UriSchemeResponse Handle(const std::string& uri) override {
-        UriSchemeResponse response;
-        response.found = uri == kStartUrl;
-        if (response.found) response.body = std::make_shared<const std::string>("<html></html>");
-        return response;
-    }
-};
-
 // Answers the handshake, then posts the commands it is given; ends the window once an
 // event of the closing names arrives.
-struct CheckingPage : IFakePage {
+struct CheckingPage : EventPage {
     std::vector<std::string> afterReady;
     std::vector<std::u16string> closeOn;
     EventLog events;
 
-    bool OnCall(HeadlessPageView& view, const std::string& function, const std::string& args,
-                std::string& error) override {
-        if (function != "MessageProc") {
-            error = "ReferenceError";
-            return false;
-        }
-        std::vector<std::u16string> event;
-        EXPECT_TRUE(ParseJsonNestedStringArray(args, event)) << args;
-        if (event.empty()) return true;
+    void OnEvent(HeadlessPageView& view, const std::vector<std::u16string>& event) override {
         events.push_back(event);
         if (event[0] == u"AppReady") {
             view.PostMessage("666");
@@ -59,7 +42,6 @@ struct CheckingPage : IFakePage {
         }
         for (const std::u16string& name : closeOn)
             if (event[0] == name) view.PostMessage("1002");
-        return true;
     }
 
     std::vector<std::u16string> NamesOf(const std::u16string& module) const {
@@ -76,7 +58,7 @@ protected:
         if (!BuiltInKeyIsSample()) GTEST_SKIP() << "the launcher was built with another version key";
         setenv("XDG_RUNTIME_DIR", home.Path().c_str(), 1);
         setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
-        ASSERT_TRUE(toolkit.RegisterUriScheme("vfs", std::make_shared<StartPage>()));
+        ASSERT_TRUE(toolkit.RegisterUriScheme("vfs", std::make_shared<BlankStartPage>()));
         // The launcher runs in its bin folder, the game root one up.
         ASSERT_EQ(chdir((game / "bin").c_str()), 0);
         params = new AppParams();
@@ -104,15 +86,9 @@ protected:
     // Runs the window until the page closes it, or ends it with -99 after the guard time.
     int RunWindow() {
         WideString followUp;
-        HTMLViewer window(toolkit, &timers, followUp, kStartUrl, params, "Software\\Brennic\\Test",
+        HTMLViewer window(toolkit, &timers, followUp, kRoadStartUrl, params, "Software\\Brennic\\Test",
                           [](HTMLViewer& w) { return RefPtr<IState>(MainState::Create(&w)); });
-        const guint guard = g_timeout_add(kHangGuardMs, [](gpointer w) {
-            static_cast<HTMLViewer*>(w)->EndDialog(-99);
-            return G_SOURCE_REMOVE;
-        }, &window);
-        const int code = window.DoModal();
-        g_source_remove(guard);
-        return code;
+        return RunWindowBounded(window, kHangGuardMs);
     }
 
     TempDir home;

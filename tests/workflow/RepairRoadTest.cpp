@@ -27,40 +27,24 @@
 #include "support/torrents/LoopbackSwarm.h"
 #include "support/torrents/SessionDriver.h"
 #include "support/versions/SignedVersions.h"
+#include "workflow/RoadWindow.h"
 #include "workflow/repair/RipDownloadFunctor.h"
 #include "workflow/repair/VersionRepairState.h"
 
 namespace {
 
-constexpr char kStartUrl[] = "vfs://Launcher/res/launcher.htm";
 constexpr guint kHangGuardMs = 60000;
 
 using Event = std::vector<std::u16string>;
 using Reply = LoopbackHttpServer::Reply;
 
-struct StartPage : IUriSchemeHandler {
-    UriSchemeResponse Handle(const std::string& uri) override {
-        UriSchemeResponse response;
-        response.found = uri == kStartUrl;
-        if (response.found) response.body = std::make_shared<const std::string>("<html></html>");
-        return response;
-    }
-};
-
 // Sends the road's next command as each step reports, as the shipped page does.
-struct RepairingPage : IFakePage {
+struct RepairingPage : EventPage {
     std::vector<Event> events;
     std::vector<std::string> sent;
     int questions = 0;
 
-    bool OnCall(HeadlessPageView& view, const std::string& function, const std::string& args, std::string& error) override {
-        if (function != "MessageProc") {
-            error = "ReferenceError";
-            return false;
-        }
-        Event event;
-        EXPECT_TRUE(ParseJsonNestedStringArray(args, event)) << args;
-        if (event.empty()) return true;
+    void OnEvent(HeadlessPageView& view, const std::vector<std::u16string>& event) override {
         events.push_back(event);
         const std::u16string& name = event[0];
         const auto send = [&](const std::string& command) {
@@ -83,7 +67,6 @@ struct RepairingPage : IFakePage {
                    name == u"FullCheck.OnFailGameVersion" || name == u"Launcher.OnDiskSpaceError") {
             view.PostMessage("1002");
         }
-        return true;
     }
 
     std::size_t Count(const std::u16string& name) const {
@@ -114,7 +97,7 @@ protected:
         if (!BuiltInKeyIsSample()) SKIP_UNLESS_REQUIRED("the launcher was built with another version key");
         setenv("XDG_RUNTIME_DIR", home.Path().c_str(), 1);
         setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
-        ASSERT_TRUE(toolkit.RegisterUriScheme("vfs", std::make_shared<StartPage>()));
+        ASSERT_TRUE(toolkit.RegisterUriScheme("vfs", std::make_shared<BlankStartPage>()));
         ASSERT_EQ(chdir((game / "bin").c_str()), 0);
         params = new AppParams();
         params->gameRoot = WideString(u"../");
@@ -174,15 +157,9 @@ protected:
 
     int RunWindow() {
         WideString followUp;
-        HTMLViewer window(toolkit, &timers, followUp, kStartUrl, params, "Software\\Brennic\\Test",
+        HTMLViewer window(toolkit, &timers, followUp, kRoadStartUrl, params, "Software\\Brennic\\Test",
                           [this](HTMLViewer& w) { return RefPtr<IState>(new VersionRepairState(&w, Steps())); });
-        const guint guard = g_timeout_add(kHangGuardMs, [](gpointer w) {
-            static_cast<HTMLViewer*>(w)->EndDialog(-99);
-            return G_SOURCE_REMOVE;
-        }, &window);
-        const int code = window.DoModal();
-        g_source_remove(guard);
-        return code;
+        return RunWindowBounded(window, kHangGuardMs);
     }
 
     TempDir home;

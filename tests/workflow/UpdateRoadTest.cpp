@@ -36,6 +36,7 @@
 #include "workflow/MainState.h"
 #include "workflow/patches/MultiPatch.h"
 #include "workflow/patches/PatchesDownloadFunctor.h"
+#include "workflow/RoadWindow.h"
 #include "workflow/patches/VersionUpdateState.h"
 
 namespace {
@@ -43,21 +44,11 @@ namespace {
 namespace fs = std::filesystem;
 using Reply = LoopbackHttpServer::Reply;
 
-constexpr char kStartUrl[] = "vfs://Launcher/res/launcher.htm";
 constexpr guint kHangGuardMs = 30000;
-
-struct StartPage : IUriSchemeHandler {
-    UriSchemeResponse Handle(const std::string& uri) override {
-        UriSchemeResponse response;
-        response.found = uri == kStartUrl;
-        if (response.found) response.body = std::make_shared<const std::string>("<html></html>");
-        return response;
-    }
-};
 
 // The page's road: each event that ends a step well sends the next step's command;
 // any other end of a step closes the window (1002), so a failure shows as a missing step.
-struct RoadPage : IFakePage {
+struct RoadPage : EventPage {
     std::map<std::u16string, std::string> next = {
         {u"AppReady", "80"},
         {u"InitialCheck.OnReadyToUpdate", "45"},
@@ -71,21 +62,12 @@ struct RoadPage : IFakePage {
                                          u"Launcher.OnDiskSpaceError"};
     std::vector<std::u16string> names;
 
-    bool OnCall(HeadlessPageView& view, const std::string& function, const std::string& args,
-                std::string& error) override {
-        if (function != "MessageProc") {
-            error = "ReferenceError";
-            return false;
-        }
-        std::vector<std::u16string> event;
-        EXPECT_TRUE(ParseJsonNestedStringArray(args, event)) << args;
-        if (event.empty()) return true;
+    void OnEvent(HeadlessPageView& view, const std::vector<std::u16string>& event) override {
         names.push_back(event[0]);
         if (event[0] == u"AppReady") view.PostMessage("666");
         if (auto step = next.find(event[0]); step != next.end()) view.PostMessage(step->second);
         for (const std::u16string& stop : stops)
             if (event[0] == stop) view.PostMessage("1002");
-        return true;
     }
 };
 
@@ -104,7 +86,7 @@ protected:
         if (!BuiltInKeyIsSample()) SKIP_UNLESS_REQUIRED("the launcher was built with another version key");
         setenv("XDG_RUNTIME_DIR", home.Path().c_str(), 1);
         setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
-        ASSERT_TRUE(toolkit.RegisterUriScheme("vfs", std::make_shared<StartPage>()));
+        ASSERT_TRUE(toolkit.RegisterUriScheme("vfs", std::make_shared<BlankStartPage>()));
         ASSERT_EQ(chdir((game / "bin").c_str()), 0);
         params = new AppParams();
         params->binDir = WideString(u"./");
@@ -139,14 +121,9 @@ protected:
             container.state = new VersionUpdateState(w, steps);
             return container;
         };
-        HTMLViewer window(toolkit, &timers, followUp, kStartUrl, params, "Software\\Brennic\\Test",
+        HTMLViewer window(toolkit, &timers, followUp, kRoadStartUrl, params, "Software\\Brennic\\Test",
                           [&factories](HTMLViewer& w) { return RefPtr<IState>(MainState::Create(&w, factories)); });
-        const guint guard = g_timeout_add(kHangGuardMs, [](gpointer w) {
-            static_cast<HTMLViewer*>(w)->EndDialog(-99);
-            return G_SOURCE_REMOVE;
-        }, &window);
-        EXPECT_EQ(window.DoModal(), 2);
-        g_source_remove(guard);
+        EXPECT_EQ(RunWindowBounded(window, kHangGuardMs), 2);
         return followUp;
     }
 

@@ -15,6 +15,7 @@
 #include "base/runtime/StrUtil.h"
 #include "engine/gamedata/CreateGameVersion.h"
 #include "engine/gamedata/GameVersion5.h"
+#include "platform/posix/FileMapping.h"
 
 namespace SampleApplier {
 namespace {
@@ -27,17 +28,6 @@ std::string VersionOf(const std::string& root, const std::string& file) {
     RefPtr<Game::IGameVersion> version =
         Game::CreateGameVersion(Game::GameVersionFormat, String(root.c_str()), String(file.c_str()), 0);
     return version ? StrUtil::ToNarrow(version->GetVersion()).Std() : std::string();
-}
-
-bool WriteWhole(int fd, const std::uint8_t* data, std::size_t size) {
-    while (size > 0) {
-        const ssize_t written = ::write(fd, data, size);
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return false;
-        data += written;
-        size -= static_cast<std::size_t>(written);
-    }
-    return true;
 }
 
 bool IsProgram(const std::string& path) {
@@ -69,7 +59,7 @@ public:
             return false;
         }
         staged_[target] = temp;
-        const bool written = WriteWhole(fd, data, size) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
+        const bool written = Posix::WriteAll(fd, data, size) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
         const bool closed = ::close(fd) == 0;
         if (!written || !closed) {
             error = SystemError("cannot write " + temp);

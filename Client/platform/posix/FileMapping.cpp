@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <vector>
 
 namespace Posix {
 
@@ -70,6 +71,17 @@ bool WriteAll(int fd, const void* data, std::size_t length) {
         length -= static_cast<std::size_t>(put);
     }
     return true;
+}
+
+bool CopyAll(int from, int to) {
+    std::vector<unsigned char> buffer(1 << 20);
+    for (;;) {
+        const ssize_t got = ::read(from, buffer.data(), buffer.size());
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) return false;
+        if (got == 0) return true;
+        if (!WriteAll(to, buffer.data(), static_cast<std::size_t>(got))) return false;
+    }
 }
 
 bool SyncFile(int fd) { return ::fdatasync(fd) == 0; }

@@ -24,6 +24,8 @@ bool TouchFile(int fd);
 std::int64_t ReadAt(int fd, void* destination, std::size_t length, std::uint64_t offset);
 // Writes all bytes; false on any failure.
 bool WriteAll(int fd, const void* data, std::size_t length);
+// Copies from's bytes from its position to its end into to; false on any failure.
+bool CopyAll(int from, int to);
 bool SyncFile(int fd);
 
 // Maps [offset, offset + length) of the file, shared; offset must be a multiple of the

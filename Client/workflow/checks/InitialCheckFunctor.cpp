@@ -61,24 +61,11 @@ bool InitialCheckFunctor::StartCheck() {
     client_->ChainBroken.Connect<&InitialCheckFunctor::OnChainFailed>(this);
     client_->NetworkError.Connect<&InitialCheckFunctor::OnClientError>(this);
     client_->ServerError.Connect<&InitialCheckFunctor::OnClientError>(this);
-    timer->OnTick.Connect<&InitialCheckFunctor::OnTick>(this);
-    if (!client_->Request() || !timer->Start(kTickMs)) {
-        timer->Stop();
+    if (!poll_.Start(this, *timer, *client_)) {
         EndCheck();
         return false;
     }
-    timer_ = timer;
     view_->OnCheckRequest();
-    return true;
-}
-
-bool InitialCheckFunctor::OnTick(std::int64_t elapsedMs) {
-    // The client may end the check, and with it our hold on it, inside Poll.
-    RefPtr<HttpCheckingClient> client = client_;
-    if (client && !client->Poll(elapsedMs) && timer_) {
-        timer_->Stop();
-        timer_ = nullptr;
-    }
     return true;
 }
 
@@ -97,10 +84,7 @@ bool InitialCheckFunctor::OnChainFailed() {
 }
 
 void InitialCheckFunctor::EndCheck() {
-    if (timer_) {
-        timer_->Stop();
-        timer_ = nullptr;
-    }
+    poll_.Stop();
     if (!client_) return;
     client_->ChainValid.Disconnect(this);
     client_->ChainBroken.Disconnect(this);

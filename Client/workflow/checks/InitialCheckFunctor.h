@@ -7,12 +7,13 @@
 
 #include "engine/servers/HttpCheckingClient.h"
 #include "shell/AppParams.h"
+#include "workflow/ServerRequestPoll.h"
 #include "workflow/checks/IInitialCheckFunctor.h"
 #include "workflow/checks/InitialCheckView.h"
 
 class InitialCheckFunctor final : public IInitialCheckFunctor {
 public:
-    static constexpr int kTickMs = 10;
+    static constexpr int kTickMs = ServerRequestPoll::kTickMs;
 
     // Null without a view, the run's parameters or their launcher configuration path;
     // without an installed version the page hears it needs a repair, and null.
@@ -31,7 +32,6 @@ private:
 
     // Starts the plan's check; false when there is no plan or it cannot be checked.
     bool StartCheck();
-    bool OnTick(std::int64_t elapsedMs);
     bool OnChainValid();
     bool OnChainFailed();
     bool OnClientError(int) { return OnChainFailed(); }
@@ -43,6 +43,6 @@ private:
     RefPtr<AppParams> params_;
     RefPtr<Game::IGameVersion> version_;
     RefPtr<HttpCheckingClient> client_;
-    RefPtr<ITimer> timer_;
+    ServerRequestPoll poll_;
     WideString planPath_;
 };

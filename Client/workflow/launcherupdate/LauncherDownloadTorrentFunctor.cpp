@@ -35,28 +35,14 @@ LauncherDownloadTorrentFunctor::LauncherDownloadTorrentFunctor(LauncherDownloadV
 LauncherDownloadTorrentFunctor::~LauncherDownloadTorrentFunctor() { EndRequest(); }
 
 bool LauncherDownloadTorrentFunctor::Run() {
-    if (!client_ || timer_) return false;
+    if (!client_ || poll_.IsRunning()) return false;
     RefPtr<ITimer> timer = view_->CreateTimer();
     if (!timer) return false;
-    timer->OnTick.Connect<&LauncherDownloadTorrentFunctor::OnTick>(this);
-    // A client asks once: a request that could not start is not tried again.
-    if (!client_->Request() || !timer->Start(kTickMs)) {
-        timer->Stop();
+    if (!poll_.Start(this, *timer, *client_)) {
         EndRequest();
         return false;
     }
-    timer_ = timer;
     view_->OnStartTorrentDownload();
-    return true;
-}
-
-bool LauncherDownloadTorrentFunctor::OnTick(std::int64_t elapsedMs) {
-    // The client may end the request, and with it our hold on it, inside Poll.
-    RefPtr<ILauncherServer> client = client_;
-    if (client && !client->Poll(elapsedMs) && timer_) {
-        timer_->Stop();
-        timer_ = nullptr;
-    }
     return true;
 }
 
@@ -100,10 +86,7 @@ bool LauncherDownloadTorrentFunctor::SaveLauncherTorrent(const std::string& fold
 }
 
 void LauncherDownloadTorrentFunctor::EndRequest() {
-    if (timer_) {
-        timer_->Stop();
-        timer_ = nullptr;
-    }
+    poll_.Stop();
     if (!client_) return;
     client_->TorrentReceived.Disconnect(this);
     client_->NetworkError.Disconnect(this);

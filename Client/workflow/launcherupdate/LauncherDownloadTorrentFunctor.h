@@ -9,13 +9,14 @@
 
 #include "engine/servers/HttpLauncherClient.h"
 #include "shell/AppParams.h"
+#include "workflow/ServerRequestPoll.h"
 #include "workflow/IState.h"
 #include "workflow/StateIds.h"
 #include "workflow/launcherupdate/LauncherDownloadView.h"
 
 class LauncherDownloadTorrentFunctor final : public RefCounter {
 public:
-    static constexpr int kTickMs = 10;
+    static constexpr int kTickMs = ServerRequestPoll::kTickMs;
 
     // The run's update server; null without a view or a launcher configuration path.
     static RefPtr<LauncherDownloadTorrentFunctor> Create(LauncherDownloadView* view, const AppParams* params);
@@ -31,7 +32,6 @@ private:
     LauncherDownloadTorrentFunctor(LauncherDownloadView* view, ILauncherServer* client, const std::string& tempRoot);
     ~LauncherDownloadTorrentFunctor() override;
 
-    bool OnTick(std::int64_t elapsedMs);
     bool OnTorrentReceived(ByteVector* bytes);
     bool OnNetworkError(int code);
     bool OnServerError(int code);
@@ -43,7 +43,7 @@ private:
 
     RefPtr<LauncherDownloadView> view_;
     RefPtr<ILauncherServer> client_;
-    RefPtr<ITimer> timer_;
+    ServerRequestPoll poll_;
     std::string tempRoot_;
     WideString torrentPath_;
 };

@@ -8,6 +8,8 @@
 #include <unistd.h>
 #include <vector>
 
+#include "platform/posix/FileMapping.h"
+
 namespace {
 
 std::string Lower(std::string text) {
@@ -28,28 +30,6 @@ std::string LastName(const std::string& path, std::string* parent = nullptr) {
 
 std::string Child(const std::string& folder, const std::string& name) {
     return folder.empty() || folder.back() == '/' ? folder + name : folder + "/" + name;
-}
-
-bool WriteAll(int fd, const char* data, std::size_t size) {
-    while (size > 0) {
-        const ssize_t written = ::write(fd, data, size);
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return false;
-        data += written;
-        size -= static_cast<std::size_t>(written);
-    }
-    return true;
-}
-
-bool CopyBytes(int from, int to) {
-    std::vector<char> buffer(1 << 20);
-    for (;;) {
-        const ssize_t got = ::read(from, buffer.data(), buffer.size());
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) return false;
-        if (got == 0) return true;
-        if (!WriteAll(to, buffer.data(), static_cast<std::size_t>(got))) return false;
-    }
 }
 
 }  // namespace
@@ -151,7 +131,7 @@ bool ReplaceWithCopy(const std::string& source, const std::string& target) {
         ::close(from);
         return false;
     }
-    bool ok = CopyBytes(from, to);
+    bool ok = Posix::CopyAll(from, to);
     ok = ::fchmod(to, (info.st_mode & 0777) | S_IRUSR | S_IWUSR) == 0 && ok;
     ok = ::fsync(to) == 0 && ok;
     ok = ::close(to) == 0 && ok;

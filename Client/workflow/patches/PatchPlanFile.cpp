@@ -12,19 +12,9 @@
 #include "base/xml/ObjectRef.h"
 #include "base/xml/XMLChunkSaver.h"
 #include "base/xml/XmlExchange.h"
+#include "platform/posix/FileMapping.h"
 
 namespace {
-
-bool WriteAll(int fd, const char* data, std::size_t length) {
-    while (length > 0) {
-        const ssize_t n = ::write(fd, data, length);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        data += n;
-        length -= static_cast<std::size_t>(n);
-    }
-    return true;
-}
 
 // A text that is not valid UTF-16 cannot be printed; such a plan is not written at all
 // rather than with an empty field.
@@ -78,7 +68,7 @@ bool WritePatchPlan(const MultiPatch& plan, const WideString& path) {
     ::unlink(temporary.CStr());
     const int fd = ::open(temporary.CStr(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644);
     if (fd < 0) return false;
-    bool ok = WriteAll(fd, bytes.CStr(), bytes.Length());
+    bool ok = Posix::WriteAll(fd, bytes.CStr(), bytes.Length());
     ok = ::fsync(fd) == 0 && ok;
     ok = ::close(fd) == 0 && ok;
     ok = ok && std::rename(temporary.CStr(), target.CStr()) == 0;

@@ -8,30 +8,12 @@
 #include <cstdio>
 
 #include "base/runtime/StrUtil.h"
+#include "platform/posix/FileMapping.h"
 #include "shell/PathText.h"
 #include "shell/resources/StringIds.h"
 #include "shell/resources/StringTable.h"
 #include "workflow/patches/PatchPlanFile.h"
 
-namespace {
-
-bool CopyBytes(int from, int to) {
-    char buffer[64 * 1024];
-    while (true) {
-        const ssize_t n = ::read(from, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return false;
-        if (n == 0) return true;
-        for (ssize_t done = 0; done < n;) {
-            const ssize_t written = ::write(to, buffer + done, static_cast<std::size_t>(n - done));
-            if (written < 0 && errno == EINTR) continue;
-            if (written <= 0) return false;
-            done += written;
-        }
-    }
-}
-
-}  // namespace
 
 bool CopyApplier(const WideString& from, const WideString& to) {
     if (from.IsEmpty() || to.IsEmpty()) return false;
@@ -52,7 +34,7 @@ bool CopyApplier(const WideString& from, const WideString& to) {
         ::close(in);
         return false;
     }
-    bool ok = CopyBytes(in, out);
+    bool ok = Posix::CopyAll(in, out);
     ::close(in);
     ok = ::fchmod(out, 0755) == 0 && ok;
     ok = ::fsync(out) == 0 && ok;

@@ -31,29 +31,18 @@ PatchesRequestFunctor::PatchesRequestFunctor(PatchesRequestView* view, IPatchSer
 
 PatchesRequestFunctor::~PatchesRequestFunctor() {
     ReleaseClient();
-    ReleaseTimer();
+    poll_.Stop();
 }
 
 bool PatchesRequestFunctor::Run() {
-    if (!client_ || timer_) return false;
+    if (!client_ || poll_.IsRunning()) return false;
     RefPtr<ITimer> timer = view_->CreateTimer();
     if (!timer) return false;
-    timer->OnTick.Connect<&PatchesRequestFunctor::OnTick>(this);
-    // A client asks once: a request that could not start is not tried again.
-    if (!client_->Request() || !timer->Start(kTickMs)) {
-        timer->Stop();
+    if (!poll_.Start(this, *timer, *client_)) {
         ReleaseClient();
         return false;
     }
-    timer_ = timer;
     view_->OnRequest(installedVersion_);
-    return true;
-}
-
-bool PatchesRequestFunctor::OnTick(std::int64_t elapsedMs) {
-    // The client may end the request, and with it our hold on it, inside Poll.
-    RefPtr<IPatchServer> client = client_;
-    if (client && !client->Poll(elapsedMs)) ReleaseTimer();
     return true;
 }
 
@@ -93,14 +82,8 @@ bool PatchesRequestFunctor::OnServerError(int code) {
 }
 
 void PatchesRequestFunctor::EndRequest() {
-    ReleaseTimer();
+    poll_.Stop();
     ReleaseClient();
-}
-
-void PatchesRequestFunctor::ReleaseTimer() {
-    if (!timer_) return;
-    timer_->Stop();
-    timer_ = nullptr;
 }
 
 void PatchesRequestFunctor::ReleaseClient() {

@@ -6,12 +6,13 @@
 
 #include "engine/servers/IPatchServer.h"
 #include "shell/AppParams.h"
+#include "workflow/ServerRequestPoll.h"
 #include "workflow/patches/IPatchesRequestFunctor.h"
 #include "workflow/patches/PatchesRequestView.h"
 
 class PatchesRequestFunctor final : public IPatchesRequestFunctor {
 public:
-    static constexpr int kTickMs = 10;
+    static constexpr int kTickMs = ServerRequestPoll::kTickMs;
 
     // The real request to the run's update server. Null without a view, a version
     // object or its version text, or a launcher configuration path.
@@ -27,7 +28,6 @@ private:
     PatchesRequestFunctor(PatchesRequestView* view, IPatchServer* client, const WideString& installedVersion);
     ~PatchesRequestFunctor() override;
 
-    bool OnTick(std::int64_t elapsedMs);
     bool OnPatchesReady(PatchInfos* patches, bool tooOld);
     bool OnFinished();
     bool OnLauncherUpdateRequired();
@@ -36,12 +36,11 @@ private:
 
     // The end of the request: the timer, then the client, go.
     void EndRequest();
-    void ReleaseTimer();
     void ReleaseClient();
 
     RefPtr<PatchesRequestView> view_;
     RefPtr<IPatchServer> client_;
     RefPtr<PatchInfos> result_;
-    RefPtr<ITimer> timer_;
+    ServerRequestPoll poll_;
     WideString installedVersion_;
 };

@@ -26,29 +26,18 @@ RipRequestFunctor::RipRequestFunctor(RipRequestView* view, AppParams* params, IR
 
 RipRequestFunctor::~RipRequestFunctor() {
     ReleaseClient();
-    ReleaseTimer();
+    poll_.Stop();
 }
 
 bool RipRequestFunctor::Run() {
-    if (!client_ || timer_) return false;
+    if (!client_ || poll_.IsRunning()) return false;
     RefPtr<ITimer> timer = view_->CreateTimer();
     if (!timer) return false;
-    timer->OnTick.Connect<&RipRequestFunctor::OnTick>(this);
-    // A client asks once: a request that could not start is not tried again.
-    if (!client_->Request() || !timer->Start(kTickMs)) {
-        timer->Stop();
+    if (!poll_.Start(this, *timer, *client_)) {
         ReleaseClient();
         return false;
     }
-    timer_ = timer;
     view_->OnRequest();
-    return true;
-}
-
-bool RipRequestFunctor::OnTick(std::int64_t elapsedMs) {
-    // The client may end the request, and with it our hold on it, inside Poll.
-    RefPtr<IRipServer> client = client_;
-    if (client && !client->Poll(elapsedMs)) ReleaseTimer();
     return true;
 }
 
@@ -93,14 +82,8 @@ bool RipRequestFunctor::OnServerError(int code) {
 }
 
 void RipRequestFunctor::EndRequest() {
-    ReleaseTimer();
+    poll_.Stop();
     ReleaseClient();
-}
-
-void RipRequestFunctor::ReleaseTimer() {
-    if (!timer_) return;
-    timer_->Stop();
-    timer_ = nullptr;
 }
 
 void RipRequestFunctor::ReleaseClient() {

@@ -6,12 +6,13 @@
 
 #include "engine/servers/HttpRipClient.h"
 #include "shell/AppParams.h"
+#include "workflow/ServerRequestPoll.h"
 #include "workflow/repair/IRipRequestFunctor.h"
 #include "workflow/repair/RipRequestView.h"
 
 class RipRequestFunctor final : public IRipRequestFunctor {
 public:
-    static constexpr int kTickMs = 10;
+    static constexpr int kTickMs = ServerRequestPoll::kTickMs;
 
     // The real request to the run's update server; null without a view or parameters.
     static RefPtr<RipRequestFunctor> Create(RipRequestView* view, AppParams* params, bool versionFileOnly);
@@ -26,7 +27,6 @@ private:
     RipRequestFunctor(RipRequestView* view, AppParams* params, IRipServer* client, bool versionFileOnly);
     ~RipRequestFunctor() override;
 
-    bool OnTick(std::int64_t elapsedMs);
     bool OnRipInfoReady(RipPatchInfo* info);
     bool OnNetworkError(int code);
     bool OnServerError(int code);
@@ -34,13 +34,12 @@ private:
 
     // The end of the request: the timer, then the client, go.
     void EndRequest();
-    void ReleaseTimer();
     void ReleaseClient();
 
     RefPtr<RipRequestView> view_;
     RefPtr<IRipServer> client_;
     RefPtr<AppParams> params_;
     bool versionFileOnly_;
-    RefPtr<ITimer> timer_;
+    ServerRequestPoll poll_;
     RefPtr<RipPatchInfo> result_;
 };

@@ -27,6 +27,7 @@
 #include "workflow/RecordingWindow.h"
 #include "workflow/StateIds.h"
 #include "workflow/WorkflowValues.h"
+#include "workflow/game/NoGame.h"
 #include "workflow/game/FullVersion.h"
 #include "workflow/game/GameState.h"
 #include "workflow/repair/RipDownloadFunctor.h"
@@ -44,14 +45,6 @@ std::string ReadAll(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
-
-struct NoGame final : IGameFunctor {
-    bool StartPaymentUpdater() override { return true; }
-    bool StartHub(bool) override { return true; }
-    void SetLauncherUpdateFlag() override {}
-    bool Ready() override { return true; }
-    bool Run(const WideString&, const WideString&, const WideString&) override { return true; }
-};
 
 struct StepStandIn final : IState {
     explicit StepStandIn(int stepId) : id(stepId) {}

@@ -19,18 +19,11 @@
 #include "workflow/RecordingWindow.h"
 #include "workflow/StateIds.h"
 #include "workflow/WorkflowValues.h"
+#include "workflow/game/NoGame.h"
 #include "workflow/game/GameState.h"
 #include "workflow/patches/PatchesRequestFunctor.h"
 
 namespace {
-
-struct NoGame final : IGameFunctor {
-    bool StartPaymentUpdater() override { return true; }
-    bool StartHub(bool) override { return true; }
-    void SetLauncherUpdateFlag() override {}
-    bool Ready() override { return true; }
-    bool Run(const WideString&, const WideString&, const WideString&) override { return true; }
-};
 
 TEST(FuturePatch, CommandThirtyOneAsksTheUpdateServerBesideTheGameStep) {
     if (!BuiltInKeyIsSample()) SKIP_UNLESS_REQUIRED("the launcher was built with another version key");

@@ -37,8 +37,7 @@
     }
 
     function showError(prefix, code) {
-        var key = prefix + code;
-        if (Texts.get(key) === key) key = prefix + "other";
+        var key = Texts.coded(prefix, code);
         busy(false);
         show(key, 2700);
         element("launcherUpdateCode").textContent = "(" + code + ")";

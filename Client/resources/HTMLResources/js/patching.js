@@ -155,8 +155,7 @@
 
     // A code without a text of its own still says which it was.
     function showError(prefix, code) {
-        var key = prefix + code;
-        if (Texts.get(key) === key) key = prefix + "other";
+        var key = Texts.coded(prefix, code);
         showStatus(key);
         element("patchingCode").textContent = "(" + code + ")";
     }

@@ -8,12 +8,6 @@
 
     function element(id) { return document.getElementById(id); }
 
-    // A key of its own when the table has one, else the table's general one.
-    function coded(prefix, code) {
-        var key = prefix + code;
-        return Texts.get(key) !== key ? key : prefix + "other";
-    }
-
     function setStatus(key, failed) {
         var status = element("repairStatus");
         status.setAttribute("data-text", key);
@@ -174,8 +168,8 @@
             idle();
             App.send(50);
         },
-        OnServerError: function (code) { fail(coded("patching.network.", code)); },
-        OnLogicError: function (code) { fail(coded("patching.server.", code)); },
+        OnServerError: function (code) { fail(Texts.coded("patching.network.", code)); },
+        OnLogicError: function (code) { fail(Texts.coded("patching.server.", code)); },
         OnSaveError: function () { fail("repair.saveerror"); },
         // The download panel tells why the download failed.
         OnError: function () { fail(""); },

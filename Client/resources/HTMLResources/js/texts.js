@@ -23,6 +23,12 @@ var Texts = (function () {
         return Object.prototype.hasOwnProperty.call(base, key) ? base[key] : key;
     }
 
+    // The key of a code's own text when the table has one, else the prefix's general one.
+    function coded(prefix, code) {
+        var key = prefix + code;
+        return get(key) !== key ? key : prefix + "other";
+    }
+
     function apply(root) {
         var scope = root || document;
         scope.querySelectorAll("[data-text]").forEach(function (element) {
@@ -34,6 +40,7 @@ var Texts = (function () {
         document.documentElement.lang = current;
     }
 
-    return { define: define, has: has, use: use, get: get, apply: apply, locale: function () { return current; },
+    return { define: define, has: has, use: use, get: get, coded: coded, apply: apply,
+             locale: function () { return current; },
              fallback: function () { return fallback; } };
 })();
