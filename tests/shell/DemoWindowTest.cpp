@@ -25,13 +25,15 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The section's first button, and the second one beside it (see fullversion.css).
+// The full-version panel's first button, and the second one beside it: the panel is
+// the first of the activity column, its status two lines or three (see launcher.css,
+// fullversion.css).
 constexpr int kFirstButtonX = 60;
 constexpr int kSecondButtonX = 200;
-constexpr int kButtonY = 237;
+constexpr int kButtonY = 226;
 // The footer's "English" link.
-constexpr int kEnglishX = 113;
-constexpr int kEnglishY = 573;
+constexpr int kEnglishX = 122;
+constexpr int kEnglishY = 576;
 
 void InstallDemo(const GameTree& tree) {
     VersionWriter::Model model;

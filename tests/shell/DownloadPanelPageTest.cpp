@@ -21,10 +21,11 @@
 
 namespace {
 
-// A pixel of the panel's bar near its left end, which the fill covers from 3 percent
-// on, and the bar's colours (see download.css).
+// A pixel of the panel's bar near its left end, which the fill covers from 4 percent
+// on: the panel follows the update road's panel in the activity column (see
+// launcher.css). The bar's colours (see download.css).
 constexpr int kBarX = 50;
-constexpr int kBarY = 160;
+constexpr int kBarY = 333;
 constexpr unsigned kEmptyBar = 0x2B261F;
 constexpr unsigned kDownloading = 0xC9B27C;
 constexpr unsigned kLost = 0x6B5A3E;

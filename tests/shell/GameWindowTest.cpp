@@ -25,9 +25,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The login field, left in the game section above the status line (see launcher.css).
-constexpr int kLoginX = 150;
-constexpr int kLoginY = 474;
+// The login field, at the left of the play bar (see launcher.css).
+constexpr int kLoginX = 100;
+constexpr int kLoginY = 521;
 constexpr int kSampleGameWidth = 420;
 
 

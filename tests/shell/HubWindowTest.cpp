@@ -29,19 +29,20 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// A pixel of the hub's progress bar near its left end (see hub.css), which the fill
-// covers from 1 percent on, and its colours.
-constexpr int kBarX = 24;
-constexpr int kBarY = 374;
+// A pixel of the hub's progress bar near its left end, in the first panel of the
+// activity column (see launcher.css), which the fill covers from 1 percent on, and
+// its colours.
+constexpr int kBarX = 36;
+constexpr int kBarY = 167;
 constexpr unsigned kDownloadingFill = 0xC9B27C;
 constexpr unsigned kReadyFill = 0x7FB069;
 constexpr unsigned kLostFill = 0x6B5A3E;
-// The Play button (see launcher.css).
-constexpr int kPlayX = 535;
-constexpr int kPlayY = 474;
+// The Play button, at the right of the play bar (see launcher.css).
+constexpr int kPlayX = 644;
+constexpr int kPlayY = 516;
 // The footer's "English" link.
-constexpr int kEnglishX = 113;
-constexpr int kEnglishY = 573;
+constexpr int kEnglishX = 122;
+constexpr int kEnglishY = 576;
 
 // The installed game: version "1.0.0" with three files of the minimal set.
 void InstallProgressiveGame(const GameTree& tree) {

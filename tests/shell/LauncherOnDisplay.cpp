@@ -83,9 +83,12 @@ bool WaitForColor(Display* display, int x, int y, unsigned rgb, int boundMs) {
 }
 
 bool SaveScreenPng(Display* display, const std::string& path) {
-    const int width = DisplayWidth(display, DefaultScreen(display));
-    const int height = DisplayHeight(display, DefaultScreen(display));
-    XImage* image = XGetImage(display, DefaultRootWindow(display), 0, 0, width, height, AllPlanes, ZPixmap);
+    return SaveScreenPng(display, path, 0, 0, DisplayWidth(display, DefaultScreen(display)),
+                         DisplayHeight(display, DefaultScreen(display)));
+}
+
+bool SaveScreenPng(Display* display, const std::string& path, int left, int top, int width, int height) {
+    XImage* image = XGetImage(display, DefaultRootWindow(display), left, top, width, height, AllPlanes, ZPixmap);
     if (!image) return false;
     GdkPixbuf* pixbuf = gdk_pixbuf_new(GDK_COLORSPACE_RGB, FALSE, 8, width, height);
     guchar* pixels = gdk_pixbuf_get_pixels(pixbuf);

@@ -27,6 +27,8 @@ inline bool FindLauncherWindow(Display* display, int& x, int& y) {
     return FindWindowOfWidth(display, kLauncherWindowWidth, x, y);
 }
 bool SaveScreenPng(Display* display, const std::string& path);
+// Only the rectangle of the screen, for example one window.
+bool SaveScreenPng(Display* display, const std::string& path, int left, int top, int width, int height);
 // Saves the screen as name under the build folder once the web process has had time
 // to paint what the last events changed, and prints where.
 bool SaveScreenshot(Display* display, const std::string& name);

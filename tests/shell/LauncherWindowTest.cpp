@@ -27,12 +27,12 @@ namespace {
 // The exit button's centre in the page (see launcher.css: the buttons at x 692).
 constexpr int kExitX = 735;
 constexpr int kExitY = 12;
-// The full-check button, near the top left of the content, and the fast-check button
-// near its bottom (see launcher.css).
-constexpr int kFullCheckX = 60;
-constexpr int kFullCheckY = 58;
-constexpr int kFastCheckX = 60;
-constexpr int kFastCheckY = 500;
+// The full-check and the fast-check buttons, the first two tools of the side column
+// (see launcher.css).
+constexpr int kFullCheckX = 644;
+constexpr int kFullCheckY = 167;
+constexpr int kFastCheckX = 644;
+constexpr int kFastCheckY = 203;
 
 // A signed version file for the tree: the launcher's configuration as it is, and two
 // files that are not there. False when the program checks against another key than

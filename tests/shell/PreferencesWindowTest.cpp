@@ -1,5 +1,5 @@
 // The preferences panel and the language switch in the real program on a private
-// display: the panel opens from the footer, a changed field is applied and saved, the
+// display: the panel opens from its tool, a changed field is applied and saved, the
 // language switch turns the page English and is saved, and the defaults come back.
 // Screenshots of the panel in both languages are saved under the build folder.
 #include <gtest/gtest.h>
@@ -17,12 +17,12 @@
 namespace {
 
 // Places on the page (launcher.css, prefs.css), from the window's top left.
-constexpr int kFooterY = 573;
-constexpr int kSettingsX = 680;  // the footer's link, in Russian and English alike
-constexpr int kEnglishX = 113;
-constexpr int kMovementX = 343, kMovementY = 257;  // the row "move by mouse click"
-constexpr int kButtonsY = 524;
-constexpr int kApplyX = 57, kDefaultsX = 151;
+constexpr int kFooterY = 576;
+constexpr int kEnglishX = 122;
+constexpr int kSettingsX = 644, kSettingsY = 409;  // the tool in the side column
+constexpr int kMovementX = 344, kMovementY = 285;  // the row "move by mouse click"
+constexpr int kButtonsY = 523;
+constexpr int kApplyX = 50, kDefaultsX = 165;  // inside both languages' buttons
 constexpr int kExitX = 735, kExitY = 12;
 // Colours that show a part is painted: the frame, and the panel's fieldset border.
 constexpr unsigned kFrameColor = 0x2b261f;
@@ -56,7 +56,7 @@ TEST(PreferencesWindow, AppliesSwitchesLanguageAndResets) {
     EXPECT_TRUE(shown) << ReadAll(log) << ReadAll(tree / "stderr");
     if (shown) {
         EXPECT_NE(ReadAll(cfg).find("localization = \"ru\""), std::string::npos) << ReadAll(cfg);
-        Click(display, x + kSettingsX, y + kFooterY);
+        Click(display, x + kSettingsX, y + kSettingsY);
         EXPECT_TRUE(WaitForColor(display, x + 20, y + 200, kFieldsetColor, 5000));
         Screenshot(display, LAUNCHER_BUILD_DIR "/prefs-panel-ru.png");
 

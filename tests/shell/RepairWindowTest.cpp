@@ -14,12 +14,13 @@
 
 namespace {
 
-// The page's buttons (see launcher.css and repair.css): "Check files", and "Repair"
-// below a list of two damaged files.
-constexpr int kCheckX = 74;
-constexpr int kCheckY = 58;
-constexpr int kRepairX = 59;
-constexpr int kRepairY = 195;
+// The page's buttons (see launcher.css): "Check files", the first tool, and "Repair" in
+// the repair panel below the check's two damaged files, which the activity column
+// scrolls into view at its foot.
+constexpr int kCheckX = 644;
+constexpr int kCheckY = 167;
+constexpr int kRepairX = 90;
+constexpr int kRepairY = 435;
 
 void InstallDamagedGame(const GameTree& tree) {
     VersionWriter::Model model;

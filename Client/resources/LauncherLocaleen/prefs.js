@@ -30,5 +30,5 @@ Texts.define("en", {
     "prefs.applied": "The settings are saved.",
     "prefs.wasReset": "The default settings are back.",
     "prefs.invalid": "Check the values: numbers of 0 or more are needed, the size as a whole number.",
-    "prefs.error": "No screen mode of at least 800 × 600 was found: the graphics settings are not available."
+    "prefs.error": "No screen mode of at least 800 × 600 was found: the graphics settings are not available. Check the display settings of your system, then open the launcher again."
 });

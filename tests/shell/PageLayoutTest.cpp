@@ -1,0 +1,278 @@
+// The launcher's real page in the real WebKitGTK at the window's fixed size, brought
+// into each state a player meets by the events the launcher sends (starting, an
+// update being fetched, ready to play, a check with damaged files, errors, the
+// preferences), in Russian and English. In every state the page's regions stay inside
+// the window and apart, every visible control can be clicked where it is drawn, and
+// no text is cut off; each state shows its own parts with their tones, and the road's
+// network error offers to try again. A screenshot of the window in each state is saved under the
+// build folder's "screenshots". Skipped when no display can be had.
+#include <gtest/gtest.h>
+
+
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <glib.h>
+
+#include "base/runtime/Timer.h"
+#include "platform/glib/GlibTimerHost.h"
+#include "platform/gtk/GtkToolkit.h"
+#include "shell/LauncherOnDisplay.h"
+#include "shell/SourcePage.h"
+#include "support/PrivateXvfb.h"
+#include "support/RequiredEnvironment.h"
+
+namespace {
+
+constexpr int kStateBoundMs = 20000;
+constexpr int kWindowWidth = 748;
+constexpr int kWindowHeight = 589;
+constexpr int kCheckReport = 4242;
+
+// Answers "Test.Check" (state name, an optional "click:ID" done first, the selectors
+// that must each match a visible element) with command 4242 and the problems found,
+// one a line; an empty report is a page in order.
+constexpr char kCheckScript[] = R"JS(
+(function () {
+    var W = 748, H = 589;
+    function visible(el) {
+        if (el.closest("[hidden]")) return false;
+        var r = el.getBoundingClientRect();
+        return r.width > 0 && r.height > 0 && getComputedStyle(el).visibility !== "hidden";
+    }
+    function name(el) {
+        return el.id ? "#" + el.id : el.tagName.toLowerCase() + "[" + (el.getAttribute("data-text") || el.className) + "]";
+    }
+    function inside(r, box) {
+        return r.left >= box.left - 0.5 && r.top >= box.top - 0.5 && r.right <= box.right + 0.5 && r.bottom <= box.bottom + 0.5;
+    }
+    function overlap(a, b) {
+        return a.left < b.right - 0.5 && b.left < a.right - 0.5 && a.top < b.bottom - 0.5 && b.top < a.bottom - 0.5;
+    }
+    function check() {
+        var problems = [];
+        var windowBox = { left: 0, top: 0, right: W, bottom: H };
+        var regions = ["frame", "header", "content", "game", "footer"].map(function (id) { return document.getElementById(id); });
+        regions.forEach(function (region, i) {
+            var r = region.getBoundingClientRect();
+            if (!inside(r, windowBox)) problems.push(name(region) + " leaves the window");
+            // The parts of a region keep apart and inside it.
+            var parts = Array.prototype.filter.call(region.children, visible);
+            parts.forEach(function (part, j) {
+                var p = part.getBoundingClientRect();
+                if (!inside(p, r)) problems.push(name(part) + " leaves " + name(region));
+                parts.slice(j + 1).forEach(function (other) {
+                    if (overlap(p, other.getBoundingClientRect())) problems.push(name(part) + " overlaps " + name(other));
+                });
+            });
+            regions.slice(i + 1).forEach(function (other) {
+                if (overlap(r, other.getBoundingClientRect())) problems.push(name(region) + " overlaps " + name(other));
+            });
+        });
+        var prefsOpen = !document.getElementById("prefsPanel").hidden;
+        var activity = document.getElementById("activity").getBoundingClientRect();
+        var panels = Array.prototype.filter.call(document.querySelectorAll("#activity > section"), visible);
+        panels.forEach(function (panel, i) {
+            panels.slice(i + 1).forEach(function (other) {
+                if (overlap(panel.getBoundingClientRect(), other.getBoundingClientRect()))
+                    problems.push(name(panel) + " overlaps " + name(other));
+            });
+        });
+        document.querySelectorAll("button, input, select, a[href]").forEach(function (control) {
+            if (!visible(control)) return;
+            if (prefsOpen && !control.closest("#prefsPanel, #frame, #footer")) return;
+            var r = control.getBoundingClientRect();
+            // A control in the scrolled column counts where the column shows it.
+            if (control.closest("#activity") && !inside(r, activity)) return;
+            if (!inside(r, windowBox)) { problems.push(name(control) + " leaves the window"); return; }
+            var hit = document.elementFromPoint(r.left + r.width / 2, r.top + r.height / 2);
+            if (!hit || (hit !== control && !control.contains(hit) && hit.closest("label") !== control.closest("label")))
+                problems.push(name(control) + " is covered by " + (hit ? name(hit) : "nothing"));
+        });
+        document.querySelectorAll("[data-text], button, label, dd, dt, li").forEach(function (el) {
+            if (!visible(el) || !el.textContent) return;
+            var style = getComputedStyle(el);
+            if (style.display === "inline" || el.tagName === "OPTION") return;
+            if (el.scrollWidth > el.clientWidth + 1 && style.overflowX !== "auto" && style.textOverflow !== "ellipsis")
+                problems.push(name(el) + " cuts its text: " + el.scrollWidth + " > " + el.clientWidth);
+        });
+        return problems;
+    }
+    App.module("Test", {
+        Check: function (state, action, expected) {
+            if (action && action.indexOf("click:") === 0) document.getElementById(action.slice(6)).click();
+            // Two frames: the page has laid out what the events changed.
+            requestAnimationFrame(function () { requestAnimationFrame(function () {
+                var problems = check();
+                (expected || "").split(" ").filter(Boolean).forEach(function (selector) {
+                    var match = Array.prototype.filter.call(document.querySelectorAll(selector), visible);
+                    if (!match.length) problems.push(selector + " is not shown");
+                });
+                App.send(4242, problems.join("\n"));
+            }); });
+        }
+    });
+})();
+)JS";
+
+using PageEvent = std::vector<std::u16string>;
+
+struct PageState {
+    std::string name;
+    std::u16string locale;
+    std::vector<PageEvent> events;
+    std::u16string action;
+    // Selectors of what the state must show.
+    std::u16string expected;
+    // A command the page must have sent.
+    int command = 0;
+};
+
+PageEvent PrefsLoad() {
+    PageEvent event = {u"Prefs.OnLoad"};
+    for (const char16_t* value : {u"1", u"1", u"1", u"1", u"0", u"0", u"6", u"6", u"2", u"2", u"1024", u"1024", u"1",
+                                  u"1", u"0", u"0", u"200", u"200", u"800x600", u"1024x768", u"1280x800"})
+        event.push_back(value);
+    return event;
+}
+
+std::vector<PageState> States() {
+    const PageEvent asking = {u"Patching.OnRequest", u"1.0.0"};
+    const PageEvent current = {u"Patching.OnRequest", u"1.0.2"};
+    const PageEvent upToDate = {u"Patching.OnResponse", u"false"};
+    const std::vector<PageEvent> fetching = {
+        asking,
+        {u"Patching.OnAnswer", u"false", u"1.0.1", u"1.0.2"},
+        {u"Patching.OnDownloadStart"},
+        {u"Downloader.OnProgress", u"45", u"47185920", u"104857600", u"1572864", u"65536", u"1048576"},
+        {u"Downloader.OnPeersInfo", u"127.0.0.2:6881", u"31457280", u"1048576", u"0", u"0", u"web seed", u"15728640",
+         u"524288", u"0", u"0"}};
+    const std::vector<PageEvent> ready = {current, upToDate, {u"Launcher.SetLogin", u"player7"}, {u"FastCheck.OnSuccess"}};
+    const std::vector<PageEvent> damaged = {current, upToDate, {u"FullCheck.OnStart"}, {u"FullCheck.OnProgress", u"100"},
+                                        {u"FullCheck.OnComplete", u"data/world.map", u"3", u"3", u"0",
+                                         u"data/textures.pak", u"4096", u"4", u"1", u"Profiles/Launcher.cfg", u"52",
+                                         u"5", u"2"}};
+    const std::vector<PageEvent> failed = {asking, {u"Patching.OnServerError", u"8"}, {u"Game.OnStartError", u"-2"}};
+    // Everything at once, with long lists: the column scrolls, the latest news in view.
+    PageEvent chain = {u"Patching.OnAnswer", u"false"};
+    for (int minor = 1; minor <= 12; ++minor) chain.push_back(u"1.0." + std::u16string(1, u'0' + minor % 10) + u"-rc");
+    PageEvent files = {u"FullCheck.OnComplete"};
+    for (int i = 0; i < 30; ++i)
+        for (const char16_t* field : {u"data/Packs/textures/very/long/folder/name/of/the/pack.pak", u"1", u"5", u"0"})
+            files.push_back(field);
+    const std::vector<PageEvent> crowded = {asking, chain, {u"Game.OnEpayCheck"}, {u"FullCheck.OnStart"}, files,
+                                            {u"FastCheck.OnFail"}, {u"Game.OnStartError", u"-1"}};
+    std::vector<PageState> states = {
+        {"crowded-ru", u"ru", crowded, u"", u"#gameStart.current.error #fullCheck.warning"},
+        // The hub's reports, ten a second, leave the check the player started in front.
+        {"hub-and-check-ru", u"ru",
+         {current, upToDate, {u"Game.OnDownloading", u"40", u"0"}, {u"FullCheck.OnStart"},
+          {u"FullCheck.OnProgress", u"10"}, {u"Game.OnDownloading", u"41", u"0"}, {u"Game.OnDownloading", u"42", u"0"}},
+         u"", u"#fullCheck.current #hub.busy"},
+        // The display has no usable mode: the panel says so and what to do, in its longer language.
+        {"preferences-error-ru", u"ru", {current, upToDate, {u"Prefs.OnError"}}, u"click:prefsOpen", u"#prefsStatus.error"}};
+    for (const char16_t* locale : {u"ru", u"en"}) {
+        const std::string suffix = locale == std::u16string(u"ru") ? "-ru" : "-en";
+        states.push_back({"starting" + suffix, locale, {asking}, u"", u"#patching.busy #installedVersion"});
+        states.push_back({"updating" + suffix, locale, fetching, u"", u"#patchChain #announcedVersion #download.busy.current #downloadPeerTable"});
+        std::vector<PageEvent> downloaded = fetching;
+        downloaded.push_back({u"Downloader.OnProgress", u"100", u"104857600", u"104857600", u"0", u"0", u"1048576"});
+        downloaded.push_back({u"Patching.OnDownloadComplete"});
+        // The downloaded update's Install stands beside Play, as the main action.
+        states.push_back({"install-due" + suffix, locale, downloaded, u"", u"#primaryActions>#patchInstall.primary"});
+        states.push_back({"checking" + suffix, locale,
+                          {current, upToDate, {u"FullCheck.OnStart"}, {u"FullCheck.OnProgress", u"62"}}, u"",
+                          u"#fullCheck.busy.current #fullCheckProgress #patching.ok"});
+        states.push_back({"damaged" + suffix, locale, damaged, u"", u"#fullCheck.warning #damagedFiles"});
+        states.push_back({"ready" + suffix, locale, ready, u"", u"#fastCheck.ok #gameLogin #gamePlay:enabled"});
+        // The road's network error offers to try it again.
+        states.push_back({"error" + suffix, locale, failed, u"", u"#patching.error #roadRetry #gameStart.error"});
+        states.push_back({"preferences" + suffix, locale, {current, upToDate}, u"click:prefsOpen", u"#prefsPanel"});
+    }
+    return states;
+}
+
+WideString Wide(const std::u16string& text) { return WideString(text.data(), text.data() + text.size()); }
+
+void Send(PageDialog& dialog, const PageEvent& event) {
+    WideStringVector arguments;
+    for (std::size_t i = 1; i < event.size(); ++i) arguments.PushBack(Wide(event[i]));
+    dialog.View().SendEventArgs(Wide(event[0]), arguments);
+}
+
+struct Shot {
+    PageDialog* dialog;
+    Display* display;
+    std::string path;
+    bool saved = false;
+};
+
+}  // namespace
+
+TEST(PageLayout, EveryStateFitsTheWindowWithNothingCoveredOrCutInBothLanguages) {
+    PrivateXvfb xvfb;
+    if (!xvfb.Start()) SKIP_UNLESS_REQUIRED("no Xvfb");
+    PageEnvironment environment(xvfb.Display());
+    if (!environment.Toolkit()) SKIP_UNLESS_REQUIRED("GTK cannot open the display");
+    Display* display = XOpenDisplay(xvfb.Display().c_str());
+    if (!display) SKIP_UNLESS_REQUIRED("cannot open " + xvfb.Display());
+    GtkToolkit* toolkit = environment.Toolkit();
+    auto files = std::make_shared<SourceResources>();
+    // The real page with the check script after its own.
+    std::string page = ReadAll(files->root + "/Launcher/res/launcher.htm");
+    const std::size_t head = page.find("</head>");
+    ASSERT_NE(head, std::string::npos);
+    page.insert(head, "<script src=\"vfs://Test/check.js\"></script>\n");
+    files->inlinePages["Launcher/res/launcher.htm"] = page;
+    files->inlinePages["Test/check.js"] = kCheckScript;
+    ASSERT_TRUE(toolkit->RegisterUriScheme("vfs", files));
+    GlibTimerHost timers(&Timer::TimerProc);
+    const std::string folder = LAUNCHER_BUILD_DIR "/screenshots";
+    std::filesystem::create_directories(folder);
+
+    for (const PageState& state : States()) {
+        SCOPED_TRACE(state.name);
+        PageDialog dialog(*toolkit, &timers, "vfs://Launcher/res/launcher.htm", "");
+        Shot shot{&dialog, display, folder + "/" + state.name + ".png"};
+        std::u16string problems = u"(no report)";
+        dialog.onCommand = [&](PageDialog& d, int code, const WideString& argument) {
+            if (code == 10) Send(d, {u"Locale.OnLoad", state.locale});
+            if (code == 20) {
+                // The page asks for the preferences once its language is in place.
+                Send(d, PrefsLoad());
+                // The road's first two steps pass, as at every start.
+                for (const char16_t* name : {u"InitialCheck.OnReadyToUpdate", u"CheckAttributes.OnStartChecking",
+                                             u"CheckAttributes.OnSuccessChecking"})
+                    Send(d, {name});
+                for (const PageEvent& event : state.events) Send(d, event);
+                Send(d, {u"Test.Check", std::u16string(state.name.begin(), state.name.end()), state.action, state.expected});
+            }
+            if (code == kCheckReport) {
+                problems = argument.Std();
+                // The web process paints on its own time, after the page changed.
+                g_timeout_add(700, [](gpointer data) {
+                    Shot& s = *static_cast<Shot*>(data);
+                    int x = 0, y = 0;
+                    if (FindWindowOfWidth(s.display, kWindowWidth, x, y, kWindowHeight))
+                        s.saved = SaveScreenPng(s.display, s.path, x, y, kWindowWidth, kWindowHeight);
+                    s.dialog->EndDialog(2);
+                    return G_SOURCE_REMOVE;
+                }, &shot);
+            }
+        };
+        EXPECT_EQ(RunBounded(dialog, kStateBoundMs), 2);
+        EXPECT_EQ(String(Wide(problems)).Std(), "");
+        EXPECT_TRUE(shot.saved);
+        if (state.command) {
+            bool sent = false;
+            for (const auto& [code, argument] : dialog.commands) sent = sent || code == state.command;
+            EXPECT_TRUE(sent) << "command " << state.command;
+        }
+        if (shot.saved) std::cout << "screenshot: " << shot.path << std::endl;
+    }
+    XCloseDisplay(display);
+}
