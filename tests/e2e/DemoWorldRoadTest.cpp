@@ -88,18 +88,22 @@ protected:
         const std::string demoWorld = LAUNCHER_SOURCE_DIR "/tools/demo-world/demo-world";
         SpawnRequest request{demoWorld,
                              {demoWorld, "run", world.Path(), "--follow", "--", "/bin/sh", "-c",
-                              "cd \"$DEMO_GAME/bin\" && exec ./Launcher.exe"},
+                              "cd \"$DEMO_GAME/bin\" && exec ./Launcher.exe 2>\"$DEMO_LOGS/launcher.stderr\""},
                              ""};
         request.environment = environment.Entries();
         run = SpawnChild(request);
         if (!run.IsValid()) problem = "demo-world run did not start";
     }
 
-    // The world ends once none of the road's programs is left.
+    // The world ends once none of the road's programs is left. A world that does not
+    // (a road stopped midway) is ended by its first process, which names the world: its
+    // process namespace, servers and all, goes with it, and nothing is left holding the
+    // test's output.
     void TearDown() override {
         for (const char* program : kRoadPrograms)
             for (pid_t pid : ProcessesOf(world / ("game/" + std::string(program)))) kill(pid, SIGTERM);
-        if (run.IsValid() && run.WaitForExit(30000) != WaitResult::Exited) {
+        if (run.IsValid() && run.WaitForExit(20000) != WaitResult::Exited) {
+            for (pid_t pid : ProcessesWithArgument(world.Path())) kill(pid, SIGKILL);
             for (const char* program : kRoadPrograms)
                 for (pid_t pid : ProcessesOf(world / ("game/" + std::string(program)))) kill(pid, SIGKILL);
             if (run.WaitForExit(10000) != WaitResult::Exited) {
@@ -113,7 +117,8 @@ protected:
     std::string Game(const std::string& relative) const { return world / ("game/" + relative); }
     std::string Log() const { return ReadAll(Game("Personal/Logs/Launcher.log")); }
     std::string Diagnosis() {
-        return driver.error() + "\n" + Log() + ReadAll(Game("Personal/Logs/VaraRurezod.log"));
+        return driver.error() + "\n" + Log() + ReadAll(Game("Personal/Logs/VaraRurezod.log")) +
+               ReadAll(world / "logs/launcher.stderr").substr(0, 4000);
     }
 
     void Photograph(const std::string& state) {
