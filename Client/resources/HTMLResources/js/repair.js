@@ -148,6 +148,12 @@
             element("repairRetry").focus();
         },
         OnSuccess: function () {
+            // The check's list of damaged files is out of date now: the repair's own
+            // list says what became of each file.
+            var checkResult = element("fullCheckResult");
+            checkResult.setAttribute("data-text", "");
+            checkResult.textContent = "";
+            element("fullCheck").hidden = true;
             showProgress(100);
             setStatus("repair.success");
             showResults(Array.prototype.slice.call(arguments));
