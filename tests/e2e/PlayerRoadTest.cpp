@@ -49,14 +49,18 @@ constexpr int kSampleGameWidth = 420;
 class PlayerRoad : public ::testing::Test {
 protected:
     void SetUp() override {
+        // The display comes first, from the machine's network: an X server started in a
+        // private network sees none of the others' abstract sockets, takes display :0 and
+        // replaces the socket file of whichever server holds :0 there, which leaves that
+        // server unreachable for every client in a network of its own.
+        if (!xvfb.Start() || !(display = XOpenDisplay(xvfb.Display().c_str()))) {
+            problem = "no Xvfb";
+            return;
+        }
         // The launcher keeps its production network defaults: it, the update server and
         // everything else of the test share a network of the test's own with only loopback.
         if (!EnterPrivateNetwork()) {
             problem = "a private network needs root and unshare(CLONE_NEWNET)";
-            return;
-        }
-        if (!xvfb.Start() || !(display = XOpenDisplay(xvfb.Display().c_str()))) {
-            problem = "no Xvfb";
             return;
         }
         // The sample installation as `./run demo` prepares it: its files, the program and

@@ -1,6 +1,9 @@
 #pragma once
 // An X display of the test's own (Xvfb, found on PATH), so GUI tests need no desktop
-// and leave none behind. The server ends with the object.
+// and leave none behind. The server ends with the object. Start it before entering a
+// network namespace of one's own: there the server would see none of the machine's
+// abstract X sockets, take a display number already in use and replace that display's
+// socket file, which clients in other private networks depend on.
 #include <string>
 #include <sys/types.h>
 
