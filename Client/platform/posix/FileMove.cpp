@@ -5,7 +5,8 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <vector>
+
+#include "platform/posix/FileMapping.h"
 
 namespace {
 
@@ -54,24 +55,11 @@ void SyncFolder(const std::string& folder) {
     if (dir.Valid()) ::fsync(dir.Get());
 }
 
+// 0 or the errno of the failed read or write; a write that stores nothing sets none.
 int CopyBytes(int from, int to) {
-    std::vector<char> buffer(1 << 20);
-    for (;;) {
-        const ssize_t got = ::read(from, buffer.data(), buffer.size());
-        if (got < 0) {
-            if (errno == EINTR) continue;
-            return errno;
-        }
-        if (got == 0) return 0;
-        for (ssize_t done = 0; done < got;) {
-            const ssize_t put = ::write(to, buffer.data() + done, static_cast<std::size_t>(got - done));
-            if (put < 0) {
-                if (errno == EINTR) continue;
-                return errno;
-            }
-            done += put;
-        }
-    }
+    errno = 0;
+    if (Posix::CopyAll(from, to)) return 0;
+    return errno != 0 ? errno : EIO;
 }
 
 // Writes a temporary file beside target with fill, flushes it and renames it over target.
