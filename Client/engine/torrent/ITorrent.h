@@ -53,9 +53,7 @@ public:
     virtual bool SelectFiles(const StringVector& names, std::int64_t& selectedSize) = 0;
     // Downloads only the files whose whole paths (as GetSelectedFiles gives them) are
     // named, byte for byte; no names selects nothing.
-    virtual bool SelectExactFiles(const StringVector& paths, std::int64_t& selectedSize) {
-        return SelectFiles(paths, selectedSize);
-    }
+    virtual bool SelectExactFiles(const StringVector& paths, std::int64_t& selectedSize) = 0;
     virtual void Reannounce() = 0;
 
 protected:

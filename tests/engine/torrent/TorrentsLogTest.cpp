@@ -30,6 +30,7 @@ public:
     float GetDownloadLimit() override { return -1.0f; }
     WideString GetRootFolder() override { return WideString(); }
     bool SelectFiles(const StringVector&, std::int64_t&) override { return true; }
+    bool SelectExactFiles(const StringVector&, std::int64_t&) override { return true; }
     void Reannounce() override {}
 
 private:
