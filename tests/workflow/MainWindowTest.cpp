@@ -2,8 +2,6 @@
 // completes the handshake, starts the full check with command 50, watches its events
 // arrive through MessageProc and closes the window with 1002 once the check reports.
 #include <gtest/gtest.h>
-#include <stdlib.h>
-#include <unistd.h>
 
 #include <memory>
 #include <string>
@@ -56,11 +54,7 @@ class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!BuiltInKeyIsSample()) GTEST_SKIP() << "the launcher was built with another version key";
-        setenv("XDG_RUNTIME_DIR", home.Path().c_str(), 1);
-        setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
-        ASSERT_TRUE(toolkit.RegisterUriScheme("vfs", std::make_shared<BlankStartPage>()));
-        // The launcher runs in its bin folder, the game root one up.
-        ASSERT_EQ(chdir((game / "bin").c_str()), 0);
+        EnterRoadGame(toolkit, home, game);
         params = new AppParams();
         params->gameRoot = WideString(u"../");
         params->versionFile = WideString(u"Profiles/game.version");

@@ -5,8 +5,6 @@
 // 50, 60, 600 and 6000 as the events arrive, and answers the locked-file question
 // first with 800, then with 8000.
 #include <gtest/gtest.h>
-#include <stdlib.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <memory>
@@ -95,10 +93,7 @@ class RepairRoadTest : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!BuiltInKeyIsSample()) SKIP_UNLESS_REQUIRED("the launcher was built with another version key");
-        setenv("XDG_RUNTIME_DIR", home.Path().c_str(), 1);
-        setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
-        ASSERT_TRUE(toolkit.RegisterUriScheme("vfs", std::make_shared<BlankStartPage>()));
-        ASSERT_EQ(chdir((game / "bin").c_str()), 0);
+        EnterRoadGame(toolkit, home, game);
         params = new AppParams();
         params->gameRoot = WideString(u"../");
         params->versionFile = WideString(u"Profiles/game.version");

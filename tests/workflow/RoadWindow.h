@@ -9,11 +9,16 @@
 #include <vector>
 
 #include <glib.h>
+#include <stdlib.h>
+#include <unistd.h>
 
 #include "platform/headless/FakePage.h"
 #include "platform/headless/HeadlessPageView.h"
+#include "platform/headless/HeadlessToolkit.h"
 #include "shell/html/HTMLViewer.h"
+#include "support/GameTree.h"
 #include "support/JsonStrings.h"
+#include "support/TempDir.h"
 
 inline constexpr char kRoadStartUrl[] = "vfs://Launcher/res/launcher.htm";
 
@@ -26,6 +31,15 @@ struct BlankStartPage : IUriSchemeHandler {
         return response;
     }
 };
+
+// Keeps the window's per-user folders under home, serves the blank start page, and
+// enters the game's bin folder: the launcher runs there, the game root one up.
+inline void EnterRoadGame(HeadlessToolkit& toolkit, const TempDir& home, const GameTree& game) {
+    setenv("XDG_RUNTIME_DIR", home.Path().c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
+    ASSERT_TRUE(toolkit.RegisterUriScheme("vfs", std::make_shared<BlankStartPage>()));
+    ASSERT_EQ(chdir((game / "bin").c_str()), 0);
+}
 
 // The page's side of the window: every event the program sends (a MessageProc call),
 // as its name and then its arguments. Any other call has no function on the page.

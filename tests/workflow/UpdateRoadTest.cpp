@@ -5,9 +5,7 @@
 // server, the loopback swarm, an applier that records how it was started, and the
 // launcher's own start of the applier once the window has closed with the plan's path.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -84,10 +82,7 @@ class UpdateRoadTest : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!BuiltInKeyIsSample()) SKIP_UNLESS_REQUIRED("the launcher was built with another version key");
-        setenv("XDG_RUNTIME_DIR", home.Path().c_str(), 1);
-        setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
-        ASSERT_TRUE(toolkit.RegisterUriScheme("vfs", std::make_shared<BlankStartPage>()));
-        ASSERT_EQ(chdir((game / "bin").c_str()), 0);
+        EnterRoadGame(toolkit, home, game);
         params = new AppParams();
         params->binDir = WideString(u"./");
         params->gameRoot = WideString(u"../");
