@@ -24,17 +24,7 @@
 
     function busy(on) { element("launcherUpdate").classList.toggle("busy", on); }
 
-    // File names come from the disk: shown as text, never as markup.
-    function showFiles(paths) {
-        var list = element("launcherUpdateFiles");
-        list.textContent = "";
-        paths.forEach(function (path) {
-            var item = document.createElement("li");
-            item.textContent = path;
-            list.appendChild(item);
-        });
-        list.hidden = paths.length === 0;
-    }
+    function showFiles(paths) { Texts.list(element("launcherUpdateFiles"), paths); }
 
     function showError(prefix, code) {
         var key = Texts.coded(prefix, code);

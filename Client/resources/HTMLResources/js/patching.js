@@ -141,17 +141,7 @@
         element(id).parentNode.hidden = !version;
     }
 
-    // Versions come from the server: they are shown as text, never as markup.
-    function showChain(versions) {
-        var chain = element("patchChain");
-        chain.textContent = "";
-        versions.forEach(function (version) {
-            var item = document.createElement("li");
-            item.textContent = version;
-            chain.appendChild(item);
-        });
-        chain.hidden = versions.length === 0;
-    }
+    function showChain(versions) { Texts.list(element("patchChain"), versions); }
 
     // A code without a text of its own still says which it was.
     function showError(prefix, code) {

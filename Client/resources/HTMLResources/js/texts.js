@@ -40,7 +40,18 @@ var Texts = (function () {
         document.documentElement.lang = current;
     }
 
-    return { define: define, has: has, use: use, get: get, coded: coded, apply: apply,
+    // Items from the disk or a server: shown as text, never as markup. An empty list is hidden.
+    function list(element, items) {
+        element.textContent = "";
+        items.forEach(function (text) {
+            var item = document.createElement("li");
+            item.textContent = text;
+            element.appendChild(item);
+        });
+        element.hidden = items.length === 0;
+    }
+
+    return { define: define, has: has, use: use, get: get, coded: coded, apply: apply, list: list,
              locale: function () { return current; },
              fallback: function () { return fallback; } };
 })();
