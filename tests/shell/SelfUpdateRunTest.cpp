@@ -21,6 +21,7 @@
 #include "support/ProcessScan.h"
 #include "support/RequiredEnvironment.h"
 #include "support/ScopedTempFolder.h"
+#include "support/versions/SignedVersions.h"
 
 namespace {
 
@@ -42,11 +43,12 @@ bool WaitUntil(const std::function<bool()>& done, int boundMs) {
 void RunSelfUpdate(const std::string& launcherFolder, const std::string& screenshot) {
     PrivateXvfb xvfb;
     if (!xvfb.Start()) SKIP_UNLESS_REQUIRED("no Xvfb");
+    if (!BuiltInKeyIsSample()) GTEST_SKIP() << "the program checks version files against another key";
     GameTree tree;
     Display* display = XOpenDisplay(xvfb.Display().c_str());
     if (!display) SKIP_UNLESS_REQUIRED("cannot open " + xvfb.Display());
     std::ofstream(tree / "Profiles/Launcher.cfg") << "hostIP = \"127.0.0.1\"\nhostPort = 9\n";
-    WriteWholeFile(tree / "Profiles/game.version", "the old version file");
+    WriteWholeFile(tree / "Profiles/game.version", SignedVersionFile({"1.0.1", {}}));
     // The older build: the same program with bytes of its own after the image.
     std::string build;
     ASSERT_TRUE(ReadWholeFile(LAUNCHER_EXE_PATH, build));
@@ -57,10 +59,12 @@ void RunSelfUpdate(const std::string& launcherFolder, const std::string& screens
     WriteWholeFile(temp / "ssh-XYZ/agent.1", "another user's agent");
     WriteWholeFile(temp / "other-download/part", "another download");
     WriteWholeFile(temp / "Launcher.torrent", "d4:infoe");
-    // The download folder as the launcher download leaves it.
+    // The download folder as the launcher download leaves it; its version file names
+    // the version the game stands at and lists the new launcher's files.
     const std::string dl = temp / "LAUabc123";
     const std::string files = dl + "/" + launcherFolder;
-    const std::string newVersion = "the new version file";
+    const std::string newVersion =
+        SignedVersionFile({"1.0.1", {{"/bin/", {ListedFile("newer.txt", "a file only the new build has")}}}});
     WriteWholeFile(dl + "/Launcher.torrent", "d4:infoe");
     WriteWholeFile(files + "Launcher.exe", build);
     ASSERT_EQ(::chmod((files + "Launcher.exe").c_str(), 0755), 0);

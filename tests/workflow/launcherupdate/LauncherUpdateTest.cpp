@@ -20,6 +20,7 @@
 #include "platform/process/ProcessHandle.h"
 #include "platform/process/ProcessSpawn.h"
 #include "support/TempDir.h"
+#include "support/versions/SignedVersions.h"
 #include "workflow/launcherupdate/LauncherTree.h"
 #include "workflow/launcherupdate/LauncherUpdateFunctor.h"
 #include "workflow/launcherupdate/UpdateFolders.h"
@@ -36,6 +37,7 @@ bool IsLink(const std::string& path) { return S_ISLNK(ModeOf(path)); }
 class LauncherUpdateTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        if (!BuiltInKeyIsSample()) GTEST_SKIP() << "the program checks version files against another key";
         // The installation of the old launcher.
         dir.WriteFile("game/bin/Launcher.exe", "old launcher");
         dir.WriteFile("game/bin/old.dll", "old library");
@@ -69,8 +71,11 @@ protected:
 
     TempDir dir;
     RecordingWindow window;
-    const std::string installedVersion = "version 1";
-    const std::string newVersion = "version 2";
+    // The game stands at the version the server announces; the download's version file
+    // names the same version and lists the new launcher.
+    const std::string installedVersion = SignedVersionFile({"1.0.1", {}});
+    const std::string newVersion =
+        SignedVersionFile({"1.0.1", {{"/bin/", {ListedFile("Launcher.exe", "new launcher")}}}});
 };
 
 TEST_F(LauncherUpdateTest, UpdateInstallsTheFilesAndMovesTheVersionFileToProfiles) {
@@ -120,6 +125,40 @@ TEST_F(LauncherUpdateTest, WithoutANewVersionFileNothingIsTouched) {
         EXPECT_EQ(dir.ReadFile("game/Profiles/game.version"), installedVersion);
         EXPECT_EQ(dir.ReadFile("game/bin/Launcher.exe"), "old launcher");
         EXPECT_TRUE(dir.Exists("game/data/Packs/pack.bin"));
+    }
+}
+
+// The download's version file replaces the installed one: only a signed file of the
+// version expected may. An update keeps the version the server announced, which is the
+// installed one (a launcher update is asked for only then); a reinstall never goes back.
+TEST_F(LauncherUpdateTest, AVersionFileNotSignedOrOfAnotherVersionIsNotInstalled) {
+    std::string forged = newVersion;
+    forged[forged.size() / 2] ^= 0x20;
+    const struct {
+        const char* what;
+        std::string versionFile;
+        bool reinstall;
+        bool installed;
+    } cases[] = {
+        {"unsigned text", "version 1.0.1", false, false},
+        {"signature broken", forged, false, false},
+        {"signed, an older version", SignedVersionFile({"1.0.0", {}}), false, false},
+        {"signed, a newer version than announced", SignedVersionFile({"1.0.2", {}}), false, false},
+        {"reinstall: unsigned text", "version 1.0.2", true, false},
+        {"reinstall: signature broken", forged, true, false},
+        {"reinstall: signed, an older version", SignedVersionFile({"1.0.0", {}}), true, false},
+        {"reinstall: signed, a newer version", SignedVersionFile({"1.0.2", {}}), true, true},  // last: it installs
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        dir.WriteFile("LAUdl0001/L/game.version", c.versionFile);
+        window.events.clear();
+        const auto events = Run({dir / "game", dir / "LAUdl0001/L", !c.reinstall, c.reinstall, false});
+        const std::u16string result = c.installed ? u"LauncherUpdate.OnUpdated" : u"LauncherUpdate.OnNotUpdated";
+        EXPECT_EQ(events, (std::vector<std::u16string>{u"LauncherUpdate.OnNeedUpdate", result}));
+        EXPECT_EQ(dir.ReadFile("game/Profiles/game.version"), c.installed ? c.versionFile : installedVersion);
+        EXPECT_EQ(dir.ReadFile("game/bin/Launcher.exe"), c.installed ? "new launcher" : "old launcher");
+        EXPECT_EQ(dir.Exists("game/data/Packs/pack.bin"), !c.installed) << "a refused reinstall deletes nothing";
     }
 }
 
@@ -200,7 +239,8 @@ TEST(LauncherUpdateDangerousPaths, AreNeverDeleted) {
         {"a folder without the launcher's torrent", "plain", true, false},
         {"a folder shaped like a game root", "othergame", true, false},
     };
-    const std::string installedVersion = "version 1";
+    // Version files that pass their own check, so that only the path is refused.
+    const std::string installedVersion = SignedVersionFile({"1.0.1", {}});
     for (const Case& entry : cases) {
         TempDir dir;
         dir.WriteFile("game/bin/Launcher.exe", "installed");
