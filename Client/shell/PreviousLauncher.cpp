@@ -7,9 +7,11 @@
 bool IsStartedByPreviousLauncher(const AppParams& params, const std::string& ownPath, const std::string& parentPath) {
     if (parentPath.empty()) return false;
     const WideString parent = PathText::ToGeneric(StrUtil::ToWide(String(parentPath.c_str())));
-    if ((params.update || params.reinstall) && PathText::IsInside(parent, params.cmdPath)) return true;
     const WideString ownName = PathText::LastComponent(StrUtil::ToWide(String(ownPath.c_str())));
-    return !ownName.IsEmpty() && PathText::LastComponent(parent).View() == ownName.View();
+    if (ownName.IsEmpty() || PathText::LastComponent(parent).View() != ownName.View()) return false;
+    // The installation named after the switch may be any folder, even "/": a program
+    // under it counts only when it is this launcher's own program.
+    return !(params.update || params.reinstall) || PathText::IsInside(parent, params.cmdPath);
 }
 
 PreviousLauncherOutcome WaitForPreviousLauncher(const AppParams& params, IProcessQuery& query, int limitMs) {

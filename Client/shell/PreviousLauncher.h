@@ -8,9 +8,9 @@
 
 constexpr int kPreviousLauncherWaitMs = 10000;
 
-// True when the parent is an earlier launcher: either update or reinstall is set and
-// the parent's executable lies inside cmdPath, or the parent's file name is our own.
-// An empty cmdPath names no folder, so it never matches.
+// True when the parent is an earlier launcher: its file name is our own, and, when
+// update or reinstall is set, it lies inside cmdPath (the installation that started
+// us). An empty cmdPath or the root alone names no folder, so it never matches.
 bool IsStartedByPreviousLauncher(const AppParams& params, const std::string& ownPath, const std::string& parentPath);
 
 enum class PreviousLauncherOutcome { NotWaited, Ended, Killed };

@@ -5,6 +5,7 @@
 #include "base/runtime/StrUtil.h"
 #include "platform/process/ChildReaper.h"
 #include "platform/process/ProcessInfo.h"
+#include "shell/LauncherDownloadFolder.h"
 #include "shell/PathText.h"
 #include "shell/resources/StringIds.h"
 #include "shell/resources/StringTable.h"
@@ -53,7 +54,10 @@ std::optional<SpawnRequest> BuildRestartStart(const AppParams& params, const std
     } else {
         const WideString target = PathText::Join(params.cmdPath, WideString(u"bin/Launcher.exe"));
         request.program = Narrow(target);
-        request.argv = {request.program, "-droptemp", Narrow(PathText::Parent(PathText::Parent(own)))};
+        request.argv = {request.program};
+        // Only the download folder itself is named, never the temporary folder around it.
+        const std::string download = LauncherDownloadOf(Narrow(own));
+        if (!download.empty()) request.argv.insert(request.argv.end(), {"-droptemp", download});
         request.workingDir = Narrow(PathText::Parent(target));
     }
     if (params.uac) request.argv.push_back("-UAC");

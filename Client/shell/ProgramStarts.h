@@ -15,8 +15,10 @@
 std::optional<SpawnRequest> BuildApplierStart(const WideString& followUp, const WideString& key);
 
 // In place: OWN [-UAC] [-authkey KEY] in the own folder. Otherwise the game's
-// launcher CMDPATH/bin/Launcher.exe -droptemp PARENT-OF-OWN-FOLDER [-UAC]
-// [-authkey KEY], started in its bin folder. Nothing without an own path.
+// launcher CMDPATH/bin/Launcher.exe [-droptemp DOWNLOAD] [-UAC] [-authkey KEY],
+// started in its bin folder, where DOWNLOAD is the launcher download that OWN runs
+// from (LauncherDownloadOf); without one nothing is named for deletion. Nothing
+// without an own path.
 std::optional<SpawnRequest> BuildRestartStart(const AppParams& params, const std::string& ownPath, bool inPlace,
                                               const WideString& key);
 

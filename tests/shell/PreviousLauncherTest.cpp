@@ -12,7 +12,7 @@
 
 namespace {
 
-TEST(IsStartedByPreviousLauncher, NeedsTheSameNameOrAParentInsideCmdPath) {
+TEST(IsStartedByPreviousLauncher, NeedsTheSameNameAndWithASwitchAParentInsideCmdPath) {
     struct Case {
         bool update;
         const char* cmdPath;
@@ -25,11 +25,15 @@ TEST(IsStartedByPreviousLauncher, NeedsTheSameNameOrAParentInsideCmdPath) {
         {false, "", "/tmp/Upd/bin/Launcher.exe", true},           // same file name
         {false, "", "/tmp/Upd/bin/launcher.exe", false},          // names compare case-sensitively
         {true, "/games/Game", "/games/Game/bin/Launcher.exe", true},
-        {true, "/games/Game/", "/games/Game/bin/Old.exe", true},
-        {true, "/games/Game", "/games/GameOther/bin/Old.exe", false},  // a prefix, not a folder
+        {true, "/games/Game/", "/games/Game/bin/Launcher.exe", true},
+        {true, "/games/Game/", "/games/Game/bin/Old.exe", false},      // another program under the path
+        {true, "/home/p", "/home/p/.local/bin/nautilus", false},       // a file manager under the home folder
+        {true, "/home/p", "/usr/bin/Launcher.exe", false},             // the launcher's name, elsewhere
+        {true, "/games/Game", "/games/GameOther/bin/Launcher.exe", false},  // a prefix, not a folder
         {true, "", "/usr/bin/bash", false},                       // empty cmdPath matches nothing
         {true, "/", "/usr/bin/nautilus", false},                  // nor does the root alone
-        {true, "Game", "/games/Game/bin/Old.exe", false},         // inside, not somewhere in the middle
+        {true, "/", "/opt/Launcher.exe", false},
+        {true, "Game", "/games/Game/bin/Launcher.exe", false},    // inside, not somewhere in the middle
         {true, "/games/Game", "", false},                         // unreadable parent
     };
     for (const Case& c : cases) {
@@ -48,8 +52,9 @@ struct FakeParent : IProcessQuery {
     std::string ProcessImagePath(pid_t p) override { return SystemProcessQuery().ProcessImagePath(p); }
 };
 
-pid_t StartOldLauncher(const ScopedTempFolder& temp, int lingerMs) {
-    const std::string copy = temp / "Launcher.exe";
+pid_t StartOldLauncher(const ScopedTempFolder& temp, int lingerMs, const std::string& name = "Launcher.exe") {
+    const std::string copy = temp / name;
+    std::filesystem::create_directories(std::filesystem::path(copy).parent_path());
     std::filesystem::copy_file(ARGV_RECORDER_PATH, copy, std::filesystem::copy_options::overwrite_existing);
     setenv("ARGV_RECORDER_LINGER_MS", std::to_string(lingerMs).c_str(), 1);
     const pid_t pid = SpawnProcess({copy, {}, ""});
@@ -91,6 +96,33 @@ TEST(WaitForPreviousLauncher, LeavesAnUnrelatedParentAlone) {
     EXPECT_EQ(parent.WaitForExit(0), WaitResult::TimedOut);  // still alive
     parent.Kill();
     parent.WaitForExit(10000);
+}
+
+// "/update" or "/reinstall" name the installation, which may be any folder: a shell or
+// a file manager that runs from under it and started the launcher is not waited for,
+// let alone ended; the installation's own launcher is.
+TEST(WaitForPreviousLauncher, WithAnInstallationSwitchOnlyItsLauncherCounts) {
+    ScopedTempFolder temp;
+    RefPtr<AppParams> params(new AppParams);
+    params->update = true;
+    params->cmdPath = StrUtil::ToWide(String(temp.Path().c_str()));
+    FakeParent query;
+
+    query.pid = StartOldLauncher(temp, 60000, "bin/nautilus");
+    ASSERT_GT(query.pid, 0);
+    ProcessHandle fileManager = ProcessHandle::Open(query.pid);
+    EXPECT_EQ(WaitForPreviousLauncher(*params, query, 100), PreviousLauncherOutcome::NotWaited);
+    EXPECT_EQ(fileManager.WaitForExit(0), WaitResult::TimedOut) << "the file manager was ended";
+    fileManager.Kill();
+    fileManager.WaitForExit(10000);
+
+    query.pid = StartOldLauncher(temp, 60000, "bin/Launcher.exe");
+    ASSERT_GT(query.pid, 0);
+    ProcessHandle installed = ProcessHandle::Open(query.pid);
+    EXPECT_EQ(WaitForPreviousLauncher(*params, query, 100), PreviousLauncherOutcome::Killed);
+    int exitCode = -1;
+    ASSERT_EQ(installed.WaitForExit(10000, &exitCode), WaitResult::Exited);
+    EXPECT_EQ(exitCode, 128 + SIGKILL);
 }
 
 }  // namespace

@@ -9,7 +9,9 @@
 #include "shell/ProgramStarts.h"
 #include "shell/resources/MessageSink.h"
 #include "support/ArgvRecord.h"
+#include "support/FileBytes.h"
 #include "support/GameTree.h"
+#include "support/ScopedTempFolder.h"
 
 namespace {
 
@@ -34,10 +36,22 @@ TEST(BuildRestartStart, RestartsInPlaceOrTheGamesLauncherWithDashSwitches) {
     RefPtr<AppParams> params(new AppParams);
     params->cmdPath = WideString(u"/games/Game");
     params->uac = true;
-    auto other = BuildRestartStart(*params, "/tmp/Upd/bin/Launcher.exe", false, WideString());
+    // The launcher download's folder, as mkdtemp names it, with the launcher's torrent.
+    ScopedTempFolder temp;
+    const std::string download = temp / "LAUabc123";
+    WriteWholeFile(download + "/Launcher.torrent", "d4:infoe");
+    auto other = BuildRestartStart(*params, download + "/Upd/Launcher.exe", false, WideString());
     ASSERT_TRUE(other);
-    EXPECT_EQ(other->argv, (Args{"/games/Game/bin/Launcher.exe", "-droptemp", "/tmp/Upd", "-UAC"}));
+    EXPECT_EQ(other->argv, (Args{"/games/Game/bin/Launcher.exe", "-droptemp", download, "-UAC"}));
     EXPECT_EQ(other->workingDir, "/games/Game/bin");
+    // Run from anywhere but a launcher download, no folder is named for deletion: not
+    // the folder around it, and not a folder that merely holds a launcher torrent.
+    WriteWholeFile(temp / "Launcher.torrent", "d4:infoe");
+    for (const std::string& own : {temp / "Upd/Launcher.exe", temp / "Launcher.exe", temp / "Upd/bin/Launcher.exe"}) {
+        auto plain = BuildRestartStart(*params, own, false, WideString());
+        ASSERT_TRUE(plain);
+        EXPECT_EQ(plain->argv, (Args{"/games/Game/bin/Launcher.exe", "-UAC"})) << own;
+    }
 
     params->uac = false;
     auto inPlace = BuildRestartStart(*params, "/games/Game/bin/Launcher.exe", true, WideString(u"abc"));
@@ -66,10 +80,11 @@ TEST(ProgramStarts, TheApplierAndARestartedLauncherStartWithTheirArgvAndFolder) 
     setenv("ARGV_RECORDER_OUT", (tree / "restart.rec").c_str(), 1);
     RefPtr<AppParams> params(new AppParams);
     params->cmdPath = StrUtil::ToWide(String((tree / "Game").c_str()));
-    EXPECT_TRUE(StartDetached(BuildRestartStart(*params, tree / "Upd/bin/Launcher.exe", false, AuthKey())));
+    WriteWholeFile(tree / "LAUupd001/Launcher.torrent", "d4:infoe");
+    EXPECT_TRUE(StartDetached(BuildRestartStart(*params, tree / "LAUupd001/bin/Launcher.exe", false, AuthKey())));
     ASSERT_TRUE(WaitForArgvRecord(tree / "restart.rec", 10000, record));
     EXPECT_EQ(record.workingDir, std::filesystem::canonical(tree / "Game/bin").string());
-    EXPECT_EQ(record.argv, (Args{tree / "Game/bin/Launcher.exe", "-droptemp", tree / "Upd", "-authkey", "the key"}));
+    EXPECT_EQ(record.argv, (Args{tree / "Game/bin/Launcher.exe", "-droptemp", tree / "LAUupd001", "-authkey", "the key"}));
     unsetenv("ARGV_RECORDER_OUT");
 }
 

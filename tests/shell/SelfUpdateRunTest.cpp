@@ -21,6 +21,7 @@
 #include "support/ProcessScan.h"
 #include "support/RequiredEnvironment.h"
 #include "support/ScopedTempFolder.h"
+#include "support/versions/SignedVersions.h"
 
 namespace {
 
@@ -35,31 +36,43 @@ bool WaitUntil(const std::function<bool()>& done, int boundMs) {
     return true;
 }
 
-TEST(SelfUpdateRun, AnUpdateFromADownloadFolderInstallsAndRestartsIntoTheInstalledLauncher) {
+// The launcher torrent holds one top folder (launcherFolder "Brennic/") or only the
+// files (""), which then lie directly in the download folder. The download folder lies
+// in a temporary folder of the test's own, beside other users' files, one of which is
+// a planted launcher torrent: only the download folder may go.
+void RunSelfUpdate(const std::string& launcherFolder, const std::string& screenshot) {
     PrivateXvfb xvfb;
     if (!xvfb.Start()) SKIP_UNLESS_REQUIRED("no Xvfb");
+    if (!BuiltInKeyIsSample()) GTEST_SKIP() << "the program checks version files against another key";
     GameTree tree;
     Display* display = XOpenDisplay(xvfb.Display().c_str());
     if (!display) SKIP_UNLESS_REQUIRED("cannot open " + xvfb.Display());
     std::ofstream(tree / "Profiles/Launcher.cfg") << "hostIP = \"127.0.0.1\"\nhostPort = 9\n";
-    WriteWholeFile(tree / "Profiles/game.version", "the old version file");
+    WriteWholeFile(tree / "Profiles/game.version", SignedVersionFile({"1.0.1", {}}));
     // The older build: the same program with bytes of its own after the image.
     std::string build;
     ASSERT_TRUE(ReadWholeFile(LAUNCHER_EXE_PATH, build));
     WriteWholeFile(tree / "bin/Launcher.exe", build + "older build");
     ASSERT_EQ(::chmod((tree / "bin/Launcher.exe").c_str(), 0755), 0);
 
-    // The download folder as the launcher download leaves it.
-    ScopedTempFolder download;
-    const std::string dl = download.Path() + "/LAUabc123";
+    ScopedTempFolder temp;
+    WriteWholeFile(temp / "ssh-XYZ/agent.1", "another user's agent");
+    WriteWholeFile(temp / "other-download/part", "another download");
+    WriteWholeFile(temp / "Launcher.torrent", "d4:infoe");
+    // The download folder as the launcher download leaves it; its version file names
+    // the version the game stands at and lists the new launcher's files.
+    const std::string dl = temp / "LAUabc123";
+    const std::string files = dl + "/" + launcherFolder;
+    const std::string newVersion =
+        SignedVersionFile({"1.0.1", {{"/bin/", {ListedFile("newer.txt", "a file only the new build has")}}}});
     WriteWholeFile(dl + "/Launcher.torrent", "d4:infoe");
-    WriteWholeFile(dl + "/Brennic/Launcher.exe", build);
-    ASSERT_EQ(::chmod((dl + "/Brennic/Launcher.exe").c_str(), 0755), 0);
-    WriteWholeFile(dl + "/Brennic/game.version", "the new version file");
-    WriteWholeFile(dl + "/Brennic/newer.txt", "a file only the new build has");
+    WriteWholeFile(files + "Launcher.exe", build);
+    ASSERT_EQ(::chmod((files + "Launcher.exe").c_str(), 0755), 0);
+    WriteWholeFile(files + "game.version", newVersion);
+    WriteWholeFile(files + "newer.txt", "a file only the new build has");
 
-    ProcessHandle launcher =
-        StartLauncherAt(tree, dl + "/Brennic/Launcher.exe", xvfb.Display(), {"/update", tree.Root()});
+    ProcessHandle launcher = StartLauncherAt(tree, files + "Launcher.exe", xvfb.Display(), {"/update", tree.Root()},
+                                             "", {"TMPDIR=" + temp.Path()});
     ASSERT_TRUE(launcher.IsValid());
     const std::string err = tree / "stderr";
 
@@ -68,9 +81,12 @@ TEST(SelfUpdateRun, AnUpdateFromADownloadFolderInstallsAndRestartsIntoTheInstall
     const bool restarted = WaitForText(log, "page event LauncherUpdate.OnNoNeedUpdate", 60000);
     EXPECT_TRUE(restarted) << ReadAll(log) << ReadAll(err);
     EXPECT_TRUE(WaitUntil([&] { return !fs::exists(dl); }, 20000)) << "the download folder stays";
+    EXPECT_EQ(ReadAll(temp / "ssh-XYZ/agent.1"), "another user's agent");
+    EXPECT_EQ(ReadAll(temp / "other-download/part"), "another download");
+    EXPECT_TRUE(fs::exists(temp / "Launcher.torrent"));
     EXPECT_EQ(ReadAll(tree / "bin/newer.txt"), "a file only the new build has");
     EXPECT_EQ(ReadAll(tree / "bin/Launcher.exe").size(), build.size());
-    EXPECT_EQ(ReadAll(tree / "Profiles/game.version"), "the new version file");
+    EXPECT_EQ(ReadAll(tree / "Profiles/game.version"), newVersion);
     EXPECT_FALSE(fs::exists(tree / "bin/game.version"));
     struct stat info {};
     ASSERT_EQ(::stat((tree / "bin/Launcher.exe").c_str(), &info), 0);
@@ -81,12 +97,20 @@ TEST(SelfUpdateRun, AnUpdateFromADownloadFolderInstallsAndRestartsIntoTheInstall
 
     if (restarted) {
         int x = 0, y = 0;
-        if (FindLauncherWindow(display, x, y)) SaveScreenshot(display, "launcher-updated.png");
+        if (FindLauncherWindow(display, x, y)) SaveScreenshot(display, screenshot);
     }
     // The installed copy keeps running as any launcher would: end it.
     for (pid_t pid : ProcessesOf(tree / "bin/Launcher.exe")) ::kill(pid, SIGKILL);
     EXPECT_TRUE(WaitUntil([&] { return ProcessesOf(tree / "bin/Launcher.exe").empty(); }, 10000));
     XCloseDisplay(display);
+}
+
+TEST(SelfUpdateRun, AnUpdateFromADownloadFolderInstallsAndRestartsIntoTheInstalledLauncher) {
+    RunSelfUpdate("Brennic/", "launcher-updated.png");
+}
+
+TEST(SelfUpdateRun, ALauncherTorrentOfFilesOnlyRemovesItsDownloadFolderAndNothingAroundIt) {
+    RunSelfUpdate("", "launcher-updated-files-only.png");
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "RecordingWindow.h"
 #include "base/runtime/StrUtil.h"
 #include "support/GameTree.h"
+#include "support/versions/SignedVersions.h"
 #include "support/ManualTimerHost.h"
 #include "support/torrents/LoopbackSwarm.h"
 #include "support/torrents/SessionDriver.h"
@@ -23,6 +24,9 @@ namespace {
 
 WideString Wide(const std::string& text) { return StrUtil::ToWide(String(text.c_str())); }
 std::string Narrow(const std::u16string& text) { return StrUtil::ToNarrow(WideString(text.c_str())).Std(); }
+
+// The signed version file that a patch torrent to that version carries.
+std::string VersionFileOf(const std::string& version) { return SignedVersionFile({version, {}}); }
 
 class PatchesDownload : public ::testing::Test {
 protected:
@@ -68,12 +72,13 @@ protected:
 };
 
 TEST_F(PatchesDownload, AChainArrivesWithLiveProgressAndBecomesOnePlanWithTheLastApplier) {
+    if (!BuiltInKeyIsSample()) GTEST_SKIP() << "the program checks version files against another key";
     AddPatch("1.0.1", "p101", {{"a_1.0.0_1.0.1_.patch", PatternBytes(16 * 1024 * 40, 1)},
-                               {"game.version", "1.0.1"},
+                               {"game.version", VersionFileOf("1.0.1")},
                                {"VaraRurezod.exe", "applier 1"}});
     AddPatch("1.0.2", "p102", {{"b_1.0.1_1.0.2_.patch", PatternBytes(16 * 1024 * 25, 2)},
                                {"данные/c.patch", PatternBytes(1000, 3)},
-                               {"game.version", "1.0.2"},
+                               {"game.version", VersionFileOf("1.0.2")},
                                {"bin/VaraRurezod.exe", "applier 2"}});
     swarm.Seed().LimitUploads(512 * 1024);  // a few seconds from the seed alone: many reports
     RefPtr<PatchesDownloadFunctor> step = MakeStep(0, false);
@@ -89,7 +94,8 @@ TEST_F(PatchesDownload, AChainArrivesWithLiveProgressAndBecomesOnePlanWithTheLas
     EXPECT_EQ(window.events.back()[0], u"Patching.OnDownloadComplete");
 
     // Progress: every report of the whole chain's total, never going back, ending at 100.
-    const std::string total = std::to_string(16 * 1024 * 65 + 1000 + 5 + 5 + 9 + 9);
+    const std::string total =
+        std::to_string(16 * 1024 * 65 + 1000 + VersionFileOf("1.0.1").size() + VersionFileOf("1.0.2").size() + 9 + 9);
     std::vector<long long> done;
     for (const EventRecord& event : window.events) {
         if (event[0] != u"Downloader.OnProgress") continue;
@@ -145,9 +151,10 @@ TEST_F(PatchesDownload, ASecondRunAfterAKilledOneFetchesOnlyWhatIsMissing) {
 }
 
 TEST_F(PatchesDownload, TheDemoLeavesOutThePatchesEndingInUnderscoreOneWithTheExtensionInSmallLetters) {
+    if (!BuiltInKeyIsSample()) GTEST_SKIP() << "the program checks version files against another key";
     // (libtorrent takes names that differ in letter case only for one: a folder apart)
     AddPatch("1.0.1", "demo",
-             {{"x.patch", "x"}, {"x_1.patch", "x_1"}, {"caps/x_1.PATCH", "X_1"}, {"game.version", "1.0.1"}});
+             {{"x.patch", "x"}, {"x_1.patch", "x_1"}, {"caps/x_1.PATCH", "X_1"}, {"game.version", VersionFileOf("1.0.1")}});
     RefPtr<PatchesDownloadFunctor> step = MakeStep(1);
     ASSERT_TRUE(step && step->Run());
     ASSERT_TRUE(TickUntil(timers, [&] { return Count(u"Patching.OnDownloadComplete") > 0; }));
@@ -213,6 +220,37 @@ TEST_F(PatchesDownload, AnEnginePauseWithoutRoomReportsTheDiskOnEveryTick) {
     step->Engine()->TorrentAt(0)->Pause(true);
     ASSERT_TRUE(TickUntil(timers, [&] { return Count(u"Launcher.OnDiskSpaceError") >= 3; }));
     EXPECT_EQ(Count(u"Patching.OnDownloadComplete"), 0);
+}
+
+// The applier puts a patch's version file in place once the patch is applied: a file
+// that is not signed, or names another version than the patch leads to, would leave
+// the game claiming a version it is not at. The chain's last torrent carries it.
+TEST_F(PatchesDownload, AVersionFileNotOfThePatchsVersionIsATorrentErrorAndMakesNoPlan) {
+    if (!BuiltInKeyIsSample()) GTEST_SKIP() << "the program checks version files against another key";
+    std::string forged = VersionFileOf("1.0.2");
+    forged[forged.size() / 2] ^= 0x20;
+    const struct {
+        const char* what;
+        std::string versionFile;
+    } cases[] = {
+        {"unsigned text", "1.0.2"},
+        {"signature broken", forged},
+        {"an older version, signed", VersionFileOf("1.0.1")},
+        {"a newer version, signed", VersionFileOf("1.0.3")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        window.events.clear();
+        patches = new PatchInfos();
+        const std::string top = "p" + std::to_string(&c - cases);
+        AddPatch("1.0.1", top + "a", {{"a.patch", "a"}, {"game.version", VersionFileOf("1.0.1")}}, false);
+        AddPatch("1.0.2", top + "b", {{"b.patch", "b"}, {"game.version", c.versionFile}}, false);
+        RefPtr<PatchesDownloadFunctor> step = MakeStep();
+        ASSERT_TRUE(step && step->Run());
+        ASSERT_TRUE(TickUntil(timers, [&] { return Count(u"Patching.OnTorrentError") > 0; }));
+        EXPECT_EQ(Count(u"Patching.OnDownloadComplete"), 0);
+        EXPECT_FALSE(step->GetResult());
+    }
 }
 
 TEST_F(PatchesDownload, AnUnsoundTorrentIsATorrentErrorAndNothingStarts) {

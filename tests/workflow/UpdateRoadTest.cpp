@@ -180,7 +180,7 @@ TEST_F(UpdateRoadTest, FromTheInitialCheckOverTheDownloadToTheApplierStartedWith
     for (const auto& [from, to] : {std::pair<std::string, std::string>{"1.0.1", "1.0.2"}, {"1.0.2", "1.0.3"}}) {
         const std::string top = "Patch_" + from + "-" + to;
         const std::string torrent = swarm.Publish(top, {{"p_q_" + from + "_" + to + "_.patch", PatternBytes(40000, to[4])},
-                                                        {"game.version", "version " + to},
+                                                        {"game.version", SignedVersionFile({to, {}})},
                                                         {"VaraRurezod.exe", kApplier}},
                                                   {.trackers = {swarm.TrackerUrl()}});
         ASSERT_FALSE(torrent.empty());

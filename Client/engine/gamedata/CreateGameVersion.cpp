@@ -23,4 +23,9 @@ bool IsGameVersionFile(int format, const ByteVector& bytes) {
     return version && !bytes.Empty() && version->Parse(bytes.Data(), bytes.Size());
 }
 
+WideString VersionTextOfFile(int format, const String& path) {
+    const RefPtr<IGameVersion> version = CreateGameVersion(format, String(), path, 0);
+    return version ? version->GetVersion() : WideString();
+}
+
 }  // namespace Game

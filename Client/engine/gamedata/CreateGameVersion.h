@@ -11,5 +11,8 @@ namespace Game {
 RefPtr<IGameVersion> CreateGameVersion(int format, const String& root, const String& fileName, int flagsMask);
 // Whether the bytes read as a version file of the format (signature included).
 bool IsGameVersionFile(int format, const ByteVector& bytes);
+// The version that the file at path names when it reads as a version file of the
+// format (signature included); "" when it does not.
+WideString VersionTextOfFile(int format, const String& path);
 
 }  // namespace Game

@@ -7,6 +7,7 @@
 #include "base/io/Path.h"
 #include "base/runtime/StrUtil.h"
 #include "shell/LauncherConfig.h"
+#include "shell/LauncherDownloadFolder.h"
 #include "shell/resources/StringIds.h"
 #include "shell/resources/StringTable.h"
 
@@ -73,7 +74,7 @@ bool LauncherDownloadTorrentFunctor::OnServerError(int code) {
 std::string LauncherDownloadTorrentFunctor::MakeLauncherTempFolder() const {
     String root = tempRoot_.empty() ? Path::TempPath() : String(tempRoot_.c_str());
     Path::EnsureTrailingSeparator(root, '/');
-    std::string pattern = root.Std() + "LAUXXXXXX";
+    std::string pattern = root.Std() + kLauncherDownloadPattern;
     return ::mkdtemp(pattern.data()) ? pattern : std::string();
 }
 

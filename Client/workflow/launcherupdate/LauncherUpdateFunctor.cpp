@@ -6,7 +6,10 @@
 
 #include "base/io/Path.h"
 #include "base/runtime/StrUtil.h"
+#include "engine/gamedata/CreateGameVersion.h"
+#include "engine/gamedata/GameVersion5.h"
 #include "shell/AppParams.h"
+#include "workflow/VersionCompare.h"
 #include "workflow/launcherupdate/LauncherTree.h"
 #include "workflow/launcherupdate/UpdateFolders.h"
 
@@ -23,6 +26,11 @@ bool MakeFolder(const std::string& path) {
 bool IsRegularFile(const std::string& path) {
     struct stat info {};
     return ::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+// The version that a signed version file names; "" for anything else.
+String SignedVersionIn(const std::string& path) {
+    return StrUtil::ToNarrow(Game::VersionTextOfFile(Game::GameVersionFormat, String(path.c_str())));
 }
 
 bool Exists(const std::string& path) {
@@ -82,8 +90,10 @@ bool LauncherUpdateFunctor::Run() {
 
 LauncherUpdateFunctor::InstallResult LauncherUpdateFunctor::Install(bool reinstall, std::vector<std::string>& locked) {
     const std::string installation = CheckedInstallation(request_.folder, request_.ownFolder);
-    // Without a new version file nothing is touched: the installation keeps its own.
-    if (installation.empty() || !IsRegularFile(VersionSource())) return NotUpdated;
+    // Without a new version file that may replace the installed one nothing is
+    // touched: the installation keeps its own.
+    if (installation.empty() || !IsRegularFile(VersionSource()) || !VersionFileFits(installation, reinstall))
+        return NotUpdated;
     if (reinstall) {
         if (!TestTree(installation, locked)) return LockedFiles;
         if (!ClearInstallation(installation)) return NotUpdated;
@@ -122,6 +132,17 @@ bool LauncherUpdateFunctor::TestTargets(const std::string& installation, std::ve
 }
 
 std::string LauncherUpdateFunctor::VersionSource() const { return request_.ownFolder + "/" + kVersionFileName; }
+
+bool LauncherUpdateFunctor::VersionFileFits(const std::string& installation, bool reinstall) const {
+    const String fresh = SignedVersionIn(VersionSource());
+    if (fresh.IsEmpty()) return false;
+    const String installed = SignedVersionIn(installation + "/Profiles/" + kVersionFileName);
+    // A launcher update is asked for only while the game stands at the version the
+    // server announces: the new file names that same version. A reinstall may follow
+    // a game too old to patch, so it only never goes back.
+    if (!reinstall) return !installed.IsEmpty() && fresh == installed;
+    return installed.IsEmpty() || CompareVersions(fresh, installed) >= 0;
+}
 
 bool LauncherUpdateFunctor::MoveVersionFile(const std::string& installation) {
     // The installed version file is only ever replaced by a complete new one.

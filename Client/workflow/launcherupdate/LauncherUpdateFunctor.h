@@ -40,6 +40,8 @@ private:
     bool MoveVersionFile(const std::string& installation);
     bool CopyOwnFiles(const std::string& installation);
     std::string VersionSource() const;
+    // Whether the downloaded version file is signed and names the version expected.
+    bool VersionFileFits(const std::string& installation, bool reinstall) const;
     std::string TargetOf(const std::string& installation, const std::string& name) const;
 
     RefPtr<LauncherUpdateView> view_;

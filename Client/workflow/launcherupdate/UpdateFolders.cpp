@@ -4,9 +4,8 @@
 #include <filesystem>
 #include <system_error>
 
-#include "base/runtime/StrUtil.h"
-#include "shell/resources/StringIds.h"
-#include "shell/resources/StringTable.h"
+#include "base/io/Path.h"
+#include "shell/LauncherDownloadFolder.h"
 
 namespace fs = std::filesystem;
 
@@ -36,13 +35,6 @@ bool HasGameRootShape(const std::string& folder) {
     return IsDirectory(folder + "/bin") && IsDirectory(folder + "/Profiles");
 }
 
-// The launcher download saves the launcher's torrent in every folder it makes.
-bool HoldsLauncherTorrent(const std::string& folder) {
-    std::error_code error;
-    return fs::is_regular_file(fs::symlink_status(
-        folder + "/" + StrUtil::ToNarrow(LoadResString(StringId::LauncherTorrentName)).Std(), error));
-}
-
 // The canonical folder, or "" when working on it could take the system or the
 // player's files with it.
 std::string SafeFolder(const std::string& path, const std::string& ownFolder) {
@@ -64,8 +56,12 @@ std::string CheckedInstallation(const std::string& path, const std::string& ownF
 
 std::string CheckedDownloadFolder(const std::string& path, const std::string& ownFolder) {
     const std::string folder = SafeFolder(path, ownFolder);
-    if (folder.empty() || HasGameRootShape(folder) || !HoldsLauncherTorrent(folder)) return std::string();
+    // Both the path as given (so not a link to a folder) and the folder it resolves to.
+    if (folder.empty() || HasGameRootShape(folder) || !IsOwnLauncherDownload(path) || !IsOwnLauncherDownload(folder))
+        return std::string();
+    // The temporary folder holds other users' files: it is never a download itself.
+    if (folder == Canonical(Path::TempPath().Std())) return std::string();
     const std::string gameRoot = Canonical((ownFolder.empty() ? std::string(".") : ownFolder) + "/..");
-    if (gameRoot.empty() || IsWithin(folder, gameRoot)) return std::string();
+    if (gameRoot.empty() || IsWithin(folder, gameRoot) || IsWithin(gameRoot, folder)) return std::string();
     return folder;
 }

@@ -10,7 +10,8 @@
 std::string CheckedInstallation(const std::string& path, const std::string& ownFolder);
 
 // The download folder for "/droptemp": its canonical path, or "" when it is refused,
-// lies in the running launcher's game root (the parent of ownFolder), has the shape
-// of a game root itself, or does not hold the launcher's torrent ("Launcher.torrent"),
-// which the launcher download leaves in every folder it makes.
+// lies in the running launcher's game root (the parent of ownFolder) or is that root
+// or one of its ancestors, is the temporary folder itself, has the shape of a game
+// root, or is not a launcher download of this user (IsOwnLauncherDownload, for the
+// path as given and for the folder it resolves to).
 std::string CheckedDownloadFolder(const std::string& path, const std::string& ownFolder);

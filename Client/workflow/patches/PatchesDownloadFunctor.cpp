@@ -3,6 +3,8 @@
 #include <string>
 
 #include "base/io/Path.h"
+#include "engine/gamedata/CreateGameVersion.h"
+#include "engine/gamedata/GameVersion5.h"
 #include "shell/resources/StringTable.h"
 #include "workflow/WorkflowValues.h"
 
@@ -122,6 +124,10 @@ bool PatchesDownloadFunctor::FillPatchItem(ITorrent& torrent, MultiPatchItem& it
         if (name == applierName_) {
             plan.applierPath = wideFull;  // the last patch's applier wins
         } else if (name == WideString(kVersionFileName)) {
+            // It becomes the game's version file once this patch is applied: only the
+            // signed file of the version the patch leads to may enter the plan.
+            const WideString named = Game::VersionTextOfFile(Game::GameVersionFormat, full);
+            if (named.IsEmpty() || named != item.version) return false;
             item.gameVersionFile = wideFull;
         } else {
             item.patchFiles.PushBack(wideFull);

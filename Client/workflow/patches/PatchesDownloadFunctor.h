@@ -47,7 +47,8 @@ private:
     bool AddTorrents();
     // The demo's files of the torrent at index, without its "_1" patches.
     bool WithholdDemoPatches(std::size_t index);
-    // The torrent's selected files into the plan; false when one is missing on disk.
+    // The torrent's selected files into the plan; false when one is missing on disk or
+    // its version file is not the signed one of the version the patch leads to.
     bool FillPatchItem(ITorrent& torrent, MultiPatchItem& item, CumulativePatch& plan) const;
 
     RefPtr<PatchesDownloadView> view_;

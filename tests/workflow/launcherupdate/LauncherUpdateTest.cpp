@@ -4,17 +4,23 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <iostream>
+#include <optional>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
+#include "base/runtime/StrUtil.h"
+#include "shell/AppParams.h"
+#include "shell/ProgramStarts.h"
 #include "workflow/MainState.h"
 #include "workflow/PageCommands.h"
 #include "workflow/RecordingWindow.h"
 #include "platform/process/ProcessHandle.h"
 #include "platform/process/ProcessSpawn.h"
 #include "support/TempDir.h"
+#include "support/versions/SignedVersions.h"
 #include "workflow/launcherupdate/LauncherTree.h"
 #include "workflow/launcherupdate/LauncherUpdateFunctor.h"
 #include "workflow/launcherupdate/UpdateFolders.h"
@@ -31,27 +37,28 @@ bool IsLink(const std::string& path) { return S_ISLNK(ModeOf(path)); }
 class LauncherUpdateTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        if (!BuiltInKeyIsSample()) GTEST_SKIP() << "the program checks version files against another key";
         // The installation of the old launcher.
         dir.WriteFile("game/bin/Launcher.exe", "old launcher");
         dir.WriteFile("game/bin/old.dll", "old library");
-        dir.WriteFile("game/Profiles/game.version", "version 1");
+        dir.WriteFile("game/Profiles/game.version", installedVersion);
         dir.WriteFile("game/Profiles/Launcher.cfg", "hostIP = \"127.0.0.1\"\n");
         dir.WriteFile("game/Personal/Global.cfg", "localization = \"en\"\n");
         dir.WriteFile("game/Personal/Logs/Launcher.log", "log");
         dir.WriteFile("game/data/mods/mod.txt", "a mod");
         dir.WriteFile("game/data/Packs/pack.bin", "a pack");
         // The download folder: the torrent, and its one top folder with the new launcher.
-        dir.WriteFile("dl/Launcher.torrent", "d4:infoe");
-        dir.WriteFile("dl/L/Launcher.exe", "new launcher");
-        ASSERT_EQ(::chmod((dir / "dl/L/Launcher.exe").c_str(), 0755), 0);
-        dir.WriteFile("dl/L/lib.so", "new library");
-        dir.WriteFile("dl/L/game.version", "version 2");
-        dir.WriteFile("dl/L/docs/readme.txt", "a sub-folder of the download");
+        dir.WriteFile("LAUdl0001/Launcher.torrent", "d4:infoe");
+        dir.WriteFile("LAUdl0001/L/Launcher.exe", "new launcher");
+        ASSERT_EQ(::chmod((dir / "LAUdl0001/L/Launcher.exe").c_str(), 0755), 0);
+        dir.WriteFile("LAUdl0001/L/lib.so", "new library");
+        dir.WriteFile("LAUdl0001/L/game.version", newVersion);
+        dir.WriteFile("LAUdl0001/L/docs/readme.txt", "a sub-folder of the download");
     }
 
     LauncherUpdateFunctor::InstallResult Install(bool reinstall, std::vector<std::string>& locked) {
         RefPtr<LauncherUpdateView> view(new LauncherUpdateView(&window));
-        LauncherUpdateRequest request{dir / "game", dir / "dl/L", !reinstall, reinstall, false};
+        LauncherUpdateRequest request{dir / "game", dir / "LAUdl0001/L", !reinstall, reinstall, false};
         return LauncherUpdateFunctor::Create(view.Get(), request)->Install(reinstall, locked);
     }
 
@@ -64,21 +71,26 @@ protected:
 
     TempDir dir;
     RecordingWindow window;
+    // The game stands at the version the server announces; the download's version file
+    // names the same version and lists the new launcher.
+    const std::string installedVersion = SignedVersionFile({"1.0.1", {}});
+    const std::string newVersion =
+        SignedVersionFile({"1.0.1", {{"/bin/", {ListedFile("Launcher.exe", "new launcher")}}}});
 };
 
 TEST_F(LauncherUpdateTest, UpdateInstallsTheFilesAndMovesTheVersionFileToProfiles) {
     // A read-only target is made writable and replaced.
     ASSERT_EQ(::chmod((dir / "game/bin/Launcher.exe").c_str(), 0444), 0);
-    const auto events = Run({dir / "game", dir / "dl/L", true, false, false});
+    const auto events = Run({dir / "game", dir / "LAUdl0001/L", true, false, false});
     EXPECT_EQ(events, (std::vector<std::u16string>{u"LauncherUpdate.OnNeedUpdate", u"LauncherUpdate.OnUpdated"}));
     EXPECT_EQ(dir.ReadFile("game/bin/Launcher.exe"), "new launcher");
     EXPECT_EQ(ModeOf(dir / "game/bin/Launcher.exe") & 0777, 0755u) << "the installed launcher stays executable";
     EXPECT_EQ(dir.ReadFile("game/bin/lib.so"), "new library");
     EXPECT_EQ(dir.ReadFile("game/bin/old.dll"), "old library");
-    EXPECT_EQ(dir.ReadFile("game/Profiles/game.version"), "version 2");
+    EXPECT_EQ(dir.ReadFile("game/Profiles/game.version"), newVersion);
     EXPECT_FALSE(dir.Exists("game/bin/game.version"));
     EXPECT_FALSE(dir.Exists("game/bin/docs"));
-    EXPECT_FALSE(dir.Exists("dl/L/game.version")) << "moved, not copied";
+    EXPECT_FALSE(dir.Exists("LAUdl0001/L/game.version")) << "moved, not copied";
     // No temporary file is left beside the targets.
     std::vector<FolderEntry> entries;
     ASSERT_TRUE(ListFolder(dir / "game/bin", entries));
@@ -102,17 +114,51 @@ TEST_F(LauncherUpdateTest, ReinstallKeepsThePlayersDataAndModsAndDeletesLinksNot
     EXPECT_FALSE(IsLink(dir / "game/bin/linked.txt"));
     EXPECT_EQ(dir.ReadFile("outside/keep.txt"), "outside the installation");
     EXPECT_EQ(dir.ReadFile("game/bin/Launcher.exe"), "new launcher");
-    EXPECT_EQ(dir.ReadFile("game/Profiles/game.version"), "version 2");
+    EXPECT_EQ(dir.ReadFile("game/Profiles/game.version"), newVersion);
 }
 
 TEST_F(LauncherUpdateTest, WithoutANewVersionFileNothingIsTouched) {
-    ASSERT_EQ(::unlink((dir / "dl/L/game.version").c_str()), 0);
+    ASSERT_EQ(::unlink((dir / "LAUdl0001/L/game.version").c_str()), 0);
     for (bool reinstall : {false, true}) {
         std::vector<std::string> locked;
         EXPECT_EQ(Install(reinstall, locked), LauncherUpdateFunctor::NotUpdated) << reinstall;
-        EXPECT_EQ(dir.ReadFile("game/Profiles/game.version"), "version 1");
+        EXPECT_EQ(dir.ReadFile("game/Profiles/game.version"), installedVersion);
         EXPECT_EQ(dir.ReadFile("game/bin/Launcher.exe"), "old launcher");
         EXPECT_TRUE(dir.Exists("game/data/Packs/pack.bin"));
+    }
+}
+
+// The download's version file replaces the installed one: only a signed file of the
+// version expected may. An update keeps the version the server announced, which is the
+// installed one (a launcher update is asked for only then); a reinstall never goes back.
+TEST_F(LauncherUpdateTest, AVersionFileNotSignedOrOfAnotherVersionIsNotInstalled) {
+    std::string forged = newVersion;
+    forged[forged.size() / 2] ^= 0x20;
+    const struct {
+        const char* what;
+        std::string versionFile;
+        bool reinstall;
+        bool installed;
+    } cases[] = {
+        {"unsigned text", "version 1.0.1", false, false},
+        {"signature broken", forged, false, false},
+        {"signed, an older version", SignedVersionFile({"1.0.0", {}}), false, false},
+        {"signed, a newer version than announced", SignedVersionFile({"1.0.2", {}}), false, false},
+        {"reinstall: unsigned text", "version 1.0.2", true, false},
+        {"reinstall: signature broken", forged, true, false},
+        {"reinstall: signed, an older version", SignedVersionFile({"1.0.0", {}}), true, false},
+        {"reinstall: signed, a newer version", SignedVersionFile({"1.0.2", {}}), true, true},  // last: it installs
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        dir.WriteFile("LAUdl0001/L/game.version", c.versionFile);
+        window.events.clear();
+        const auto events = Run({dir / "game", dir / "LAUdl0001/L", !c.reinstall, c.reinstall, false});
+        const std::u16string result = c.installed ? u"LauncherUpdate.OnUpdated" : u"LauncherUpdate.OnNotUpdated";
+        EXPECT_EQ(events, (std::vector<std::u16string>{u"LauncherUpdate.OnNeedUpdate", result}));
+        EXPECT_EQ(dir.ReadFile("game/Profiles/game.version"), c.installed ? c.versionFile : installedVersion);
+        EXPECT_EQ(dir.ReadFile("game/bin/Launcher.exe"), c.installed ? "new launcher" : "old launcher");
+        EXPECT_EQ(dir.Exists("game/data/Packs/pack.bin"), !c.installed) << "a refused reinstall deletes nothing";
     }
 }
 
@@ -132,11 +178,11 @@ TEST_F(LauncherUpdateTest, ARunningExecutableIsReportedLockedAndNothingIsCopiedO
         }();
         EXPECT_EQ(locked, std::vector<std::string>{canonicalGame + "/bin/Launcher.exe"});
         EXPECT_FALSE(dir.Exists("game/bin/lib.so"));
-        EXPECT_EQ(dir.ReadFile("game/Profiles/game.version"), "version 1");
+        EXPECT_EQ(dir.ReadFile("game/Profiles/game.version"), installedVersion);
         EXPECT_TRUE(dir.Exists("game/data/Packs/pack.bin"));
     }
     // The page gets the full path as the event's argument.
-    const auto events = Run({dir / "game", dir / "dl/L", true, false, false});
+    const auto events = Run({dir / "game", dir / "LAUdl0001/L", true, false, false});
     ASSERT_EQ(events.back(), u"LauncherUpdate.OnLockedFiles");
     ASSERT_EQ(window.events.back().size(), 2u);
     EXPECT_NE(window.events.back()[1].find(u"/bin/Launcher.exe"), std::u16string::npos);
@@ -146,11 +192,11 @@ TEST_F(LauncherUpdateTest, ARunningExecutableIsReportedLockedAndNothingIsCopiedO
 
 TEST_F(LauncherUpdateTest, DropTempDeletesTheDownloadFolderButNotWhatItsLinksPointTo) {
     dir.WriteFile("outside/keep.txt", "outside");
-    ASSERT_EQ(::symlink((dir / "outside").c_str(), (dir / "dl/L/linked").c_str()), 0);
-    const auto events = Run({dir / "dl", dir / "game/bin", false, false, true});
+    ASSERT_EQ(::symlink((dir / "outside").c_str(), (dir / "LAUdl0001/L/linked").c_str()), 0);
+    const auto events = Run({dir / "LAUdl0001", dir / "game/bin", false, false, true});
     EXPECT_EQ(events,
               (std::vector<std::u16string>{u"LauncherUpdate.OnDeleteTempDir", u"LauncherUpdate.OnNoNeedUpdate"}));
-    EXPECT_FALSE(dir.Exists("dl"));
+    EXPECT_FALSE(dir.Exists("LAUdl0001"));
     EXPECT_EQ(dir.ReadFile("outside/keep.txt"), "outside");
     EXPECT_EQ(dir.ReadFile("game/bin/Launcher.exe"), "old launcher");
 }
@@ -193,17 +239,19 @@ TEST(LauncherUpdateDangerousPaths, AreNeverDeleted) {
         {"a folder without the launcher's torrent", "plain", true, false},
         {"a folder shaped like a game root", "othergame", true, false},
     };
+    // Version files that pass their own check, so that only the path is refused.
+    const std::string installedVersion = SignedVersionFile({"1.0.1", {}});
     for (const Case& entry : cases) {
         TempDir dir;
         dir.WriteFile("game/bin/Launcher.exe", "installed");
-        dir.WriteFile("game/Profiles/game.version", "version 1");
+        dir.WriteFile("game/Profiles/game.version", installedVersion);
         dir.WriteFile("game/data/Packs/pack.bin", "pack");
         dir.WriteFile("home/keep.txt", "home");
         dir.WriteFile("loose/keep.txt", "loose");
         dir.WriteFile("othergame/bin/keep.txt", "other");
         dir.WriteFile("othergame/Profiles/keep.txt", "other");
         dir.WriteFile("dl/L/Launcher.exe", "new");
-        dir.WriteFile("dl/L/game.version", "version 2");
+        dir.WriteFile("dl/L/game.version", installedVersion);
         dir.WriteFile("plain/keep.txt", "plain");
         // Every other folder holds a launcher torrent, so only the check named fails.
         for (const char* folder : {"", "game/", "game/data/", "game/bin/", "home/", "loose/", "othergame/", "dl/"})
@@ -237,7 +285,147 @@ TEST(LauncherUpdateDangerousPaths, AreNeverDeleted) {
         for (const char* kept : {"game/bin/Launcher.exe", "game/data/Packs/pack.bin", "home/keep.txt",
                                  "loose/keep.txt", "othergame/bin/keep.txt", "dl/L/Launcher.exe", "plain/keep.txt"})
             EXPECT_TRUE(dir.Exists(kept)) << entry.what << ": " << kept;
-        EXPECT_EQ(dir.ReadFile("game/Profiles/game.version"), "version 1") << entry.what;
+        EXPECT_EQ(dir.ReadFile("game/Profiles/game.version"), installedVersion) << entry.what;
+    }
+}
+
+// A temporary folder of the test's own stands in for the machine's: TMPDIR points at it
+// while the object lives. Other users' files lie in it, and one of them has planted a
+// launcher torrent there.
+class FakeTemporaryFolder {
+public:
+    explicit FakeTemporaryFolder(const TempDir& dir) : path_(dir / "LAUtmp001") {
+        dir.WriteFile("LAUtmp001/ssh-XYZ/agent.1", "another user's agent");
+        dir.WriteFile("LAUtmp001/other-download/part", "another download");
+        dir.WriteFile("LAUtmp001/Launcher.torrent", "d4:infoe");
+        ::lchown((path_ + "/Launcher.torrent").c_str(), kOtherUser, kOtherUser);
+        const char* saved = std::getenv("TMPDIR");
+        saved_ = saved ? std::optional<std::string>(saved) : std::nullopt;
+        ::setenv("TMPDIR", path_.c_str(), 1);
+    }
+    ~FakeTemporaryFolder() {
+        if (saved_) ::setenv("TMPDIR", saved_->c_str(), 1);
+        else ::unsetenv("TMPDIR");
+    }
+    const std::string& Path() const { return path_; }
+    bool Untouched(const TempDir& dir) const {
+        return dir.ReadFile("LAUtmp001/ssh-XYZ/agent.1") == "another user's agent" &&
+               dir.ReadFile("LAUtmp001/other-download/part") == "another download" &&
+               dir.Exists("LAUtmp001/Launcher.torrent");
+    }
+    static constexpr uid_t kOtherUser = 65534;
+
+private:
+    std::string path_;
+    std::optional<std::string> saved_;
+};
+
+// Runs "/droptemp folder" as the installed launcher in game/bin does.
+void DropTemp(const TempDir& dir, const std::string& folder) {
+    char cwd[4096];
+    ASSERT_NE(::getcwd(cwd, sizeof cwd), nullptr);
+    ASSERT_EQ(::chdir((dir / "game/bin").c_str()), 0);
+    RecordingWindow window;
+    RefPtr<LauncherUpdateView> view(new LauncherUpdateView(&window));
+    LauncherUpdateFunctor::Create(view.Get(), {folder, dir / "game/bin", false, false, true})->Run();
+    ASSERT_EQ(::chdir(cwd), 0);
+    EXPECT_EQ(window.Names().back(), u"LauncherUpdate.OnNoNeedUpdate");
+}
+
+// A launcher torrent with one file leaves Launcher.exe directly in the download folder:
+// the restart names that folder, never the temporary folder around it.
+TEST(LauncherDropTemp, TheRestartNamesTheDownloadFolderItselfForBothTorrentLayouts) {
+    const struct {
+        const char* what;
+        const char* launcher;  // below the download folder
+    } layouts[] = {{"one file", "Launcher.exe"}, {"one top folder", "Brennic/Launcher.exe"}};
+    for (const auto& layout : layouts) {
+        SCOPED_TRACE(layout.what);
+        TempDir dir;
+        dir.WriteFile("game/bin/Launcher.exe", "installed");
+        dir.WriteFile("game/Profiles/game.version", "version");
+        FakeTemporaryFolder temp(dir);
+        const std::string download = temp.Path() + "/LAUsgl001";
+        WriteWholeFile(download + "/Launcher.torrent", "d4:infoe");
+        WriteWholeFile(download + "/" + layout.launcher, "new");
+        RefPtr<AppParams> params(new AppParams);
+        params->cmdPath = StrUtil::ToWide(String((dir / "game").c_str()));
+        const auto restart = BuildRestartStart(*params, download + "/" + layout.launcher, false, WideString());
+        ASSERT_TRUE(restart);
+        ASSERT_EQ(restart->argv.size(), 3u);
+        EXPECT_EQ(restart->argv[1], "-droptemp");
+        EXPECT_EQ(restart->argv[2], download);
+        DropTemp(dir, restart->argv[2]);
+        EXPECT_FALSE(FileExistsAt(download + "/" + layout.launcher));
+        EXPECT_TRUE(temp.Untouched(dir));
+        EXPECT_EQ(dir.ReadFile("game/bin/Launcher.exe"), "installed");
+    }
+}
+
+// "/droptemp" takes any path from the command line: it deletes only a folder that is
+// the launcher's own download, made by this user. Every folder here is shaped like a
+// download but for the one thing the case names.
+TEST(LauncherDropTemp, DeletesOnlyAnOwnDownloadNeverTheTemporaryFolderOrTheGame) {
+    const bool root = ::geteuid() == 0;
+    const struct {
+        const char* what;
+        const char* folder;  // relative to the test's folder
+        bool deleted;
+    } cases[] = {
+        {"the launcher's own download", "LAUtmp001/LAUgood01", true},
+        {"the temporary folder itself, with a planted torrent", "LAUtmp001", false},
+        {"a folder named otherwise", "LAUtmp001/dl-000001", false},
+        {"a name longer than the download's", "LAUtmp001/LAUgood01x", false},
+        {"a folder without the torrent", "LAUtmp001/LAUnotor1", false},
+        {"a folder of another user", "LAUtmp001/LAUother1", false},
+        {"a torrent of another user", "LAUtmp001/LAUothtr1", false},
+        {"a link to an own download", "LAUtmp001/LAUlink01", false},
+        {"the game root", "LAUanc001/LAUgame01", false},
+        {"an ancestor of the game root", "LAUanc001", false},
+        {"inside the game root", "LAUanc001/LAUgame01/LAUinner1", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (!root && std::string(c.what).find("another user") != std::string::npos) {
+            std::cout << "skipped without root: " << c.what << std::endl;
+            continue;
+        }
+        TempDir dir;
+        for (const char* folder : {"LAUtmp001/LAUgood01/", "LAUtmp001/dl-000001/", "LAUtmp001/LAUgood01x/",
+                                   "LAUtmp001/LAUother1/", "LAUtmp001/LAUothtr1/", "LAUtmp001/LAUreal01/",
+                                   "LAUanc001/", "LAUanc001/LAUgame01/", "LAUanc001/LAUgame01/LAUinner1/"}) {
+            dir.WriteFile(std::string(folder) + "Launcher.torrent", "d4:infoe");
+            dir.WriteFile(std::string(folder) + "keep.txt", "kept");
+        }
+        dir.WriteFile("LAUtmp001/LAUnotor1/keep.txt", "kept");
+        dir.WriteFile("LAUanc001/LAUgame01/bin/Launcher.exe", "installed");
+        dir.WriteFile("LAUanc001/LAUgame01/Profiles/game.version", "version");
+        ASSERT_EQ(::symlink((dir / "LAUtmp001/LAUreal01").c_str(), (dir / "LAUtmp001/LAUlink01").c_str()), 0);
+        if (root) {
+            for (const char* other : {"LAUtmp001/LAUother1", "LAUtmp001/LAUother1/Launcher.torrent",
+                                      "LAUtmp001/LAUothtr1/Launcher.torrent"})
+                ASSERT_EQ(::lchown((dir / other).c_str(), FakeTemporaryFolder::kOtherUser, 0), 0) << other;
+        }
+        FakeTemporaryFolder temp(dir);
+
+        char cwd[4096];
+        ASSERT_NE(::getcwd(cwd, sizeof cwd), nullptr);
+        ASSERT_EQ(::chdir((dir / "LAUanc001/LAUgame01/bin").c_str()), 0);
+        RecordingWindow window;
+        RefPtr<LauncherUpdateView> view(new LauncherUpdateView(&window));
+        LauncherUpdateFunctor::Create(view.Get(), {dir / c.folder, dir / "LAUanc001/LAUgame01/bin", false, false, true})
+            ->Run();
+        ASSERT_EQ(::chdir(cwd), 0);
+        EXPECT_EQ(window.Names().back(), u"LauncherUpdate.OnNoNeedUpdate");
+
+        EXPECT_EQ(!dir.Exists(std::string(c.folder) + "/keep.txt") && !dir.Exists(c.folder), c.deleted);
+        EXPECT_TRUE(temp.Untouched(dir));
+        for (const char* kept : {"LAUtmp001/dl-000001/keep.txt", "LAUtmp001/LAUgood01x/keep.txt",
+                                 "LAUtmp001/LAUnotor1/keep.txt", "LAUtmp001/LAUother1/keep.txt",
+                                 "LAUtmp001/LAUothtr1/keep.txt", "LAUtmp001/LAUreal01/keep.txt",
+                                 "LAUanc001/keep.txt", "LAUanc001/LAUgame01/bin/Launcher.exe",
+                                 "LAUanc001/LAUgame01/LAUinner1/keep.txt"})
+            EXPECT_TRUE(dir.Exists(kept)) << kept;
     }
 }
 
