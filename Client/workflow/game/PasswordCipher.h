@@ -2,7 +2,7 @@
 // The password handed to the game in "a_password": its UTF-16 units packed into
 // 32-bit words, enciphered with XXTEA under a key made from the launcher's process id,
 // and written as upper-case hexadecimal. The game, a child of the launcher, rebuilds
-// the key from its parent's process id (the README gives the derivation).
+// the key from its parent's process id (docs/game-start.md gives the derivation).
 #include <array>
 #include <cstdint>
 #include <sys/types.h>
