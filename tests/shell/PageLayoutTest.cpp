@@ -1,11 +1,13 @@
 // The launcher's real page in the real WebKitGTK at the window's fixed size, brought
 // into each state a player meets by the events the launcher sends (starting, an
 // update being fetched, ready to play, a check with damaged files, errors, the
-// preferences), in Russian and English. In every state the page's regions stay inside
-// the window and apart, every visible control can be clicked where it is drawn, and
-// no text is cut off; each state shows its own parts with their tones, and the road's
-// network error offers to try again. A screenshot of the window in each state is saved under the
-// build folder's "screenshots". Skipped when no display can be had.
+// preferences, the next update fetched in advance), in Russian and English. Where the
+// page must ask for a step first, the test answers the command it waits for with that
+// step's events. In every state the page's regions stay inside the window and apart,
+// every visible control can be clicked where it is drawn, and no text is cut off; each
+// state shows its own parts with their tones, and the road's network error offers to
+// try again. A screenshot of the window in each state is saved under the build
+// folder's "screenshots". Skipped when no display can be had.
 #include <gtest/gtest.h>
 
 
@@ -103,14 +105,19 @@ constexpr char kCheckScript[] = R"JS(
         return problems;
     }
     App.module("Test", {
+        Click: function (id) { document.getElementById(id).click(); },
         Check: function (state, action, expected) {
             if (action && action.indexOf("click:") === 0) document.getElementById(action.slice(6)).click();
             // Two frames: the page has laid out what the events changed.
             requestAnimationFrame(function () { requestAnimationFrame(function () {
                 var problems = check();
+                // "!SELECTOR": nothing it finds may be shown.
                 (expected || "").split(" ").filter(Boolean).forEach(function (selector) {
-                    var match = Array.prototype.filter.call(document.querySelectorAll(selector), visible);
-                    if (!match.length) problems.push(selector + " is not shown");
+                    var absent = selector.charAt(0) === "!";
+                    var match = Array.prototype.filter.call(document.querySelectorAll(absent ? selector.slice(1) : selector),
+                                                            visible);
+                    if (!absent && !match.length) problems.push(selector + " is not shown");
+                    if (absent && match.length) problems.push(selector.slice(1) + " is shown");
                 });
                 App.send(4242, problems.join("\n"));
             }); });
@@ -121,15 +128,27 @@ constexpr char kCheckScript[] = R"JS(
 
 using PageEvent = std::vector<std::u16string>;
 
+// The events that answer a command of the page (with that argument, unless it is empty).
+struct Reply {
+    int command = 0;
+    std::u16string argument;
+    std::vector<PageEvent> events;
+};
+
 struct PageState {
     std::string name;
     std::u16string locale;
     std::vector<PageEvent> events;
     std::u16string action;
-    // Selectors of what the state must show.
+    // Selectors of what the state must show ("!SELECTOR": what it must not show).
     std::u16string expected;
     // A command the page must have sent.
     int command = 0;
+    // Entries added to both text tables, as a table's later part adds them.
+    std::string options{};
+    // The commands the page must send after the events, in this order, and their
+    // answers; the state is checked once the last one is answered.
+    std::vector<Reply> replies{};
 };
 
 PageEvent PrefsLoad() {
@@ -138,6 +157,35 @@ PageEvent PrefsLoad() {
                                   u"1", u"0", u"0", u"200", u"200", u"800x600", u"1024x768", u"1280x800"})
         event.push_back(value);
     return event;
+}
+
+const PageEvent kCurrent = {u"Patching.OnRequest", u"1.0.2"};
+const PageEvent kUpToDate = {u"Patching.OnResponse", u"false"};
+
+// The next version announced; the player's settings (PrefsLoad) download it in advance,
+// which starts once the game runs.
+void AddFutureStates(std::vector<PageState>& states, const std::string& suffix, const std::u16string& locale) {
+    const PageEvent onOffer = {u"Patching.OnResponse", u"true"};
+    const std::vector<PageEvent> playing = {kCurrent, onOffer, {u"Game.OnEpayCheck", u"0"}, {u"Game.OnRun"}};
+    const Reply asked = {31, u"", {{u"Global.OnFutureUpdateState"}, {u"Patching.OnRequest", u"1.0.2"},
+                                   {u"Patching.OnAnswer", u"false", u"1.0.3"}}};
+    const std::vector<PageEvent> downloading = {
+        {u"Patching.OnDownloadStart"},
+        {u"Downloader.OnProgress", u"38", u"39845888", u"104857600", u"20480", u"0", u"0"},
+        {u"Downloader.OnPeersInfo", u"127.0.0.2:6881", u"39845888", u"20480", u"0", u"0"}};
+    std::vector<PageEvent> downloaded = downloading;
+    downloaded.push_back({u"Downloader.OnProgress", u"100", u"104857600", u"104857600", u"0", u"0", u"0"});
+    downloaded.push_back({u"Patching.OnDownloadComplete"});
+    states.push_back({"future-offered" + suffix, locale, {kCurrent, onOffer}, u"",
+                      u"#future.ok #futureState[data-text='future.offered.on'] #patching.ok"});
+    states.push_back({"future-downloading" + suffix, locale, playing, u"",
+                      u"#future.busy #futureState[data-text='future.downloading'] #download.busy #gameStart.ok "
+                      u"#patchingStatus[data-text='patching.future']",
+                      0, "", {asked, {300, u"", downloading}}});
+    // Fetched in advance, it is not for installing now.
+    states.push_back({"future-ready" + suffix, locale, playing, u"",
+                      u"#future.ok #futureState[data-text='future.ready'] #download.ok !#patchInstall",
+                      0, "", {asked, {300, u"", downloaded}}});
 }
 
 std::vector<PageState> States() {
@@ -192,6 +240,7 @@ std::vector<PageState> States() {
         // The road's network error offers to try it again.
         states.push_back({"error" + suffix, locale, failed, u"", u"#patching.error #roadRetry #gameStart.error"});
         states.push_back({"preferences" + suffix, locale, {current, upToDate}, u"click:prefsOpen", u"#prefsPanel"});
+        AddFutureStates(states, suffix, locale);
     }
     return states;
 }
@@ -222,11 +271,11 @@ TEST(PageLayout, EveryStateFitsTheWindowWithNothingCoveredOrCutInBothLanguages) 
     if (!display) SKIP_UNLESS_REQUIRED("cannot open " + xvfb.Display());
     GtkToolkit* toolkit = environment.Toolkit();
     auto files = std::make_shared<SourceResources>();
-    // The real page with the check script after its own.
+    // The real page with the state's table entries and the check script after its own.
     std::string page = ReadAll(files->root + "/Launcher/res/launcher.htm");
     const std::size_t head = page.find("</head>");
     ASSERT_NE(head, std::string::npos);
-    page.insert(head, "<script src=\"vfs://Test/check.js\"></script>\n");
+    page.insert(head, "<script src=\"vfs://Test/options.js\"></script>\n<script src=\"vfs://Test/check.js\"></script>\n");
     files->inlinePages["Launcher/res/launcher.htm"] = page;
     files->inlinePages["Test/check.js"] = kCheckScript;
     ASSERT_TRUE(toolkit->RegisterUriScheme("vfs", files));
@@ -236,9 +285,15 @@ TEST(PageLayout, EveryStateFitsTheWindowWithNothingCoveredOrCutInBothLanguages) 
 
     for (const PageState& state : States()) {
         SCOPED_TRACE(state.name);
+        files->inlinePages["Test/options.js"] =
+            state.options.empty() ? "" : "Texts.define(\"ru\", " + state.options + ");\nTexts.define(\"en\", " + state.options + ");\n";
         PageDialog dialog(*toolkit, &timers, "vfs://Launcher/res/launcher.htm", "");
         Shot shot{&dialog, display, folder + "/" + state.name + ".png"};
         std::u16string problems = u"(no report)";
+        std::size_t answered = 0;
+        const auto check = [&](PageDialog& d) {
+            Send(d, {u"Test.Check", std::u16string(state.name.begin(), state.name.end()), state.action, state.expected});
+        };
         dialog.onCommand = [&](PageDialog& d, int code, const WideString& argument) {
             if (code == 10) Send(d, {u"Locale.OnLoad", state.locale});
             if (code == 20) {
@@ -249,7 +304,12 @@ TEST(PageLayout, EveryStateFitsTheWindowWithNothingCoveredOrCutInBothLanguages) 
                                              u"CheckAttributes.OnSuccessChecking"})
                     Send(d, {name});
                 for (const PageEvent& event : state.events) Send(d, event);
-                Send(d, {u"Test.Check", std::u16string(state.name.begin(), state.name.end()), state.action, state.expected});
+                if (state.replies.empty()) check(d);
+            }
+            if (answered < state.replies.size() && code == state.replies[answered].command &&
+                (state.replies[answered].argument.empty() || argument.Std() == state.replies[answered].argument)) {
+                for (const PageEvent& event : state.replies[answered].events) Send(d, event);
+                if (++answered == state.replies.size()) check(d);
             }
             if (code == kCheckReport) {
                 problems = argument.Std();
@@ -265,6 +325,11 @@ TEST(PageLayout, EveryStateFitsTheWindowWithNothingCoveredOrCutInBothLanguages) 
             }
         };
         EXPECT_EQ(RunBounded(dialog, kStateBoundMs), 2);
+        if (answered < state.replies.size()) {
+            std::string sent;
+            for (const auto& [code, argument] : dialog.commands) sent += " " + std::to_string(code);
+            ADD_FAILURE() << "the page did not send " << state.replies[answered].command << "; it sent" << sent;
+        }
         EXPECT_EQ(String(Wide(problems)).Std(), "");
         EXPECT_TRUE(shot.saved);
         if (state.command) {

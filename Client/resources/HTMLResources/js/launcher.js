@@ -17,6 +17,8 @@ var Layout = (function () {
         "fastcheck.noanswer": "warning",
         "hub.connecting": "busy", "hub.downloading": "busy", "hub.ready": "ok", "hub.finished": "ok",
         "hub.lost": "error", "hub.connectfail": "error",
+        "future.offered.": "ok", "future.asking": "busy", "future.downloading": "busy", "future.ready": "ok",
+        "future.none": "ok", "future.failed.": "warning", "future.interrupted": "warning",
         "game.preparing": "busy", "game.starting": "busy", "game.running": "ok", "game.error": "error",
         "download.starting": "busy", "download.checking": "busy", "download.connecting": "busy",
         "download.downloading": "busy", "download.peerslost": "warning", "download.diskspace": "error",
