@@ -1,13 +1,14 @@
 // The launcher's real page in the real WebKitGTK at the window's fixed size, brought
 // into each state a player meets by the events the launcher sends (starting, an
 // update being fetched, ready to play, a check with damaged files, errors, the
-// preferences, the next update fetched in advance), in Russian and English. Where the
-// page must ask for a step first, the test answers the command it waits for with that
-// step's events. In every state the page's regions stay inside the window and apart,
-// every visible control can be clicked where it is drawn, and no text is cut off; each
-// state shows its own parts with their tones, and the road's network error offers to
-// try again. A screenshot of the window in each state is saved under the build
-// folder's "screenshots". Skipped when no display can be had.
+// preferences, the next update fetched in advance, the progressive edition's checks
+// beside the game hub), in Russian and English. Where the page must ask for a step
+// first, the test answers the command it waits for with that step's events. In every
+// state the page's regions stay inside the window and apart, every visible control can
+// be clicked where it is drawn, and no text is cut off; each state shows its own parts
+// with their tones, and the road's network error offers to try again. A screenshot of
+// the window in each state is saved under the build folder's "screenshots". Skipped
+// when no display can be had.
 #include <gtest/gtest.h>
 
 
@@ -188,6 +189,49 @@ void AddFutureStates(std::vector<PageState>& states, const std::string& suffix, 
                       0, "", {asked, {300, u"", downloaded}}});
 }
 
+// The progressive edition: the game hub downloads the game, and the file check and the
+// repair keep out of its way.
+void AddProgressiveStates(std::vector<PageState>& states, const std::string& suffix, const std::u16string& locale) {
+    const std::string progressive = R"({"option.progressive": "true"})";
+    const PageEvent clickCheck = {u"Test.Click", u"fullCheckRun"};
+    const PageEvent damaged = {u"FullCheck.OnComplete", u"bin/README", u"4096", u"5", u"0"};
+    const std::vector<PageEvent> hubFinished = {kCurrent, kUpToDate, {u"Game.OnEpayCheck", u"0"},
+                                                {u"Game.OnDownloadingFinished"}, clickCheck};
+    // The road downloads patches itself, and no game step takes the road's place; once
+    // the download has a speed, the hub keeps its share of the line (12).
+    states.push_back({"progressive-updating" + suffix, locale,
+                      {{u"Patching.OnRequest", u"1.0.0"}, {u"Patching.OnAnswer", u"false", u"1.0.1"}}, u"",
+                      u"#download.busy.current !#hub", 0, progressive,
+                      {{300, u"", {{u"Patching.OnDownloadStart"},
+                                   {u"Downloader.OnProgress", u"0", u"0", u"10485760", u"0", u"0", u"0"},
+                                   {u"Downloader.OnProgress", u"12", u"1258291", u"10485760", u"524288", u"0", u"0"}}},
+                       {12, u"true", {}}}});
+    // While the hub is at work, only what the game needs is checked (502).
+    states.push_back({"progressive-minimum-check" + suffix, locale,
+                      {kCurrent, kUpToDate, {u"Game.OnEpayCheck", u"0"}, {u"Game.OnDownloading", u"40", u"0"}, clickCheck},
+                      u"",
+                      u"#fullCheck.busy.current #fullCheckResult[data-text='fullcheck.running.minimum'] "
+                      u"#hubState[data-text='hub.checking']",
+                      0, progressive, {{502, u"", {{u"FullCheck.OnStart"}, {u"FullCheck.OnProgress", u"35"}}}}});
+    // The hub has it all: every file is checked (501), the hub waits for the repair.
+    states.push_back({"progressive-full-check" + suffix, locale, hubFinished, u"",
+                      u"#fullCheck.warning #damagedFiles #repairRun #hubState[data-text='hub.checking']", 0, progressive,
+                      {{501, u"", {{u"FullCheck.OnStart"}, {u"FullCheck.OnProgress", u"100"}, damaged}}}});
+    // The repair is over: a new game step links to the hub, whose download resumes.
+    states.push_back(
+        {"progressive-resumed" + suffix, locale, hubFinished, u"",
+         u"#repair.ok #hub.busy #hubState[data-text='hub.downloading'] #fullCheckRun:enabled", 0, progressive,
+         {{501, u"", {{u"FullCheck.OnStart"}, {u"FullCheck.OnProgress", u"100"}, damaged, {u"Test.Click", u"repairRun"}}},
+          {60, u"", {{u"Repair.OnRequest"}, {u"Repair.OnAnswer"}}},
+          {600, u"", {{u"Repair.OnDownloadStart"},
+                      {u"Downloader.OnProgress", u"100", u"4096", u"4096", u"0", u"0", u"0"},
+                      {u"Repair.OnDownloadComplete"}}},
+          {6000, u"", {{u"Repair.OnApply"}, {u"Repair.OnProgress", u"100"},
+                       {u"Repair.OnSuccess", u"bin/README", u"4096", u"0", u"0"}}},
+          {70, u"", {{u"Game.OnEpayCheck", u"0"}}},
+          {77, u"", {{u"Game.OnDownloading", u"12", u"0"}}}}});
+}
+
 std::vector<PageState> States() {
     const PageEvent asking = {u"Patching.OnRequest", u"1.0.0"};
     const PageEvent current = {u"Patching.OnRequest", u"1.0.2"};
@@ -241,6 +285,7 @@ std::vector<PageState> States() {
         states.push_back({"error" + suffix, locale, failed, u"", u"#patching.error #roadRetry #gameStart.error"});
         states.push_back({"preferences" + suffix, locale, {current, upToDate}, u"click:prefsOpen", u"#prefsPanel"});
         AddFutureStates(states, suffix, locale);
+        AddProgressiveStates(states, suffix, locale);
     }
     return states;
 }
