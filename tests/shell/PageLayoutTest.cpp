@@ -150,13 +150,17 @@ struct PageState {
     // The commands the page must send after the events, in this order, and their
     // answers; the state is checked once the last one is answered.
     std::vector<Reply> replies{};
+    // A command the page must not have sent.
+    int unsent = 0;
 };
 
-PageEvent PrefsLoad() {
+// The saved settings, future updates downloaded in advance or not.
+PageEvent PrefsLoad(bool futureUpdates = true) {
     PageEvent event = {u"Prefs.OnLoad"};
     for (const char16_t* value : {u"1", u"1", u"1", u"1", u"0", u"0", u"6", u"6", u"2", u"2", u"1024", u"1024", u"1",
                                   u"1", u"0", u"0", u"200", u"200", u"800x600", u"1024x768", u"1280x800"})
         event.push_back(value);
+    event[13] = futureUpdates ? u"1" : u"0";
     return event;
 }
 
@@ -179,6 +183,10 @@ void AddFutureStates(std::vector<PageState>& states, const std::string& suffix, 
     downloaded.push_back({u"Patching.OnDownloadComplete"});
     states.push_back({"future-offered" + suffix, locale, {kCurrent, onOffer}, u"",
                       u"#future.ok #futureState[data-text='future.offered.on'] #patching.ok"});
+    // Not wanted: the offer says where to turn it on, and the game's start fetches nothing.
+    states.push_back({"future-not-wanted" + suffix, locale,
+                      {PrefsLoad(false), kCurrent, onOffer, {u"Game.OnEpayCheck", u"0"}, {u"Game.OnRun"}}, u"",
+                      u"#future.ok #futureState[data-text='future.offered.off'] #gameStart.ok", 0, "", {}, 31});
     states.push_back({"future-downloading" + suffix, locale, playing, u"",
                       u"#future.busy #futureState[data-text='future.downloading'] #download.busy #gameStart.ok "
                       u"#patchingStatus[data-text='patching.future']",
@@ -377,6 +385,8 @@ TEST(PageLayout, EveryStateFitsTheWindowWithNothingCoveredOrCutInBothLanguages) 
         }
         EXPECT_EQ(String(Wide(problems)).Std(), "");
         EXPECT_TRUE(shot.saved);
+        if (state.unsent)
+            for (const auto& [code, argument] : dialog.commands) EXPECT_NE(code, state.unsent) << "an unwanted command";
         if (state.command) {
             bool sent = false;
             for (const auto& [code, argument] : dialog.commands) sent = sent || code == state.command;
