@@ -1,11 +1,14 @@
 // The launcher's real page in the real WebKitGTK at the window's fixed size, brought
 // into each state a player meets by the events the launcher sends (starting, an
 // update being fetched, ready to play, a check with damaged files, errors, the
-// preferences), in Russian and English. In every state the page's regions stay inside
-// the window and apart, every visible control can be clicked where it is drawn, and
-// no text is cut off; each state shows its own parts with their tones, and the road's
-// network error offers to try again. A screenshot of the window in each state is saved under the
-// build folder's "screenshots". Skipped when no display can be had.
+// preferences, the next update fetched in advance, the progressive edition's checks
+// beside the game hub), in Russian and English. Where the page must ask for a step
+// first, the test answers the command it waits for with that step's events. In every
+// state the page's regions stay inside the window and apart, every visible control can
+// be clicked where it is drawn, and no text is cut off; each state shows its own parts
+// with their tones, and the road's network error offers to try again. A screenshot of
+// the window in each state is saved under the build folder's "screenshots". Skipped
+// when no display can be had.
 #include <gtest/gtest.h>
 
 
@@ -103,14 +106,19 @@ constexpr char kCheckScript[] = R"JS(
         return problems;
     }
     App.module("Test", {
+        Click: function (id) { document.getElementById(id).click(); },
         Check: function (state, action, expected) {
             if (action && action.indexOf("click:") === 0) document.getElementById(action.slice(6)).click();
             // Two frames: the page has laid out what the events changed.
             requestAnimationFrame(function () { requestAnimationFrame(function () {
                 var problems = check();
+                // "!SELECTOR": nothing it finds may be shown.
                 (expected || "").split(" ").filter(Boolean).forEach(function (selector) {
-                    var match = Array.prototype.filter.call(document.querySelectorAll(selector), visible);
-                    if (!match.length) problems.push(selector + " is not shown");
+                    var absent = selector.charAt(0) === "!";
+                    var match = Array.prototype.filter.call(document.querySelectorAll(absent ? selector.slice(1) : selector),
+                                                            visible);
+                    if (!absent && !match.length) problems.push(selector + " is not shown");
+                    if (absent && match.length) problems.push(selector.slice(1) + " is shown");
                 });
                 App.send(4242, problems.join("\n"));
             }); });
@@ -121,23 +129,115 @@ constexpr char kCheckScript[] = R"JS(
 
 using PageEvent = std::vector<std::u16string>;
 
+// The events that answer a command of the page (with that argument, unless it is empty).
+struct Reply {
+    int command = 0;
+    std::u16string argument;
+    std::vector<PageEvent> events;
+};
+
 struct PageState {
     std::string name;
     std::u16string locale;
     std::vector<PageEvent> events;
     std::u16string action;
-    // Selectors of what the state must show.
+    // Selectors of what the state must show ("!SELECTOR": what it must not show).
     std::u16string expected;
     // A command the page must have sent.
     int command = 0;
+    // Entries added to both text tables, as a table's later part adds them.
+    std::string options{};
+    // The commands the page must send after the events, in this order, and their
+    // answers; the state is checked once the last one is answered.
+    std::vector<Reply> replies{};
+    // A command the page must not have sent.
+    int unsent = 0;
 };
 
-PageEvent PrefsLoad() {
+// The saved settings, future updates downloaded in advance or not.
+PageEvent PrefsLoad(bool futureUpdates = true) {
     PageEvent event = {u"Prefs.OnLoad"};
     for (const char16_t* value : {u"1", u"1", u"1", u"1", u"0", u"0", u"6", u"6", u"2", u"2", u"1024", u"1024", u"1",
                                   u"1", u"0", u"0", u"200", u"200", u"800x600", u"1024x768", u"1280x800"})
         event.push_back(value);
+    event[13] = futureUpdates ? u"1" : u"0";
     return event;
+}
+
+const PageEvent kCurrent = {u"Patching.OnRequest", u"1.0.2"};
+const PageEvent kUpToDate = {u"Patching.OnResponse", u"false"};
+
+// The next version announced; the player's settings (PrefsLoad) download it in advance,
+// which starts once the game runs.
+void AddFutureStates(std::vector<PageState>& states, const std::string& suffix, const std::u16string& locale) {
+    const PageEvent onOffer = {u"Patching.OnResponse", u"true"};
+    const std::vector<PageEvent> playing = {kCurrent, onOffer, {u"Game.OnEpayCheck", u"0"}, {u"Game.OnRun"}};
+    const Reply asked = {31, u"", {{u"Global.OnFutureUpdateState"}, {u"Patching.OnRequest", u"1.0.2"},
+                                   {u"Patching.OnAnswer", u"false", u"1.0.3"}}};
+    const std::vector<PageEvent> downloading = {
+        {u"Patching.OnDownloadStart"},
+        {u"Downloader.OnProgress", u"38", u"39845888", u"104857600", u"20480", u"0", u"0"},
+        {u"Downloader.OnPeersInfo", u"127.0.0.2:6881", u"39845888", u"20480", u"0", u"0"}};
+    std::vector<PageEvent> downloaded = downloading;
+    downloaded.push_back({u"Downloader.OnProgress", u"100", u"104857600", u"104857600", u"0", u"0", u"0"});
+    downloaded.push_back({u"Patching.OnDownloadComplete"});
+    states.push_back({"future-offered" + suffix, locale, {kCurrent, onOffer}, u"",
+                      u"#future.ok #futureState[data-text='future.offered.on'] #patching.ok"});
+    // Not wanted: the offer says where to turn it on, and the game's start fetches nothing.
+    states.push_back({"future-not-wanted" + suffix, locale,
+                      {PrefsLoad(false), kCurrent, onOffer, {u"Game.OnEpayCheck", u"0"}, {u"Game.OnRun"}}, u"",
+                      u"#future.ok #futureState[data-text='future.offered.off'] #gameStart.ok", 0, "", {}, 31});
+    states.push_back({"future-downloading" + suffix, locale, playing, u"",
+                      u"#future.busy #futureState[data-text='future.downloading'] #download.busy #gameStart.ok "
+                      u"#patchingStatus[data-text='patching.future']",
+                      0, "", {asked, {300, u"", downloading}}});
+    // Fetched in advance, it is not for installing now.
+    states.push_back({"future-ready" + suffix, locale, playing, u"",
+                      u"#future.ok #futureState[data-text='future.ready'] #download.ok !#patchInstall",
+                      0, "", {asked, {300, u"", downloaded}}});
+}
+
+// The progressive edition: the game hub downloads the game, and the file check and the
+// repair keep out of its way.
+void AddProgressiveStates(std::vector<PageState>& states, const std::string& suffix, const std::u16string& locale) {
+    const std::string progressive = R"({"option.progressive": "true"})";
+    const PageEvent clickCheck = {u"Test.Click", u"fullCheckRun"};
+    const PageEvent damaged = {u"FullCheck.OnComplete", u"bin/README", u"4096", u"5", u"0"};
+    const std::vector<PageEvent> hubFinished = {kCurrent, kUpToDate, {u"Game.OnEpayCheck", u"0"},
+                                                {u"Game.OnDownloadingFinished"}, clickCheck};
+    // The road downloads patches itself, and no game step takes the road's place; once
+    // the download has a speed, the hub keeps its share of the line (12).
+    states.push_back({"progressive-updating" + suffix, locale,
+                      {{u"Patching.OnRequest", u"1.0.0"}, {u"Patching.OnAnswer", u"false", u"1.0.1"}}, u"",
+                      u"#download.busy.current !#hub", 0, progressive,
+                      {{300, u"", {{u"Patching.OnDownloadStart"},
+                                   {u"Downloader.OnProgress", u"0", u"0", u"10485760", u"0", u"0", u"0"},
+                                   {u"Downloader.OnProgress", u"12", u"1258291", u"10485760", u"524288", u"0", u"0"}}},
+                       {12, u"true", {}}}});
+    // While the hub is at work, only what the game needs is checked (502).
+    states.push_back({"progressive-minimum-check" + suffix, locale,
+                      {kCurrent, kUpToDate, {u"Game.OnEpayCheck", u"0"}, {u"Game.OnDownloading", u"40", u"0"}, clickCheck},
+                      u"",
+                      u"#fullCheck.busy.current #fullCheckResult[data-text='fullcheck.running.minimum'] "
+                      u"#hubState[data-text='hub.checking']",
+                      0, progressive, {{502, u"", {{u"FullCheck.OnStart"}, {u"FullCheck.OnProgress", u"35"}}}}});
+    // The hub has it all: every file is checked (501), the hub waits for the repair.
+    states.push_back({"progressive-full-check" + suffix, locale, hubFinished, u"",
+                      u"#fullCheck.warning #damagedFiles #repairRun #hubState[data-text='hub.checking']", 0, progressive,
+                      {{501, u"", {{u"FullCheck.OnStart"}, {u"FullCheck.OnProgress", u"100"}, damaged}}}});
+    // The repair is over: a new game step links to the hub, whose download resumes.
+    states.push_back(
+        {"progressive-resumed" + suffix, locale, hubFinished, u"",
+         u"#repair.ok #hub.busy #hubState[data-text='hub.downloading'] #fullCheckRun:enabled", 0, progressive,
+         {{501, u"", {{u"FullCheck.OnStart"}, {u"FullCheck.OnProgress", u"100"}, damaged, {u"Test.Click", u"repairRun"}}},
+          {60, u"", {{u"Repair.OnRequest"}, {u"Repair.OnAnswer"}}},
+          {600, u"", {{u"Repair.OnDownloadStart"},
+                      {u"Downloader.OnProgress", u"100", u"4096", u"4096", u"0", u"0", u"0"},
+                      {u"Repair.OnDownloadComplete"}}},
+          {6000, u"", {{u"Repair.OnApply"}, {u"Repair.OnProgress", u"100"},
+                       {u"Repair.OnSuccess", u"bin/README", u"4096", u"0", u"0"}}},
+          {70, u"", {{u"Game.OnEpayCheck", u"0"}}},
+          {77, u"", {{u"Game.OnDownloading", u"12", u"0"}}}}});
 }
 
 std::vector<PageState> States() {
@@ -192,6 +292,8 @@ std::vector<PageState> States() {
         // The road's network error offers to try it again.
         states.push_back({"error" + suffix, locale, failed, u"", u"#patching.error #roadRetry #gameStart.error"});
         states.push_back({"preferences" + suffix, locale, {current, upToDate}, u"click:prefsOpen", u"#prefsPanel"});
+        AddFutureStates(states, suffix, locale);
+        AddProgressiveStates(states, suffix, locale);
     }
     return states;
 }
@@ -222,11 +324,11 @@ TEST(PageLayout, EveryStateFitsTheWindowWithNothingCoveredOrCutInBothLanguages) 
     if (!display) SKIP_UNLESS_REQUIRED("cannot open " + xvfb.Display());
     GtkToolkit* toolkit = environment.Toolkit();
     auto files = std::make_shared<SourceResources>();
-    // The real page with the check script after its own.
+    // The real page with the state's table entries and the check script after its own.
     std::string page = ReadAll(files->root + "/Launcher/res/launcher.htm");
     const std::size_t head = page.find("</head>");
     ASSERT_NE(head, std::string::npos);
-    page.insert(head, "<script src=\"vfs://Test/check.js\"></script>\n");
+    page.insert(head, "<script src=\"vfs://Test/options.js\"></script>\n<script src=\"vfs://Test/check.js\"></script>\n");
     files->inlinePages["Launcher/res/launcher.htm"] = page;
     files->inlinePages["Test/check.js"] = kCheckScript;
     ASSERT_TRUE(toolkit->RegisterUriScheme("vfs", files));
@@ -236,9 +338,15 @@ TEST(PageLayout, EveryStateFitsTheWindowWithNothingCoveredOrCutInBothLanguages) 
 
     for (const PageState& state : States()) {
         SCOPED_TRACE(state.name);
+        files->inlinePages["Test/options.js"] =
+            state.options.empty() ? "" : "Texts.define(\"ru\", " + state.options + ");\nTexts.define(\"en\", " + state.options + ");\n";
         PageDialog dialog(*toolkit, &timers, "vfs://Launcher/res/launcher.htm", "");
         Shot shot{&dialog, display, folder + "/" + state.name + ".png"};
         std::u16string problems = u"(no report)";
+        std::size_t answered = 0;
+        const auto check = [&](PageDialog& d) {
+            Send(d, {u"Test.Check", std::u16string(state.name.begin(), state.name.end()), state.action, state.expected});
+        };
         dialog.onCommand = [&](PageDialog& d, int code, const WideString& argument) {
             if (code == 10) Send(d, {u"Locale.OnLoad", state.locale});
             if (code == 20) {
@@ -249,7 +357,12 @@ TEST(PageLayout, EveryStateFitsTheWindowWithNothingCoveredOrCutInBothLanguages) 
                                              u"CheckAttributes.OnSuccessChecking"})
                     Send(d, {name});
                 for (const PageEvent& event : state.events) Send(d, event);
-                Send(d, {u"Test.Check", std::u16string(state.name.begin(), state.name.end()), state.action, state.expected});
+                if (state.replies.empty()) check(d);
+            }
+            if (answered < state.replies.size() && code == state.replies[answered].command &&
+                (state.replies[answered].argument.empty() || argument.Std() == state.replies[answered].argument)) {
+                for (const PageEvent& event : state.replies[answered].events) Send(d, event);
+                if (++answered == state.replies.size()) check(d);
             }
             if (code == kCheckReport) {
                 problems = argument.Std();
@@ -265,8 +378,15 @@ TEST(PageLayout, EveryStateFitsTheWindowWithNothingCoveredOrCutInBothLanguages) 
             }
         };
         EXPECT_EQ(RunBounded(dialog, kStateBoundMs), 2);
+        if (answered < state.replies.size()) {
+            std::string sent;
+            for (const auto& [code, argument] : dialog.commands) sent += " " + std::to_string(code);
+            ADD_FAILURE() << "the page did not send " << state.replies[answered].command << "; it sent" << sent;
+        }
         EXPECT_EQ(String(Wide(problems)).Std(), "");
         EXPECT_TRUE(shot.saved);
+        if (state.unsent)
+            for (const auto& [code, argument] : dialog.commands) EXPECT_NE(code, state.unsent) << "an unwanted command";
         if (state.command) {
             bool sent = false;
             for (const auto& [code, argument] : dialog.commands) sent = sent || code == state.command;

@@ -24,6 +24,8 @@ Texts.define("en", {
     "fullcheck.run": "Check files",
     "fullcheck.running": "Checking the game files…",
     "fullcheck.valid": "All game files are intact.",
+    "fullcheck.running.minimum": "Checking the files the game needs; the game hub is still downloading the rest…",
+    "fullcheck.valid.minimum": "All files the game needs are intact. The rest comes from the game hub.",
     "fullcheck.damaged": "Damaged files were found:",
     "fullcheck.systemcrash": "Files of the running launcher are damaged. Reinstall the game.",
     "fullcheck.noversion": "The description of the installed game cannot be read. Reinstall the game.",
@@ -63,5 +65,6 @@ Texts.define("en", {
     "fastcheck.noanswer": "No answer: the description of the installed game may be missing. Run the full check.",
     "option.progressive": "false",
     "option.login": "true",
-    "option.epay": "false"
+    "option.epay": "false",
+    "option.srvlist": ""
 });

@@ -24,6 +24,8 @@ Texts.define("ru", {
     "fullcheck.run": "Проверить файлы",
     "fullcheck.running": "Проверка файлов игры…",
     "fullcheck.valid": "Все файлы игры в порядке.",
+    "fullcheck.running.minimum": "Проверка файлов, нужных для игры; остальное ещё загружает игровой центр…",
+    "fullcheck.valid.minimum": "Все файлы, нужные для игры, в порядке. Остальное загрузит игровой центр.",
     "fullcheck.damaged": "Найдены повреждённые файлы:",
     "fullcheck.systemcrash": "Повреждены файлы работающей программы запуска. Переустановите игру.",
     "fullcheck.noversion": "Не удаётся прочитать описание установленной игры. Переустановите игру.",
@@ -64,5 +66,6 @@ Texts.define("ru", {
     // Which optional steps this edition offers.
     "option.progressive": "false",
     "option.login": "true",
-    "option.epay": "false"
+    "option.epay": "false",
+    "option.srvlist": ""
 });

@@ -4,6 +4,9 @@
 // without a dot belong to the module "App".
 var App = (function () {
     var modules = {};
+    // A step that runs beside its usual one may speak that one's module: its events go
+    // to a module of their own while the detour stands.
+    var detours = {};
     var readyHandlers = [];
     var ready = false;
 
@@ -32,6 +35,12 @@ var App = (function () {
         });
     }
 
+    // From now on the events of module `from` go to module `to`; a null `to` ends the detour.
+    function reroute(from, to) {
+        if (to) detours[from] = String(to);
+        else delete detours[from];
+    }
+
     function onReady(handler) {
         if (ready) handler();
         else readyHandlers.push(handler);
@@ -58,6 +67,7 @@ var App = (function () {
         var moduleName = dot < 0 ? "App" : name.slice(0, dot);
         var eventName = dot < 0 ? name : name.slice(dot + 1);
         var own = Object.prototype.hasOwnProperty;
+        if (own.call(detours, moduleName)) moduleName = detours[moduleName];
         var table = own.call(modules, moduleName) ? modules[moduleName] : null;
         var entries = table && own.call(table, eventName) ? table[eventName] : [];
         entries.forEach(function (entry) {
@@ -65,7 +75,7 @@ var App = (function () {
         });
     }
 
-    return { send: send, module: module, onReady: onReady, dispatch: dispatch,
+    return { send: send, module: module, reroute: reroute, onReady: onReady, dispatch: dispatch,
              isReady: function () { return ready; } };
 })();
 

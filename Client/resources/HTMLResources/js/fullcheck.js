@@ -1,7 +1,28 @@
 // The full check of the installed files: its button, its progress bar and the list
-// of damaged files it found.
-(function () {
+// of damaged files it found. In the progressive edition (the text table's
+// "option.progressive" is "true") the game hub downloads the game: while it is still
+// at work, the check looks only at the files the game needs (502) and leaves the hub
+// alone; otherwise it checks every file (501), and the hub lets go of them meanwhile.
+// Elsewhere it is the plain full check (50). Other scripts start it with FullCheck.run().
+var FullCheck = (function () {
+    var minimum = false;
+
     function element(id) { return document.getElementById(id); }
+
+    function command() {
+        if (Texts.get("option.progressive") !== "true") return 50;
+        return Hub.downloading() ? 502 : 501;
+    }
+
+    function run() {
+        var code = command();
+        minimum = code === 502;
+        App.send(code);
+    }
+
+    document.addEventListener("DOMContentLoaded", function () {
+        element("fullCheckRun").addEventListener("click", run);
+    });
 
     function showResult(key) {
         var result = element("fullCheckResult");
@@ -41,12 +62,12 @@
     App.module("FullCheck", {
         OnStart: function () {
             element("fullCheckRun").disabled = true;
-            showResult("fullcheck.running");
+            showResult(minimum ? "fullcheck.running.minimum" : "fullcheck.running");
             showDamaged([]);
             showProgress(0);
         },
         OnProgress: function (percent) { showProgress(Math.min(100, Number(percent) || 0)); },
-        OnSuccess: function () { finish("fullcheck.valid"); },
+        OnSuccess: function () { finish(minimum ? "fullcheck.valid.minimum" : "fullcheck.valid"); },
         OnComplete: function () { finish("fullcheck.damaged", Array.prototype.slice.call(arguments)); },
         // A damaged file is part of the running launcher: it cannot be repaired from here.
         OnSystemCrash: function () { finish("fullcheck.systemcrash", Array.prototype.slice.call(arguments)); },
@@ -55,4 +76,6 @@
             finish("fullcheck.noversion");
         }
     });
+
+    return { run: run };
 })();

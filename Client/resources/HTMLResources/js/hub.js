@@ -3,12 +3,17 @@
 // launcher. Every game step (70) is linked to the hub (77) as it starts and then
 // reports every 100 ms how much of the game is ready. The page makes a game step of
 // its own once the update road has answered, so that the progress shows before
-// Play; Play waits while the hub says that parts the game needs are missing.
+// Play; Play waits while the hub says that parts the game needs are missing. When
+// the launcher downloads patches itself, it leaves the hub its share of the line
+// (12), once the download has a speed to share. A file check takes the game step's
+// place: once the check (and the repair after it) is over, a new game step links
+// again and the hub's download resumes.
 //
 // Loaded before game.js: when Play makes a new game step, the link must exist before
 // game.js starts the game (700) on the same Game.OnEpayCheck, so that the game is told
-// it runs beside the hub.
-(function () {
+// it runs beside the hub. Hub.downloading() tells whether the linked hub's download
+// is still under way.
+var Hub = (function () {
     // When the reports stop, another step has taken the game step's place: Play no
     // longer waits for them.
     var kReportsStopMs = 1000;
@@ -20,6 +25,10 @@
     var progressShown = false;
     var holdingPlay = false;
     var reportsStopped = 0;
+    // The link's last word: the hub's download goes on.
+    var downloading = false;
+    // The update road downloads patches, and the hub's share is not reserved yet.
+    var sharing = false;
 
     function element(id) { return document.getElementById(id); }
 
@@ -60,6 +69,38 @@
         App.send(70);
     }
 
+    // Patches to fetch: the road goes on to download them (300) and install them, on
+    // its own step, which a game step would replace.
+    function roadAnswered(tooOld) {
+        if (tooOld !== "true" && arguments.length > 1) {
+            sharing = progressive();
+            return;
+        }
+        makeGameStep();
+    }
+
+    // The launcher keeps its download that much below the speed it measures when the
+    // channel is reserved: only a speed it has measured leaves it something.
+    function shareTheLine(percent, done, total, down) {
+        if (!sharing || !(Number(down) > 0)) return;
+        sharing = false;
+        App.send(12, "true");
+    }
+
+    // The check's step has taken the game step's place, and with it the link.
+    function checkStarted() {
+        if (!progressive()) return;
+        stepAsked = false;
+        holdPlay(false);
+        show("", "hub.checking");
+    }
+
+    // The check and its repair are over: the next game step links again.
+    function checkOver() {
+        if (!progressive() || stepAsked) return;
+        makeGameStep();
+    }
+
     // A road that stops before the patch request has answered too.
     App.module("InitialCheck", { OnNeedRepair: makeGameStep });
     App.module("CheckAttributes", {
@@ -68,7 +109,7 @@
     });
 
     App.module("Patching", {
-        OnAnswer: makeGameStep,
+        OnAnswer: roadAnswered,
         OnResponse: makeGameStep,
         OnUpdateLauncher: makeGameStep,
         OnServerError: makeGameStep,
@@ -87,11 +128,13 @@
             if (element("hub").hidden) show("", "hub.connecting");
         },
         OnVtConnectFail: function () {
+            downloading = false;
             holdPlay(false);
             show("failed", "hub.connectfail");
         },
         // Also every tick until the hub first answers.
         OnVtConnectionLost: function () {
+            downloading = false;
             holdPlay(false);
             if (linkReported) show("lost", "hub.lost");
             else show("", "hub.connecting");
@@ -101,6 +144,7 @@
             linkReported = true;
             // A new link's first word is not news: what the earlier one told stays.
             if (!linkListed && !ready && Number(percent) === 0 && progressShown) return;
+            downloading = true;
             linkListed = true;
             progressShown = true;
             showPercent(percent);
@@ -108,6 +152,7 @@
             show(ready ? "ready" : "", ready ? "hub.ready" : "hub.downloading");
         },
         OnDownloadingFinished: function () {
+            downloading = false;
             linkReported = true;
             linkListed = true;
             progressShown = true;
@@ -116,4 +161,10 @@
             show("ready", "hub.finished");
         }
     });
+
+    App.module("Downloader", { OnProgress: shareTheLine });
+    App.module("FullCheck", { OnStart: checkStarted, OnSuccess: checkOver, OnSystemCrash: checkOver });
+    App.module("Repair", { OnSuccess: checkOver, OnFail: checkOver, OnLauncherRepair: checkOver });
+
+    return { downloading: function () { return progressive() && downloading; } };
 })();

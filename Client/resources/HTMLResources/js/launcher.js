@@ -16,7 +16,9 @@ var Layout = (function () {
         "fastcheck.running": "busy", "fastcheck.valid": "ok", "fastcheck.damaged": "warning",
         "fastcheck.noanswer": "warning",
         "hub.connecting": "busy", "hub.downloading": "busy", "hub.ready": "ok", "hub.finished": "ok",
-        "hub.lost": "error", "hub.connectfail": "error",
+        "hub.lost": "error", "hub.connectfail": "error", "hub.checking": "busy",
+        "future.offered.": "ok", "future.asking": "busy", "future.downloading": "busy", "future.ready": "ok",
+        "future.none": "ok", "future.failed.": "warning", "future.interrupted": "warning",
         "game.preparing": "busy", "game.starting": "busy", "game.running": "ok", "game.error": "error",
         "download.starting": "busy", "download.checking": "busy", "download.connecting": "busy",
         "download.downloading": "busy", "download.peerslost": "warning", "download.diskspace": "error",
@@ -131,11 +133,25 @@ var Layout = (function () {
 (function () {
     var mainSite = "";
     var prefsRequested = false;
+    // The server list as last told to the launcher: "SWITCH|ADDRESS", "" before.
+    var serverList = "";
 
     function setStatus(key) {
         var status = document.getElementById("status");
         status.setAttribute("data-text", key);
         status.textContent = Texts.get(key);
+    }
+
+    // An edition whose text table names a server list has the update road fetch it
+    // (11): before the road asks the update server, and again when another table
+    // says otherwise.
+    function sendServerList() {
+        var address = Texts.get("option.srvlist");
+        if (address === "option.srvlist") address = "";
+        var argument = (address ? "true" : "false") + "|" + address;
+        if (argument === serverList || (!serverList && !address)) return;
+        serverList = argument;
+        App.send(11, argument);
     }
 
     function markLocale() {
@@ -212,6 +228,7 @@ var Layout = (function () {
             Texts.use(locale);
             Texts.apply();
             markLocale();
+            sendServerList();
             if (!prefsRequested) {
                 prefsRequested = true;
                 App.send(20, Texts.get("option.progressive") === "true" ? "true" : "false");

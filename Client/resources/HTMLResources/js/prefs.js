@@ -1,7 +1,9 @@
 // The preferences panel: the nine fields with their defaults, the resolution list of
 // the display, Apply (202) and Reset (201). The launcher sends the fields as
-// "Prefs.OnLoad": each one's current value then its default, then the modes.
-(function () {
+// "Prefs.OnLoad": each one's current value then its default, then the modes. Other
+// scripts read what is saved with Prefs.saved(FIELD) ("1"/"0" for a flag, "" before
+// the launcher has told).
+var Prefs = (function () {
     // The launcher's order of the fields, and how each is shown.
     var FIELDS = [
         ["isGameMovementMouse", "flag"], ["isSoundMute", "flag"], ["isGfxFullscreen", "flag"],
@@ -10,6 +12,9 @@
     ];
     var defaults = null;
     var modes = [];
+    // What the settings file holds, and what Apply sent until the launcher confirms it.
+    var saved = {};
+    var applying = null;
 
     function element(id) { return document.getElementById(id); }
     // "1280x1024" as the player reads it.
@@ -41,6 +46,12 @@
             var input = control(field[0]);
             return field[1] === "flag" ? (input.checked ? "1" : "0") : String(input.value);
         });
+    }
+
+    function byName(values) {
+        var record = {};
+        FIELDS.forEach(function (field, i) { record[field[0]] = values[i]; });
+        return record;
     }
 
     // "Default: yes", "Default: automatic", "Default: 1280x1024": texts that a language
@@ -92,7 +103,8 @@
                 showStatus("prefs.invalid");
                 return;
             }
-            App.send(202, read().join(":"));
+            applying = read();
+            App.send(202, applying.join(":"));
         });
         element("prefsReset").addEventListener("click", function () { App.send(201); });
         // Enter in a field applies; the form itself never submits.
@@ -109,6 +121,7 @@
                 defaults[field[0]] = args[2 * i + 1];
             });
             modes = args.slice(2 * FIELDS.length);
+            saved = current;
             showModes();
             fill(current);
             showDefaults();
@@ -119,10 +132,21 @@
             setEnabled(false);
             showStatus("prefs.error");
         },
-        OnApply: function () { showStatus("prefs.applied"); },
+        OnApply: function () {
+            if (applying) saved = byName(applying);
+            applying = null;
+            showStatus("prefs.applied");
+        },
         OnReset: function () {
-            if (defaults) fill(defaults);
+            if (defaults) {
+                fill(defaults);
+                saved = Object.assign({}, defaults);
+            }
             showStatus("prefs.wasReset");
         }
     });
+
+    return {
+        saved: function (name) { return Object.prototype.hasOwnProperty.call(saved, name) ? saved[name] : ""; }
+    };
 })();

@@ -2,7 +2,7 @@
 // for the repair set (60), downloads the damaged files (600, shown by the download
 // panel) and puts them in place (6000), each once the step before has reported; a
 // locked game file is asked about in a dialog (800 try again, 8000 stop). A version
-// file that cannot be read is fetched again (6), and the files are checked once more (50).
+// file that cannot be read is fetched again (6), and the files are checked once more.
 (function () {
     var phase = "";  // "", "request", "download", "moving", "version"
 
@@ -172,7 +172,7 @@
             setStatus("repair.versionrepaired");
             showButtons(false, false);
             idle();
-            App.send(50);
+            FullCheck.run();
         },
         OnServerError: function (code) { fail(Texts.coded("patching.network.", code)); },
         OnLogicError: function (code) { fail(Texts.coded("patching.server.", code)); },
