@@ -1,8 +1,10 @@
 #pragma once
 // One launcher at a time per user. The first one holds the mutex "Global\Launcher"
 // for its whole run; while its window exists it listens on a socket in the user's
-// runtime folder, and a later start that cannot take the mutex sends it one "raise"
-// line there (bounded, so a hung first instance cannot hang the second) and ends.
+// own runtime folder, and a later start that cannot take the mutex sends it one "raise"
+// line there (bounded, so a hung first instance cannot hang the second) and ends. A lock
+// that another user could hold (no folder of the user's own, a lock file of another user)
+// is refused with a message, and the launcher ends.
 #include <memory>
 #include <string>
 
@@ -43,5 +45,9 @@ private:
 bool HandOverToRunningInstance(int timeoutMs = kHandOverTimeoutMs);
 
 // Takes the single-instance mutex (two attempts, 500 ms apart). When another launcher
-// holds it, hands over to that one and returns null.
+// holds it, hands over to that one and returns null; when the lock is refused, says why
+// in a message box and returns null.
 std::unique_ptr<NamedMutex> TakeSingleInstance();
+
+// What the player is told when the mutex is refused: the folder or lock file to remove.
+WideString RefusedLockMessage();

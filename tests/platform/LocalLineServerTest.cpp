@@ -2,6 +2,7 @@
 
 #include <glib.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -94,13 +95,24 @@ TEST(LocalLineServer, RefusesPathsThatDoNotFitAnAddress) {
     EXPECT_FALSE(SendLocalLine("/tmp/" + std::string(200, 'a'), "raise", 100));
 }
 
-TEST(RuntimeObjectPath, UsesTheRuntimeFolderElseTmpWithTheUserId) {
+TEST(RuntimeObjectPath, IsInTheRuntimeFolderOnlyWhenItIsOurOwnElseInOurFolderInTmp) {
     const char* saved = getenv("XDG_RUNTIME_DIR");
     const std::string restore = saved ? saved : "";
-    setenv("XDG_RUNTIME_DIR", "/run/user/1234", 1);
-    EXPECT_EQ(RuntimeObjectPath("Launcher", "lock"), "/run/user/1234/Launcher.lock");
+    ScopedTempFolder temp;
+    const std::string run = temp / "run";
+    ASSERT_EQ(mkdir(run.c_str(), 0700), 0);
+    setenv("XDG_RUNTIME_DIR", (run + "/").c_str(), 1);
+    EXPECT_EQ(RuntimeObjectPath("Launcher", "lock"), run + "/Launcher.lock");
+
+    const std::string fallback = UserTmpFolder() + "/Launcher.lock";
+    EXPECT_EQ(UserTmpFolder(), "/tmp/brennic-" + std::to_string(geteuid()));
+    chmod(run.c_str(), 0755);
+    EXPECT_EQ(RuntimeObjectPath("Launcher", "lock"), fallback);
+    setenv("XDG_RUNTIME_DIR", "/run/user/1234567", 1);
+    EXPECT_EQ(RuntimeObjectPath("Launcher", "lock"), fallback);
     unsetenv("XDG_RUNTIME_DIR");
-    EXPECT_EQ(RuntimeObjectPath("Launcher", "lock"), "/tmp/Launcher-" + std::to_string(getuid()) + ".lock");
+    EXPECT_EQ(RuntimeObjectPath("Launcher", "sock"), UserTmpFolder() + "/Launcher.sock");
+    EXPECT_TRUE(IsPrivateFolder(UserTmpFolder()));
     if (saved) setenv("XDG_RUNTIME_DIR", restore.c_str(), 1);
 }
 

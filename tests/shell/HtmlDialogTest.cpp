@@ -232,6 +232,12 @@ TEST_F(HtmlDialogTest, CommandsLinksAndScriptDialogsReachTheHost) {
     EXPECT_TRUE(view.OnBeforeNavigate2("vfs://Launcher/res/launcher.htm?OPEN_HREF:https://example.org/news"));
     EXPECT_TRUE(view.OnBeforeNavigate2("open_href:file:///etc/passwd"));
     EXPECT_FALSE(view.OnBeforeNavigate2("vfs://Launcher/res/other.htm"));
+    EXPECT_FALSE(view.OnBeforeNavigate2("VFS://Launcher/res/other.htm"));
+    // The window shows nothing but its own pages: not the network, not a file, not a page
+    // made up on the spot.
+    for (const char* elsewhere : {"http://127.0.0.1:8080/", "https://example.org/", "file:///etc/passwd",
+                                  "about:blank", "data:text/html,<p>x</p>", "blob:vfs://x/1", "vfsx://y", ""})
+        EXPECT_TRUE(view.OnBeforeNavigate2(elsewhere)) << elsewhere;
     const std::vector<std::pair<int, std::u16string>> expected = {
         {10, u""}, {9000, u"П@x"}, {77, u"OPEN_HREF:https://example.org/"}};
     EXPECT_EQ(dialog.commands, expected);

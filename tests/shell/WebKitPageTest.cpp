@@ -1,6 +1,7 @@
 // The real page in the real WebKitGTK, on a private Xvfb display: the start handshake,
-// one command and one event through the launcher's own page, and event texts that
-// reach a page's JSON.parse exactly. Skipped when no display can be had.
+// one command and one event through the launcher's own page, event texts that reach a
+// page's JSON.parse exactly, and a window that shows vfs: pages only. Skipped when no
+// display can be had.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -26,9 +27,12 @@
 #include "platform/gtk/GtkToolkit.h"
 #include "shell/html/HtmlDialog.h"
 #include "shell/SourcePage.h"
+#include "support/FileBytes.h"
 #include "support/JsonStrings.h"
+#include "support/LoopbackHttpServer.h"
 #include "support/PrivateXvfb.h"
 #include "support/RequiredEnvironment.h"
+#include "support/ScopedTempFolder.h"
 
 extern char** environ;
 
@@ -96,4 +100,73 @@ TEST(WebKitPage, LauncherPageCompletesTheHandshakeAndRoundTripsCommandsAndEvents
                                           echoed));
         EXPECT_EQ(echoed, (std::vector<std::u16string>{u"Echo", tricky, u"a\uFFFDz"}));
     }
+}
+
+TEST(WebKitPage, TheWindowShowsVfsPagesOnlyInEveryFrame) {
+    PrivateXvfb xvfb;
+    PageEnvironment environment(xvfb.Start() ? xvfb.Display() : "");
+    if (!std::getenv("DISPLAY")) SKIP_UNLESS_REQUIRED("no X display and no Xvfb");
+    if (!environment.Toolkit()) SKIP_UNLESS_REQUIRED("GTK cannot open the display");
+    GtkToolkit* toolkit = environment.Toolkit();
+
+    // Every page that is not the launcher's own tells the test at once when it is shown.
+    const std::string intruder = "<!DOCTYPE html><script>window.webkit.messageHandlers.app.postMessage('5@' + location.href)"
+                                 "</script>";
+    LoopbackHttpServer server;
+    server.Script("/", LoopbackHttpServer::Reply::Document(intruder, "HTTP/1.0 200 OK", "Content-Type: text/html\r\n"));
+    server.Script("/frame", LoopbackHttpServer::Reply::Document(intruder, "HTTP/1.0 200 OK", "Content-Type: text/html\r\n"));
+    ScopedTempFolder temp;
+    ASSERT_TRUE(WriteWholeFile(temp / "page.htm", intruder));
+    const std::string filePage = "file://" + (temp / "page.htm");
+
+    auto files = std::make_shared<SourceResources>();
+    const std::string post = "window.webkit.messageHandlers.app.postMessage";
+    // Each attempt to leave is answered a while later by the page, if it is still there:
+    // a page that left in the meantime answers as an intruder instead.
+    files->inlinePages["Test/nav.htm"] =
+        "<!DOCTYPE html><meta charset='utf-8'><body><script>"
+        "function MessageProc(e) { var a = e.toArray();"
+        "  if (a[0] === 'AppReady') { " + post + "('666'); " + post + "('1@' + location.href); return; }"
+        "  if (a[0] === 'Frame') { var f = document.createElement('iframe'); f.src = a[1];"
+        "    document.body.appendChild(f); return; }"
+        "  if (a[0] === 'Go') { location.href = a[1];"
+        "    setTimeout(function () { " + post + "('7@' + location.href); }, 500); }"
+        "  if (a[0] === 'Open') location.href = a[1]; }"
+        "</script>";
+    files->inlinePages["Test/frame.htm"] = "<!DOCTYPE html><script>" + post + "('4@' + location.href)</script>";
+    files->inlinePages["Test/after.htm"] = "<!DOCTYPE html><script>" + post + "('6@' + location.href)</script>";
+    ASSERT_TRUE(toolkit->RegisterUriScheme("vfs", files));
+    GlibTimerHost timers(&Timer::TimerProc);
+
+    PageDialog dialog(*toolkit, &timers, "vfs://Test/nav.htm", "");
+    auto send = [](PageDialog& d, const char16_t* event, const std::string& address) {
+        WideStringVector args;
+        args.PushBack(WideString(String(address.c_str())));
+        d.View().SendEventArgs(WideString(event), args);
+    };
+    std::vector<std::string> departures = {server.BaseUrl(), filePage};
+    std::size_t next = 0;
+    dialog.onCommand = [&](PageDialog& d, int code, const WideString&) {
+        if (code == 1) {
+            // Frames first: the network, a file, then one of the launcher's own pages.
+            send(d, u"Frame", server.BaseUrl() + "frame");
+            send(d, u"Frame", filePage);
+            send(d, u"Frame", "vfs://Test/frame.htm");
+        }
+        // Then the page itself tries to leave, one address at a time, and at last goes to
+        // another page of its own.
+        if (code == 4 || code == 7) {
+            if (next < departures.size()) send(d, u"Go", departures[next++]);
+            else send(d, u"Open", "vfs://Test/after.htm");
+        }
+        if (code == 6 || code == 5) d.EndDialog(2);
+    };
+    EXPECT_EQ(RunBounded(dialog), 2);
+    const std::vector<std::pair<int, std::u16string>> expected = {{1, u"vfs://Test/nav.htm"},
+                                                                  {4, u"vfs://Test/frame.htm"},
+                                                                  {7, u"vfs://Test/nav.htm"},
+                                                                  {7, u"vfs://Test/nav.htm"},
+                                                                  {6, u"vfs://Test/after.htm"}};
+    EXPECT_EQ(dialog.commands, expected);
+    EXPECT_EQ(server.RequestedTargets(), std::vector<std::string>{});
 }

@@ -2,7 +2,8 @@
 // launcher's own code. The winner listens like the main window does and waits (at
 // most LINGER milliseconds) to be raised; a loser hands over and ends.
 //   instance_racer OUT-FILE [LINGER-MS]
-// OUT-FILE receives "raised", "not raised" (winner) or "handed over", "no one to raise" (loser).
+// OUT-FILE receives "raised", "not raised" (winner), "handed over", "no one to raise" (loser)
+// or "refused" (the lock is not the user's own: no race at all).
 #include <cstdio>
 #include <cstdlib>
 #include <glib.h>
@@ -33,6 +34,10 @@ int main(int argc, char** argv) {
     if (argc < 2) return 2;
     const int lingerMs = argc > 2 ? std::atoi(argv[2]) : 10000;
     auto mutex = std::make_unique<NamedMutex>(kInstanceMutexName, kInstanceMutexWaitMs, kInstanceMutexRetries);
+    if (mutex->Refused()) {
+        Report(argv[1], "refused");
+        return 0;
+    }
     if (!mutex->IsOwned()) {
         Report(argv[1], HandOverToRunningInstance() ? "handed over" : "no one to raise");
         return 0;

@@ -11,6 +11,7 @@
 #include "TorrentMaker.h"
 #include "VersionFileWriter.h"
 #include "base/io/FileStream.h"
+#include "base/io/Path.h"
 #include "base/xml/ObjectRef.h"
 #include "base/xml/XMLChunkSaver.h"
 #include "base/xml/XMLOutput.h"
@@ -104,6 +105,21 @@ bool ParsePatch(const std::string& text, PatchOption& patch) {
         } else if (pieces[i].rfind("id=", 0) == 0) {
             if (!ParseInt(pieces[i].substr(3), patch.id)) return false;
         } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Version texts name folders and files of the output ("Patch_FROM-TO", "versions/CURRENT"),
+// so each must be a plain name: a "../x" would write, or delete, outside it.
+bool CheckVersionNames(const Options& options) {
+    std::vector<std::string> names = {options.current};
+    for (const auto& tree : options.trees) names.push_back(tree.first);
+    for (const PatchOption& patch : options.patches) names.insert(names.end(), {patch.from, patch.to});
+    for (const std::string& name : names) {
+        if (!Path::IsPlainName(name)) {
+            std::fprintf(stderr, "update_publisher: the version text \"%s\" is not a plain name\n", name.c_str());
             return false;
         }
     }
@@ -282,5 +298,6 @@ bool Publish(const Options& options) {
 int main(int argc, char** argv) {
     Options options;
     if (!ParseOptions(argc, argv, options)) return Usage();
+    if (!CheckVersionNames(options)) return 2;
     return Publish(options) ? 0 : 1;
 }

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <ctime>
+#include <string_view>
 
 #include "base/runtime/String.h"
 
@@ -30,6 +31,9 @@ String TempFileName(const String& folder, const char* prefix);
 bool ResolveCase(const String& path, String& out);
 
 // Text operations.
+// One element of a path that stays where it is joined: not empty, not "." or "..", and
+// without a separator or a control character.
+bool IsPlainName(std::string_view name);
 void ReplaceChar(String& path, char from, char to);
 String Join(const String& base, const String& name);
 String Concat(const String& a, const char* b);

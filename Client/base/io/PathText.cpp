@@ -17,6 +17,15 @@ char LastSeparator(const String& path) {
     return at < 0 ? kDefaultSeparator : path[static_cast<std::size_t>(at)];
 }
 
+bool IsPlainName(std::string_view name) {
+    if (name.empty() || name == "." || name == "..") return false;
+    for (const char c : name) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F || IsSeparator(c)) return false;
+    }
+    return true;
+}
+
 void ReplaceChar(String& path, char from, char to) {
     for (std::size_t i = 0; i < path.Length(); ++i) {
         if (path[i] == from) path[i] = to;

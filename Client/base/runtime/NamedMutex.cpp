@@ -7,10 +7,9 @@
 
 #include <cerrno>
 #include <chrono>
-#include <cstdlib>
 #include <thread>
 
-#include "base/runtime/StrUtil.h"
+#include "platform/ipc/RuntimePath.h"
 
 namespace {
 
@@ -28,18 +27,20 @@ String SanitisedName(const char* name) {
     return safe;
 }
 
-bool IsUsableRuntimeDir(const char* dir) {
-    struct stat info;
-    return dir && dir[0] == '/' && ::stat(dir, &info) == 0 && S_ISDIR(info.st_mode);
-}
-
-enum class Attempt { owned, busy, failed };
+enum class Attempt { owned, busy, refused, failed };
 
 Attempt TryLock(const String& path, int& fd) {
+    if (path.IsEmpty()) return Attempt::refused;
     fd = ::open(path.CStr(), O_CREAT | O_RDWR | O_NOFOLLOW | O_CLOEXEC, 0600);
-    // A lock file made by someone else may be read-only to us; flock needs no write access.
-    if (fd < 0 && errno == EACCES) fd = ::open(path.CStr(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0) return Attempt::failed;
+    // In a folder of our own, a file we may not open, or a link, was put there by someone else.
+    if (fd < 0) return errno == EACCES || errno == EPERM || errno == ELOOP ? Attempt::refused : Attempt::failed;
+    // Whoever owns the file could hold the lock for good.
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != ::geteuid()) {
+        ::close(fd);
+        fd = -1;
+        return Attempt::refused;
+    }
     int result;
     do {
         result = ::flock(fd, LOCK_EX | LOCK_NB);
@@ -54,10 +55,7 @@ Attempt TryLock(const String& path, int& fd) {
 }  // namespace
 
 String NamedMutex::LockFilePath(const char* name) {
-    const String safe = SanitisedName(name ? name : "");
-    const char* runtimeDir = std::getenv("XDG_RUNTIME_DIR");
-    if (IsUsableRuntimeDir(runtimeDir)) return StrUtil::Format("%s/%s.lock", runtimeDir, safe.CStr());
-    return StrUtil::Format("/tmp/%s-%u.lock", safe.CStr(), static_cast<unsigned>(::getuid()));
+    return String(RuntimeObjectPath(SanitisedName(name ? name : "").Std(), "lock").c_str());
 }
 
 NamedMutex::NamedMutex(const char* name, unsigned milliseconds, unsigned retries) {
@@ -69,7 +67,8 @@ NamedMutex::NamedMutex(const char* name, unsigned milliseconds, unsigned retries
             return;
         }
         if (attempt == Attempt::busy) alreadyExists_ = true;
-        if (retries == 0) return;
+        refused_ = attempt == Attempt::refused;
+        if (retries == 0 || refused_) return;
         std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
         --retries;
     }

@@ -59,6 +59,8 @@ bool HttpClient::Get(const String& host, std::uint16_t port, const String& path,
     if (HasControlCharacter(host) || HasControlCharacter(path)) return false;
     idleLimitMs_ = idleLimitMs;
     idleMs_ = 0;
+    totalLimitMs_ = std::max(kMinDocumentMs, kDocumentIdleLimits * std::max<std::int64_t>(idleLimitMs, 0));
+    totalMs_ = 0;
     failedInPoll_ = false;
     auto exchange = std::make_shared<Exchange>(io_->context);
     exchange->request = RequestText(host, path);
@@ -180,7 +182,8 @@ bool HttpClient::Poll(std::int64_t elapsedMs) {
     } else if (elapsedMs > 0) {
         idleMs_ += elapsedMs;
     }
-    if (idleMs_ > idleLimitMs_) {
+    if (elapsedMs > 0) totalMs_ += elapsedMs;
+    if (idleMs_ > idleLimitMs_ || totalMs_ > totalLimitMs_) {
         Fail(kIdleTimeout);
         return false;
     }

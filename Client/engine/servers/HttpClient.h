@@ -33,12 +33,20 @@ public:
 
     HttpClient();
 
-    // Starts GET path on host:port; idleLimitMs bounds the time polled without progress.
-    // False, with nothing sent, when the host or the path holds a control character:
+    // The least time a whole document is given, however short the idle limit.
+    static constexpr std::int64_t kMinDocumentMs = 60000;
+    // How many idle limits a whole document is given.
+    static constexpr std::int64_t kDocumentIdleLimits = 6;
+
+    // Starts GET path on host:port; idleLimitMs bounds the time polled without progress,
+    // and the whole exchange must end within max(kMinDocumentMs, kDocumentIdleLimits x
+    // idleLimitMs) of polled time, so that a server sending a byte now and then cannot
+    // hold the client for ever. Both fail with kIdleTimeout. False, with nothing sent, when the host or the path holds a control character:
     // they would end up in the request's lines.
     bool Get(const String& host, std::uint16_t port, const String& path, std::int64_t idleLimitMs);
 
-    // Runs what is ready and applies the idle limit; false when this call fired Failed.
+    // Runs what is ready and applies the time limits, counting elapsedMs as the time
+    // since the last call; false when this call fired Failed.
     bool Poll(std::int64_t elapsedMs);
 
     // Numeric addresses tried in this order instead of resolving the host (tests with
@@ -68,5 +76,7 @@ private:
     std::vector<std::string> fixedAddresses_;
     std::int64_t idleMs_ = 0;
     std::int64_t idleLimitMs_ = 0;
+    std::int64_t totalMs_ = 0;
+    std::int64_t totalLimitMs_ = 0;
     bool failedInPoll_ = false;
 };

@@ -25,14 +25,7 @@ constexpr int kMaxTokens = 3000000;
 // quietly rewrite "..", separators and empty names into other names inside the save
 // folder; a torrent that needs that was not made by the update server, so it is
 // refused instead. Control characters would reach file names and log lines.
-bool IsPlainName(lt::string_view name) {
-    if (name.empty() || name == "." || name == "..") return false;
-    for (const char c : name) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F || c == '/' || c == '\\') return false;
-    }
-    return true;
-}
+bool IsPlainName(lt::string_view name) { return Path::IsPlainName(std::string_view(name.data(), name.size())); }
 
 // A symbolic link could point anywhere; the game's torrents never hold one.
 bool IsSymlink(const lt::bdecode_node& file) {

@@ -4,26 +4,42 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-std::string RuntimeObjectPath(const std::string& name, const std::string& suffix) {
+namespace {
+
+// $XDG_RUNTIME_DIR without trailing separators; "" when unset or not absolute.
+std::string RuntimeDirVariable() {
     const char* runtimeDir = std::getenv("XDG_RUNTIME_DIR");
-    if (runtimeDir && runtimeDir[0] == '/') {
-        std::string path = runtimeDir;
-        if (path.back() != '/') path += '/';
-        return path + name + "." + suffix;
-    }
-    return "/tmp/" + name + "-" + std::to_string(getuid()) + "." + suffix;
+    if (!runtimeDir || runtimeDir[0] != '/') return std::string();
+    std::string folder = runtimeDir;
+    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+    return folder;
+}
+
+std::string MadeUserTmpFolder() {
+    const std::string folder = UserTmpFolder();
+    mkdir(folder.c_str(), 0700);  // an existing one is checked by the caller like any other
+    return folder;
+}
+
+}  // namespace
+
+std::string UserTmpFolder() { return "/tmp/brennic-" + std::to_string(geteuid()); }
+
+std::string OwnRuntimeFolder() {
+    const std::string runtimeDir = RuntimeDirVariable();
+    if (IsPrivateFolder(runtimeDir)) return runtimeDir;
+    const std::string folder = MadeUserTmpFolder();
+    return IsPrivateFolder(folder) ? folder : std::string();
+}
+
+std::string RuntimeObjectPath(const std::string& name, const std::string& suffix) {
+    const std::string folder = OwnRuntimeFolder();
+    return folder.empty() ? std::string() : folder + "/" + name + "." + suffix;
 }
 
 std::string PrivateRuntimeFolder() {
-    const char* runtimeDir = std::getenv("XDG_RUNTIME_DIR");
-    std::string folder;
-    if (runtimeDir && runtimeDir[0] == '/') {
-        folder = runtimeDir;
-        while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
-    } else {
-        folder = "/tmp/brennic-" + std::to_string(getuid());
-        mkdir(folder.c_str(), 0700);  // an existing one is checked below like any other
-    }
+    std::string folder = RuntimeDirVariable();
+    if (folder.empty()) folder = MadeUserTmpFolder();
     return IsPrivateFolder(folder) ? folder : std::string();
 }
 

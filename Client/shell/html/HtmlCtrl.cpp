@@ -2,6 +2,7 @@
 
 #include "platform/ui/DialogWindow.h"
 #include "shell/html/AppCommand.h"
+#include "shell/html/VfsProtocol.h"
 
 CHtmlCtrl::~CHtmlCtrl() {
     if (page_) page_->SetListener(nullptr);
@@ -31,7 +32,9 @@ bool CHtmlCtrl::OnBeforeNavigate2(const std::string& uri) {
         if (host_) host_->OpenExternal(WideString(String(target.c_str())));
         return true;
     }
-    return false;
+    // The window holds the page bridge: it shows the launcher's own pages and nothing
+    // else, in no frame.
+    return !IsVfsAddress(uri);
 }
 
 bool CHtmlCtrl::ParseAppCommand(const WideString& text) {

@@ -1,7 +1,8 @@
 #pragma once
 // The browser view inside a page dialog: it takes the page's commands from both
 // channels (the `app` message handler and "app:" navigations), opens "OPEN_HREF:"
-// links through the host, and tells the host once when the document is complete.
+// links through the host, refuses every other navigation away from the vfs: pages (in
+// any frame), and tells the host once when the document is complete.
 #include <string>
 
 #include "platform/ui/DragStrip.h"
@@ -22,7 +23,8 @@ public:
     bool Create(IDialogWindow& window, CHtml_Host_Handlers* host, const DragStrip& strip);
     void Navigate(const std::string& uri);
 
-    // True when the navigation is cancelled (a command or an external link).
+    // True when the navigation is cancelled (a command, an external link, or an address
+    // that is not vfs:).
     bool OnBeforeNavigate2(const std::string& uri);
     // The text after "app:", decoded; returns the host's answer.
     bool ParseAppCommand(const WideString& text);

@@ -73,11 +73,16 @@ constexpr MimeByExtension kMimeTypes[] = {
 
 }  // namespace
 
-bool VfsKeyFromUri(const std::string& uri, std::string& key) {
-    key.clear();
+bool IsVfsAddress(const std::string& uri) {
     if (uri.size() < kScheme.size()) return false;
     for (std::size_t i = 0; i < kScheme.size(); ++i)
         if (static_cast<char>(std::tolower(static_cast<unsigned char>(uri[i]))) != kScheme[i]) return false;
+    return true;
+}
+
+bool VfsKeyFromUri(const std::string& uri, std::string& key) {
+    key.clear();
+    if (!IsVfsAddress(uri)) return false;
     std::string_view rest(uri);
     rest.remove_prefix(kScheme.size());
     if (rest.substr(0, 2) != "//") return false;

@@ -9,6 +9,9 @@
 #include "base/runtime/Vector.h"
 #include "platform/ui/UiToolkit.h"
 
+// Whether the address is of the vfs: scheme, in any letter case.
+bool IsVfsAddress(const std::string& uri);
+
 // The entry key of a vfs: address: host and path, without query or fragment,
 // %-decoded. False when the address is not vfs:, or when the decoded key could name
 // something outside the resources (empty, "..", absolute or drive paths,

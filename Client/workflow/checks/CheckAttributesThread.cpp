@@ -7,7 +7,6 @@
 
 #include <atomic>
 #include <cerrno>
-#include <condition_variable>
 #include <mutex>
 #include <optional>
 #include <system_error>
@@ -143,21 +142,20 @@ WeakPtr<CheckAttributesThread>& Holder() {
 }  // namespace
 
 // What the thread and its owner share. The thread reads the work list and the flag
-// freely; the rest is guarded by the lock.
+// freely; the report is guarded by the lock, so that a stop is never raised halfway
+// through it.
 struct CheckAttributesThread::Job {
     AttributeWorkList work;
     AddOwnerWrite addOwnerWrite;
     std::atomic<bool> stop {false};
 
     std::mutex lock;
-    std::condition_variable ended;
-    bool finished = false;
-    IChecker* listener = nullptr;  // null once the owner has let the thread go
+    IChecker* listener = nullptr;
     WideStringVector* failures = nullptr;
 
     void Report(bool success, const std::vector<std::string>& failed) {
         std::lock_guard<std::mutex> guard(lock);
-        if (!stop && listener) {
+        if (!stop) {
             if (success) {
                 listener->SetSuccess();
             } else {
@@ -166,8 +164,6 @@ struct CheckAttributesThread::Job {
                 listener->SetFailed(nullptr);
             }
         }
-        finished = true;
-        ended.notify_all();
     }
 };
 
@@ -199,7 +195,7 @@ RefPtr<CheckAttributesThread> CheckAttributesThread::GetOrCreate(AttributeWorkLi
 
 CheckAttributesThread::CheckAttributesThread(AttributeWorkList work, IChecker* listener, WideStringVector* failures,
                                              const Options& options)
-    : job_(std::make_shared<Job>()), stopWait_(options.stopWait) {
+    : job_(std::make_shared<Job>()) {
     job_->work = std::move(work);
     job_->addOwnerWrite = options.addOwnerWrite ? options.addOwnerWrite : AddOwnerWrite(&AddOwnerWriteBit);
     job_->listener = listener;
@@ -210,17 +206,7 @@ CheckAttributesThread::~CheckAttributesThread() {
     if (Holder().Peek() == this) Holder().Reset();
     if (!thread_.joinable()) return;
     RequestStop();
-    std::unique_lock<std::mutex> lock(job_->lock);
-    if (job_->ended.wait_for(lock, stopWait_, [this] { return job_->finished; })) {
-        lock.unlock();
-        thread_.join();
-        return;
-    }
-    // Stuck in the file system: the thread keeps its job alive and reports nowhere.
-    job_->listener = nullptr;
-    job_->failures = nullptr;
-    lock.unlock();
-    thread_.detach();
+    thread_.join();
 }
 
 bool CheckAttributesThread::Start() {
@@ -233,7 +219,10 @@ bool CheckAttributesThread::Start() {
     return true;
 }
 
-void CheckAttributesThread::RequestStop() { job_->stop = true; }
+void CheckAttributesThread::RequestStop() {
+    std::lock_guard<std::mutex> guard(job_->lock);
+    job_->stop = true;
+}
 
 void CheckAttributesThread::Work(const std::shared_ptr<Job>& job) {
     const AttributeWorkList& work = job->work;

@@ -5,13 +5,11 @@
 //
 // The thread reads only what it was handed: a copy of the version's names made on the
 // UI thread, and its own stop flag. It never follows a symbolic link and never leaves
-// the game root, whatever the names say. It stops cooperatively (the flag is checked
-// before every file); its owner joins it, and a thread that does not stop within the
-// bound is let go with its shared state, disconnected from its listener, so that it
-// never touches memory of an owner that has gone.
+// the game root, whatever the names say. It stops cooperatively: the destructor raises
+// the flag, which the thread checks before every file, and joins it, so the thread
+// never outlives its owner.
 #include <sys/types.h>
 
-#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
@@ -52,8 +50,6 @@ public:
 
     struct Options {
         AddOwnerWrite addOwnerWrite = &AddOwnerWriteBit;
-        // How long the owner waits for a stopping thread before letting it go.
-        std::chrono::milliseconds stopWait {10000};
     };
 
     // The worker that is alive now, with the arguments it was made with; otherwise a new
@@ -78,6 +74,5 @@ private:
     static void Work(const std::shared_ptr<Job>& job);
 
     std::shared_ptr<Job> job_;
-    std::chrono::milliseconds stopWait_;
     std::thread thread_;
 };

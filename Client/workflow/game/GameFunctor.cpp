@@ -146,6 +146,7 @@ bool GameFunctor::OnMonitorTick(std::int64_t) {
             EndMonitor(status);
             return true;
         case StatusWordRead::Failed:
+        case StatusWordRead::Foreign:  // whatever it says, another user wrote it
             EndMonitor(kNotStarted);
             return true;
         }

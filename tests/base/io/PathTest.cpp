@@ -25,6 +25,13 @@ TEST(PathText, JoinParentFileName) {
     EXPECT_EQ(S(Path::ParentPath("/file")), "/");
 }
 
+TEST(PathText, PlainNamesStayWhereTheyAreJoined) {
+    for (const char* plain : {"1.0.2", "a", "...", "a..b", ".hidden", "Пётр"}) EXPECT_TRUE(Path::IsPlainName(plain)) << plain;
+    using std::string_view_literals::operator""sv;
+    for (std::string_view other : {""sv, "."sv, ".."sv, "../x"sv, "a/b"sv, "a\\b"sv, "/"sv, "x\n"sv, "x\x7F"sv, "a\0b"sv})
+        EXPECT_FALSE(Path::IsPlainName(other)) << other;
+}
+
 TEST(PathText, Normalize) {
     struct Case { const char* path; char sep; const char* normal; };
     const Case cases[] = {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -7,9 +8,12 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <functional>
 #include <string>
 
 #include "base/runtime/NamedMutex.h"
+#include "support/AnotherUser.h"
+#include "support/RequiredEnvironment.h"
 #include "support/ScopedTempFolder.h"
 
 namespace {
@@ -177,15 +181,100 @@ TEST_F(NamedMutexTest, LockFilesArePerUserAndSafelyNamed) {
     for (const Case& c : cases) {
         EXPECT_EQ(NamedMutex::LockFilePath(c.name).Std(), runtimeDir.Path() + "/" + c.file + ".lock") << c.name;
     }
-    const std::string uid = std::to_string(getuid());
-    for (const char* unusable : {"", "relative/dir", "/nonexistent-launcher-runtime-dir"}) {
-        setenv("XDG_RUNTIME_DIR", unusable, 1);
-        EXPECT_EQ(NamedMutex::LockFilePath("Global\\Launcher").Std(), "/tmp/Global_Launcher-" + uid + ".lock");
-    }
-    unsetenv("XDG_RUNTIME_DIR");
-    EXPECT_EQ(NamedMutex::LockFilePath("Global\\Launcher").Std(), "/tmp/Global_Launcher-" + uid + ".lock");
-    EXPECT_EQ(NamedMutex::LockFilePath(std::string(300, 'a').c_str()).Length(), std::string("/tmp/-.lock").size() +
-                                                                                    200 + uid.size());
+    EXPECT_EQ(NamedMutex::LockFilePath(std::string(300, 'a').c_str()).Std(),
+              runtimeDir.Path() + "/" + std::string(200, 'a') + ".lock");
 }
 
+// Another user can make anything in /tmp before the launcher comes; these run with a /tmp
+// of their own, as root (who alone can act for another user).
+class NamedMutexAttackTest : public NamedMutexTest {
+protected:
+    void SetUp() override {
+        NamedMutexTest::SetUp();
+        if (!CanActAsAnotherUser()) SKIP_UNLESS_REQUIRED("only root can leave files of another user");
+    }
+
+    // Runs body with /tmp private and no runtime folder named; body's checks number its
+    // failures, 0 when all held.
+    static int InPrivateTmp(const std::function<int()>& body) {
+        return RunWithPrivateTmp([&] {
+            unsetenv("XDG_RUNTIME_DIR");
+            return body();
+        });
+    }
+
+    const std::string ownTmpFolder = "/tmp/brennic-" + std::to_string(geteuid());
+};
+
+TEST_F(NamedMutexAttackTest, WithoutARuntimeFolderTheLockIsInAFolderOfTheUsersOwnInTmp) {
+    const std::string name = UniqueName();
+    const std::string file = "Global_" + name.substr(std::string("Global\\").size());
+    const int failed = InPrivateTmp([&] {
+        // Where the lock used to be: another user's process makes that file and holds it.
+        AnotherUsersLock squatter("/tmp/" + file + "-" + std::to_string(geteuid()) + ".lock");
+        if (!squatter.Holds()) return 1;
+        NamedMutex mutex(name.c_str(), 0, 0);
+        if (!mutex.IsOwned() || mutex.Refused()) return 2;
+        const std::string expected = ownTmpFolder + "/" + file + ".lock";
+        if (NamedMutex::LockFilePath(name.c_str()).Std() != expected) return 3;
+        struct stat folder {};
+        if (lstat(ownTmpFolder.c_str(), &folder) != 0 || folder.st_uid != geteuid() || (folder.st_mode & 0777) != 0700)
+            return 4;
+        // A runtime folder that is not ours (another user's, handed on to a root launcher) is passed over.
+        for (const char* notOurs : {"/", "/proc", "/tmp", "relative/run"}) {
+            setenv("XDG_RUNTIME_DIR", notOurs, 1);
+            if (NamedMutex::LockFilePath(name.c_str()).Std() != expected) return 5;
+        }
+        return 0;
+    });
+    ASSERT_NE(failed, -1) << "no private /tmp";
+    EXPECT_EQ(failed, 0) << "check " << failed << " failed";
+}
+
+TEST_F(NamedMutexAttackTest, ALockPlaceThatAnotherUserControlsIsRefusedAtOnce) {
+    const std::string name = UniqueName();
+    const std::string lockFile = ownTmpFolder + "/Global_" + name.substr(std::string("Global\\").size()) + ".lock";
+    struct Case {
+        const char* what;
+        std::function<bool()> plant;  // false when the attack could not be set up
+        bool noPath;                  // no lock file can be named at all
+    } cases[] = {
+        {"the folder in /tmp is another user's",
+         [&] { return mkdir(ownTmpFolder.c_str(), 0700) == 0 && GiveToAnotherUser(ownTmpFolder); }, true},
+        {"the folder in /tmp is open to others",
+         [&] { return mkdir(ownTmpFolder.c_str(), 0700) == 0 && chmod(ownTmpFolder.c_str(), 0777) == 0; }, true},
+        {"the folder in /tmp is a link to a folder of ours",
+         [&] { return mkdir("/tmp/mine", 0700) == 0 && symlink("/tmp/mine", ownTmpFolder.c_str()) == 0; }, true},
+        {"the lock file is another user's",
+         [&] {
+             const int fd = mkdir(ownTmpFolder.c_str(), 0700) == 0 ? open(lockFile.c_str(), O_CREAT | O_RDWR, 0644) : -1;
+             const bool given = fd >= 0 && GiveToAnotherUser(fd);
+             if (fd >= 0) close(fd);
+             return given;
+         },
+         false},
+        {"the lock file is a link",
+         [&] {
+             return mkdir(ownTmpFolder.c_str(), 0700) == 0 && close(open("/tmp/target", O_CREAT | O_RDWR, 0600)) == 0 &&
+                    symlink("/tmp/target", lockFile.c_str()) == 0;
+         },
+         false},
+    };
+    for (const Case& c : cases) {
+        const int failed = InPrivateTmp([&] {
+            if (!c.plant()) return 1;
+            if (NamedMutex::LockFilePath(name.c_str()).IsEmpty() != c.noPath) return 2;
+            const auto start = std::chrono::steady_clock::now();
+            NamedMutex mutex(name.c_str(), 500, 2);
+            // Refused without the waits: nobody of ours will ever let go of it.
+            if (std::chrono::steady_clock::now() - start > std::chrono::milliseconds(400)) return 3;
+            if (mutex.IsOwned() || !mutex.Refused() || mutex.AlreadyExists()) return 4;
+            struct stat target {};
+            if (lstat("/tmp/target", &target) == 0 && target.st_size != 0) return 5;
+            return 0;
+        });
+        ASSERT_NE(failed, -1) << "no private /tmp";
+        EXPECT_EQ(failed, 0) << c.what << ": check " << failed << " failed";
+    }
+}
 }  // namespace

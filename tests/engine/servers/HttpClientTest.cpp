@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <string>
@@ -165,6 +166,45 @@ TEST_F(HttpClientTest, SilenceEndsByTheElapsedTimesItsOwnerPasses) {
     EXPECT_EQ(Outcome(), Events{"failed:9"});
     EXPECT_TRUE(client->Poll(100000));  // nothing runs any more: no second outcome
     EXPECT_EQ(outcomes->events.size(), 1u);
+}
+
+TEST_F(HttpClientTest, ADocumentThatTricklesInEndsByTheTotalLimit) {
+    // A byte every 5 ms: never idle, never whole. Each poll counts step of the owner's
+    // time; the exchange fails in the first poll that passes max(60 s, 6 idle limits).
+    struct Case {
+        std::int64_t idleLimit, step;
+        int trickledBytes;
+        const char* expected;
+        std::int64_t endsAt;  // the owner's time when the outcome came
+    } cases[] = {
+        {5000, 500, 4000, "failed:9", 60500},     // the floor of 60 s
+        {30000, 1500, 4000, "failed:9", 181500},  // six idle limits
+        {5000, 500, 20, "content:xxxxxxxxxxxxxxxxxxxx", -1},  // slow, but whole in time
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.idleLimit);
+        outcomes->events.clear();
+        Reply reply = Reply::Raw("HTTP/1.0 200 OK\r\n\r\n");
+        for (int i = 0; i < c.trickledBytes; ++i) reply.Then("x", milliseconds(5));
+        server.Script("/doc", reply);
+        ASSERT_TRUE(Get("/doc", c.idleLimit));
+        std::int64_t passed = 0;
+        const std::int64_t bound = std::max<std::int64_t>(60000, 6 * c.idleLimit) + 10 * c.step;
+        while (outcomes->events.empty() && passed < bound) {
+            std::this_thread::sleep_for(milliseconds(10));
+            passed += c.step;
+            client->Poll(c.step);
+        }
+        if (c.endsAt < 0) {
+            for (int i = 0; i < 200 && outcomes->events.empty(); ++i) {
+                std::this_thread::sleep_for(milliseconds(5));
+                client->Poll(0);
+            }
+        } else {
+            EXPECT_EQ(passed, c.endsAt);
+        }
+        EXPECT_EQ(outcomes->events, Events{c.expected});
+    }
 }
 
 TEST_F(HttpClientTest, EndpointsAreTriedInOrderAndARefusalMovesOn) {

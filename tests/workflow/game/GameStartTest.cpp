@@ -20,9 +20,11 @@
 #include "base/runtime/StrUtil.h"
 #include "shell/AppParams.h"
 #include "shell/LauncherConfig.h"
+#include "support/AnotherUser.h"
 #include "support/ArgvRecord.h"
 #include "support/GameTree.h"
 #include "support/MainContextPump.h"
+#include "support/RequiredEnvironment.h"
 #include "support/ManualTimerHost.h"
 #include "support/ZipBuilder.h"
 #include "workflow/MainState.h"
@@ -217,6 +219,22 @@ TEST_F(GameStartTest, AGameThatNeverPublishesIsWaitedForUntilItEnds) {
     EXPECT_GT(ticksWhileRunning, 3);
     ASSERT_TRUE(TickUntilEvents(2));
     EXPECT_EQ(window.events, (std::vector<EventRecord>{kPreRun, StartError(u"4")}));
+}
+
+TEST_F(GameStartTest, AStatusWordOfAnotherUserIsNotWatchableWhateverItSays) {
+    if (!CanActAsAnotherUser()) SKIP_UNLESS_REQUIRED("only root can leave an object of another user");
+    Start("silent:4");
+    ASSERT_TRUE(Command(PageCommand::GameRun, u"player<=>secret"));
+    // Another user makes the machine's one name first and writes "started" into it.
+    const int fd = shm_open(statusName.c_str(), O_CREAT | O_EXCL | O_RDWR, 0644);
+    ASSERT_GE(fd, 0);
+    ASSERT_TRUE(GiveToAnotherUser(fd));
+    const std::int32_t forged = 0;
+    ASSERT_EQ(write(fd, &forged, sizeof forged), 4);
+    close(fd);
+    ASSERT_TRUE(TickUntilEvents(2));
+    EXPECT_EQ(window.events, (std::vector<EventRecord>{kPreRun, StartError(u"-2")}));
+    EXPECT_FALSE(functor->IsStartPending());
 }
 
 TEST_F(GameStartTest, AGameThatCannotBeStartedOrWatchedIsReportedAtOnce) {
