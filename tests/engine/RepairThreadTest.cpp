@@ -219,6 +219,20 @@ TEST_F(RepairThreadTest, AStopAtAGateIsAFailure) {
     EXPECT_EQ(Codes(*job), (std::vector<int>{5, 5}));
 }
 
+TEST_F(RepairThreadTest, ALinkInThePlaceOfTheDownloadFolderIsRemovedAndWhatItNamesIsLeft) {
+    TempDir outside;
+    outside.WriteFile("canary/keep.txt", "canary");
+    std::filesystem::create_directories(tree / "Patches");
+    std::filesystem::create_directory_symlink(outside / "canary", tree / "Patches/rip");
+    const RefPtr<RipPatch> job = Job({{"bin/gone.dll", ""}});
+    job->GetRip()->entries[0].size = 5;  // its download is missing
+    Repair(job.Get());
+
+    EXPECT_EQ(repairer.Events().back(), "failed 4");
+    EXPECT_EQ(outside.ReadFile("canary/keep.txt"), "canary");
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(tree / "Patches/rip")));
+}
+
 TEST(ConfinedEntryPath, KeepsEntriesInsideTheGameFolder) {
     const struct {
         const char16_t* path;

@@ -9,6 +9,7 @@
 #include "base/runtime/StrUtil.h"
 #include "engine/gamedata/GameNames.h"
 #include "platform/posix/FileMove.h"
+#include "platform/posix/TreeRemoval.h"
 
 namespace {
 
@@ -122,10 +123,8 @@ void RepairThread::Run() {
     }
     // A stop before the last entry is no success.
     if (code == 0 && i < count) code = kGivenUp;
-    if (!job_->Folder().IsEmpty()) {
-        std::error_code error;
-        std::filesystem::remove_all(std::filesystem::path(StrUtil::ToNarrow(job_->Folder()).Std()), error);
-    }
+    // The folder's name comes with a trailing '/', which would resolve a link in its place.
+    if (!job_->Folder().IsEmpty()) RemoveTree(StrUtil::ToNarrow(job_->Folder()).Std());
     if (code != 0) {
         listener_->SetFailed(code);
     } else {
