@@ -1,9 +1,12 @@
 #include "workflow/game/FullVersion.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <filesystem>
 #include <memory>
-#include <sys/stat.h>
 #include <system_error>
 
 #include "base/io/Path.h"
@@ -23,12 +26,23 @@ struct FileCloser {
 };
 using LogFile = std::unique_ptr<std::FILE, FileCloser>;
 
+// Null when only a link or something else than a plain file of its own stands at path:
+// the launcher may run as root in a folder the player writes, and truncating what a
+// link or a second hard link names would destroy another file. So the file is opened
+// without following a link and without truncating, and emptied once it is known to be
+// the log alone.
 LogFile OpenLog(const std::string& path) {
     std::error_code ignored;
     const std::filesystem::path folder = std::filesystem::path(path).parent_path();
     if (!folder.empty()) std::filesystem::create_directories(folder, ignored);
-    // "e": the game and the applier never inherit it.
-    return LogFile(std::fopen(path.c_str(), "w+e"));
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0644);
+    if (fd < 0) return nullptr;
+    struct stat info {};
+    std::FILE* file = nullptr;
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_nlink == 1 && ::ftruncate(fd, 0) == 0)
+        file = ::fdopen(fd, "w");
+    if (!file) ::close(fd);
+    return LogFile(file);
 }
 
 bool IsRegularFile(const std::string& path) {

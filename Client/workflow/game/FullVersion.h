@@ -24,8 +24,9 @@ WideString StagingFolder(const WideString& torrentPath);
 // Moves every entry of the list from stagingFolder/<path> to gameRoot/<path>, creating
 // the target's folders and replacing what is there, in order until the first failure.
 // Each attempt is written to the log at logPath ("source\ntarget\n\n") when it can be
-// opened. False for no list, an empty one, an empty staging folder, a path that would
-// lead out of the game root, or a failed move.
+// opened as a plain file of its own (never through a link). False for no list, an
+// empty one, an empty staging folder, a path that would lead out of the game root, or
+// a failed move.
 bool Move(const Rip* list, const WideString& stagingFolder, const WideString& gameRoot, const std::string& logPath);
 
 }  // namespace FullVersion

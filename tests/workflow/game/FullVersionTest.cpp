@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -274,6 +275,36 @@ TEST_F(FullVersionTest, AFailedMoveStopsTheInstallAndKeepsTheDemo) {
     EXPECT_FALSE(fs::exists(tree / "data/d.pak"));  // never tried
     EXPECT_TRUE(fs::exists(tree / "Patches/Full/rip/data/d.pak"));
     EXPECT_TRUE(fs::exists(tree / "bin/demo.old"));
+}
+
+// The launcher may run as root in a game folder the player writes.
+TEST_F(FullVersionTest, TheMoveLogIsNeverWrittenThroughALinkOrASecondName) {
+    WriteVersion({{"/data/", {ListedFile("a.pak", "aaa", 1)}}});
+    TempDir outside;
+    const std::string log = tree / "Personal/Logs/move-bo-full.txt";
+    const struct {
+        const char* name;
+        std::function<void()> plant;
+    } cases[] = {
+        {"a link to a file", [&] { fs::create_symlink(outside / "victim.txt", log); }},
+        {"a link to nothing yet", [&] { fs::create_symlink(outside / "created.txt", log); }},
+        {"a second name of a file", [&] { fs::create_hard_link(outside / "victim.txt", log); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        outside.WriteFile("victim.txt", "precious");
+        fs::create_directories(tree / "Personal/Logs");
+        fs::remove(log);
+        c.plant();
+        Staged("rip", "data/a.pak", "aaa");
+        const RefPtr<Rip> list = FullVersion::BuildList(*params);
+        ASSERT_TRUE(list);
+        // The moves go on without the log.
+        EXPECT_TRUE(FullVersion::Move(list.Get(), W(tree / "Patches/Full/rip"), params->gameRoot, log));
+        EXPECT_EQ(ReadAll(tree / "data/a.pak"), "aaa");
+        EXPECT_EQ(outside.ReadFile("victim.txt"), "precious");
+        EXPECT_FALSE(outside.Exists("created.txt"));
+    }
 }
 
 TEST_F(FullVersionTest, StepsThatCannotRunAnswerFalseAndTheInstallFailsWithoutMoving) {
