@@ -1,5 +1,7 @@
 #include "engine/gamedata/CreateGameVersion.h"
 
+#include "engine/gamedata/CRCChecker4.h"
+#include "engine/gamedata/CRCChecker5.h"
 #include "engine/gamedata/GameVersion4.h"
 #include "engine/gamedata/GameVersion5.h"
 
@@ -21,6 +23,17 @@ bool IsGameVersionFile(int format, const ByteVector& bytes) {
     if (format == 4) version = new GameVersion4(String());
     if (format == 5) version = new GameVersion5(String());
     return version && !bytes.Empty() && version->Parse(bytes.Data(), bytes.Size());
+}
+
+CheckerFactory CheckerOfFormat(int format) {
+    switch (format) {
+    case 4:
+        return &CRCChecker4::Create;
+    case 5:
+        return &CRCChecker5::Create;
+    default:
+        return nullptr;
+    }
 }
 
 }  // namespace Game

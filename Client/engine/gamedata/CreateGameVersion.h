@@ -1,8 +1,9 @@
 #pragma once
-// The one place that picks the version-file loader: the generation is fixed in the
-// program (GameVersionFormat), never guessed from the file.
+// The one place that picks the version-file loader and its file checker: the generation
+// is fixed in the program (GameVersionFormat), never guessed from the file.
 #include "base/runtime/String.h"
 #include "base/runtime/Vector.h"
+#include "engine/gamedata/ICRCChecker.h"
 #include "engine/gamedata/IGameVersion.h"
 
 namespace Game {
@@ -11,5 +12,9 @@ namespace Game {
 RefPtr<IGameVersion> CreateGameVersion(int format, const String& root, const String& fileName, int flagsMask);
 // Whether the bytes read as a version file of the format (signature included).
 bool IsGameVersionFile(int format, const ByteVector& bytes);
+
+using CheckerFactory = RefPtr<ICRCChecker> (*)();
+// What makes the checkers of the format's contents (4: CRC-32, 5: MD5); null for another.
+CheckerFactory CheckerOfFormat(int format);
 
 }  // namespace Game

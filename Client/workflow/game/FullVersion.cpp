@@ -11,6 +11,7 @@
 
 #include "base/io/Path.h"
 #include "base/runtime/StrUtil.h"
+#include "engine/checks/DownloadCheck.h"
 #include "engine/gamedata/CreateGameVersion.h"
 #include "engine/gamedata/GameNames.h"
 #include "engine/gamedata/GameVersion5.h"
@@ -79,7 +80,7 @@ RefPtr<Rip> BuildList(const AppParams& params) {
             if (content->Flags() & Game::kMinimalSet) continue;
             const String relative = Game::RelativeGamePath(folder->name, content->name);
             if (relative.IsEmpty()) continue;
-            list->Append(StrUtil::ToWide(relative), content->size, Game::kCannotOpen);
+            list->Append(StrUtil::ToWide(relative), content->size, Game::kCannotOpen, content.Get());
         }
     }
     return list;
@@ -108,8 +109,12 @@ bool Move(const Rip* list, const WideString& stagingFolder, const WideString& ga
             std::fprintf(log.get(), "%s\n%s\n\n", source.c_str(), target.c_str());
             std::fflush(log.get());
         }
-        // Only the downloaded file itself: a link in the staging folder could name anything.
-        if (!IsRegularFile(source) || !CreateParentFolders(target)) return false;
+        // Only the downloaded file itself (a link in the staging folder could name
+        // anything), and only as the signed version file lists it: the repair torrent
+        // that brought it is not signed.
+        if (!IsRegularFile(source) || !Game::MatchesVersionRecord(String(source.c_str()), entry.record.Get()) ||
+            !CreateParentFolders(target))
+            return false;
         if (MoveFileReplacing(source, target) != 0) return false;
     }
     return true;
