@@ -65,8 +65,8 @@ TEST_F(TreeRemovalTest, NothingThereIsDoneAndNamesThatAreNoFolderOfTheirOwnAreRe
     tree.WriteFile("plain.txt", "plain");
     EXPECT_EQ(RemoveTree(tree / "plain.txt"), 0);
     EXPECT_FALSE(tree.Exists("plain.txt"));
-    for (const std::string& path : {std::string(), std::string("/"), std::string("//"), tree / ".", tree / "..", tree / "x/.."})
-        EXPECT_EQ(RemoveTree(path), EINVAL) << path;
+    const std::string refused[] = {"", "/", "//", tree / ".", tree / "..", tree / "x/.."};
+    for (const std::string& path : refused) EXPECT_EQ(RemoveTree(path), EINVAL) << path;
     EXPECT_TRUE(fs::is_directory(tree.Path()));
 }
 

@@ -134,7 +134,8 @@ TEST_F(RipDownloadTest, OnlyTheDamagedFilesArriveAndTheRepairPutsThemInPlace) {
     std::filesystem::remove(game / "data/x.pak");
     std::filesystem::remove_all(game / "new");
     RefPtr<Rip> rip(new Rip());
-    for (const auto& [path, code] : {std::pair<const char*, int>{"bin/a.dll", 5}, {"data\\x.pak", 3}, {"new/sub/y.pak", 3}}) {
+    const std::pair<const char*, int> damaged[] = {{"bin/a.dll", 5}, {"data\\x.pak", 3}, {"new/sub/y.pak", 3}};
+    for (const auto& [path, code] : damaged) {
         std::string file = path;
         std::replace(file.begin(), file.end(), '\\', '/');
         const std::string& bytes = BytesOf(server, file);
@@ -215,7 +216,8 @@ TEST_F(RipDownloadTest, AFileTheServerForgedArrivesButTheRepairLeavesItOut) {
     RefPtr<RepairFunctor> repair = RepairFunctor::Create(view.Get(), params.Get(), job.Get());
     ASSERT_TRUE(repair && repair->Run());
     ASSERT_TRUE(TickUntil(timers, [&] { return Count(u"Repair.OnFail") == 1; }, 30s, RepairFunctor::kTickMs));
-    const std::u16string xSize = Wide(std::to_string(x.size())).Std(), aSize = Wide(std::to_string(genuine.size())).Std();
+    const std::u16string xSize = Wide(std::to_string(x.size())).Std();
+    const std::u16string aSize = Wide(std::to_string(genuine.size())).Std();
     EXPECT_EQ(window.events.back(),
               (EventRecord{u"Repair.OnFail", u"0", u"data/x.pak", xSize, u"0", u"0", u"bin/a.dll", aSize, u"5", u"1"}));
     EXPECT_TRUE(ReadWholeFile(game / "data/x.pak") == x);

@@ -110,8 +110,10 @@ int RepairThread::RepairEntry(RipEntry& entry, const String& gameFolder) {
     if (!FindDownloaded(Path::Join(String(job_->Folder()), relative), source, downloadedSize) ||
         downloadedSize != entry.size)
         return kBadDownload;
-    // The repair torrent is not signed: what it brought goes in only as the version file lists it.
-    if (!Game::MatchesVersionRecord(source, entry.record.Get(), &gate_)) return WaitWhilePaused() ? kBadDownload : kGivenUp;
+    // The repair torrent is not signed: what it brought goes in only as the version file
+    // lists it. A stop that cut the reading short is no bad download.
+    if (!Game::MatchesVersionRecord(source, entry.record.Get(), &gate_))
+        return WaitWhilePaused() ? kBadDownload : kGivenUp;
     const int code = PlaceFile(source, target, entry.size);
     if (code == 0) entry.code = 0;
     return code;

@@ -4,9 +4,9 @@
 // from the download folder over the game's file (copied when the move fails), and when
 // neither works on a target with room to spare, the user is asked through the
 // IRepairer whether to try again. The download folder is removed at the end, whatever
-// the outcome, without following a link. The thread stops cooperatively: the destructor stops
-// the gate, which it passes before every entry and every try, and joins it. An owner
-// with a question pending answers it before letting the worker go.
+// the outcome, without following a link. The thread stops cooperatively: the
+// destructor stops the gate, which it passes before every entry and every try, and
+// joins it. An owner with a question pending answers it before letting the worker go.
 #include <cstdint>
 #include <thread>
 
