@@ -1,7 +1,9 @@
 // The repair worker over a temporary game tree and download folder, against a recording
 // listener: files placed byte for byte, the codes the list ends with, the locked-file
 // question (a non-empty folder where the file goes fails every rename and copy, also
-// for root), a full disk, downloads that must not be placed, and a stop at a gate.
+// for root), a full disk, downloads that must not be placed (among them bytes that are
+// not what the signed version file's record lists), links where the download folder
+// or a downloaded file should be, and a stop at a gate.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -15,6 +17,7 @@
 
 #include "engine/checks/RepairThread.h"
 #include "support/TempDir.h"
+#include "support/versions/SignedVersions.h"
 #include "workflow/repair/Rip.h"
 
 namespace {
@@ -69,18 +72,18 @@ private:
 
 struct Entry {
     std::string path;
-    std::string serverBytes;  // what the download folder holds, and the entry's size
+    std::string serverBytes;  // what the download folder holds, and the entry's size and record
     int code = 5;
 };
 
 class RepairThreadTest : public ::testing::Test {
 protected:
-    // The downloaded files under Patches/rip/, the list naming them.
+    // The downloaded files under Patches/rip/, the list naming them with their records.
     RefPtr<RipPatch> Job(const std::vector<Entry>& entries) {
         RefPtr<Rip> rip(new Rip());
         for (const Entry& entry : entries) {
             rip->Append(WideString(String(entry.path.c_str())), static_cast<std::uint32_t>(entry.serverBytes.size()),
-                        entry.code);
+                        entry.code, VersionRecord(entry.serverBytes).Get());
             std::string downloaded = entry.path;
             for (char& c : downloaded)
                 if (c == '\\') c = '/';
@@ -182,7 +185,8 @@ TEST_F(RepairThreadTest, FailuresEndTheRepairWithTheirCodeAndLeaveLaterEntriesAl
         folder.WriteFile("game/bin/locked.dll/keep", "a folder where the file goes");
         RefPtr<Rip> rip(new Rip());
         for (const Entry& entry : c.entries) {
-            rip->Append(WideString(String(entry.path.c_str())), static_cast<std::uint32_t>(entry.serverBytes.size()), 5);
+            rip->Append(WideString(String(entry.path.c_str())), static_cast<std::uint32_t>(entry.serverBytes.size()), 5,
+                        VersionRecord(entry.serverBytes).Get());
             if (entry.path.find("..") == std::string::npos && entry.path[0] != '/' && entry.path != "bin/gone.dll")
                 folder.WriteFile("Patches/rip/" + entry.path, entry.path == "bin/short.dll" ? "fres" : entry.serverBytes);
         }
@@ -206,6 +210,67 @@ TEST_F(RepairThreadTest, FailuresEndTheRepairWithTheirCodeAndLeaveLaterEntriesAl
     }
 }
 
+// The repair torrent is not signed: a server can hand any bytes of the right size.
+TEST_F(RepairThreadTest, ADownloadThatIsNotTheListedFileIsNotPlacedAndEndsTheRepair) {
+    const std::string genuine = std::string(20000, 'g') + std::string(60000, 'm') + std::string(20000, 't');
+    std::string forgedMiddle = genuine;
+    forgedMiddle[50000] = 'X';  // the quick digest (head and tail) cannot see it
+    const struct {
+        const char* name;
+        std::string forged;
+        bool wholeDigestListed;  // the record's flags ask for the whole file's digest
+        bool recorded;
+    } cases[] = {
+        {"other bytes of the right size", std::string(genuine.size(), 'z'), true, true},
+        {"another middle behind the same head and tail", forgedMiddle, true, true},
+        {"another middle, of a record that asks only for the quick digest", forgedMiddle, false, true},
+        {"the genuine bytes of an entry that no version file lists", genuine, true, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir folder;
+        RecordingRepairer listener(folder / "game/");
+        folder.WriteFile("game/bin/bad.dll", "the game's own, damaged");
+        RefPtr<Rip> rip(new Rip());
+        const std::vector<std::pair<std::string, std::string>> files = {
+            {"bin/good.dll", "good"}, {"bin/bad.dll", genuine}, {"bin/after.dll", "after"}};
+        for (const auto& [path, bytes] : files) {
+            RefPtr<Game::GameFolder::Content> record = VersionRecord(bytes);
+            if (path == "bin/bad.dll") {
+                if (!c.wholeDigestListed) record->SetFlags(0);
+                if (!c.recorded) record = nullptr;
+            }
+            rip->Append(WideString(String(path.c_str())), static_cast<std::uint32_t>(bytes.size()), 5, record.Get());
+            folder.WriteFile("Patches/rip/" + path, path == "bin/bad.dll" ? c.forged : bytes);
+        }
+        RefPtr<RipPatch> job(new RipPatch(rip.Get(), WideString(String((folder / "Patches/rip/").c_str()))));
+        {
+            RefPtr<RepairThread> worker(new RepairThread(&listener, job.Get()));
+            ASSERT_TRUE(worker->Start());
+            ASSERT_TRUE(listener.WaitForReport());
+        }
+        EXPECT_EQ(listener.Events().back(), "failed 4");
+        EXPECT_EQ(folder.ReadFile("game/bin/good.dll"), "good");
+        EXPECT_TRUE(folder.ReadFile("game/bin/bad.dll") == "the game's own, damaged");
+        EXPECT_FALSE(folder.Exists("game/bin/after.dll"));
+        EXPECT_EQ(Codes(*job), (std::vector<int>{0, 5, 5}));
+        EXPECT_FALSE(folder.Exists("Patches/rip"));
+    }
+}
+
+TEST_F(RepairThreadTest, ALinkWhereADownloadedFileShouldBeIsNotPlaced) {
+    TempDir outside;
+    outside.WriteFile("a.dll", "fresh");
+    const RefPtr<RipPatch> job = Job({{"bin/a.dll", "fresh"}});
+    ASSERT_TRUE(std::filesystem::remove(tree / "Patches/rip/bin/a.dll"));
+    std::filesystem::create_symlink(outside / "a.dll", tree / "Patches/rip/bin/a.dll");
+    Repair(job.Get());
+
+    EXPECT_EQ(repairer.Events().back(), "failed 4");
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(tree / "game/bin/a.dll")));
+    EXPECT_EQ(outside.ReadFile("a.dll"), "fresh");
+}
+
 TEST_F(RepairThreadTest, AStopAtAGateIsAFailure) {
     const RefPtr<RipPatch> job = Job({{"bin/a.dll", "new"}, {"bin/b.dll", "new"}});
     {
@@ -217,6 +282,20 @@ TEST_F(RepairThreadTest, AStopAtAGateIsAFailure) {
     EXPECT_EQ(repairer.Events(), std::vector<std::string>{"failed 3"});
     EXPECT_FALSE(tree.Exists("game/bin/a.dll"));
     EXPECT_EQ(Codes(*job), (std::vector<int>{5, 5}));
+}
+
+TEST_F(RepairThreadTest, ALinkInThePlaceOfTheDownloadFolderIsRemovedAndWhatItNamesIsLeft) {
+    TempDir outside;
+    outside.WriteFile("canary/keep.txt", "canary");
+    std::filesystem::create_directories(tree / "Patches");
+    std::filesystem::create_directory_symlink(outside / "canary", tree / "Patches/rip");
+    const RefPtr<RipPatch> job = Job({{"bin/gone.dll", ""}});
+    job->GetRip()->entries[0].size = 5;  // its download is missing
+    Repair(job.Get());
+
+    EXPECT_EQ(repairer.Events().back(), "failed 4");
+    EXPECT_EQ(outside.ReadFile("canary/keep.txt"), "canary");
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(tree / "Patches/rip")));
 }
 
 TEST(ConfinedEntryPath, KeepsEntriesInsideTheGameFolder) {

@@ -13,6 +13,7 @@
 #include "shell/AppParams.h"
 #include "support/ManualTimerHost.h"
 #include "support/TempDir.h"
+#include "support/versions/SignedVersions.h"
 #include "workflow/PageCommands.h"
 #include "workflow/WorkflowValues.h"
 #include "workflow/repair/RepairFunctor.h"
@@ -34,11 +35,12 @@ protected:
         Workflow::MinimumCheck() = true;
     }
 
-    // The downloaded files under Patches/rip/, the list naming them with code 5.
+    // The downloaded files under Patches/rip/, the list naming them with code 5 and their records.
     RefPtr<RipPatch> Job(const std::vector<std::pair<std::string, std::string>>& files) {
         RefPtr<Rip> rip(new Rip());
         for (const auto& [path, bytes] : files) {
-            rip->Append(WideString(String(path.c_str())), static_cast<std::uint32_t>(bytes.size()), 5);
+            rip->Append(WideString(String(path.c_str())), static_cast<std::uint32_t>(bytes.size()), 5,
+                        VersionRecord(bytes).Get());
             tree.WriteFile("Patches/rip/" + path, bytes);
         }
         return RefPtr<RipPatch>(new RipPatch(rip.Get(), WideString(String((tree / "Patches/rip/").c_str()))));
@@ -91,6 +93,21 @@ TEST_F(RepairTest, TwoFilesArePlacedAndTheFinalListShowsThemRepaired) {
     const std::size_t events = window.events.size();
     timers.Advance(5 * RepairFunctor::kTickMs);
     EXPECT_EQ(window.events.size(), events);
+}
+
+// The repair torrent is not signed: a server can hand other bytes of the right size.
+TEST_F(RepairTest, ADownloadThatIsNotTheListedFileStaysOutAndThePageSeesItUnrepaired) {
+    tree.WriteFile("game/data/b.pak", "the game's own");
+    const RefPtr<RipPatch> job = Job({{"bin/a.dll", "code"}, {"data/b.pak", std::string(5000, 'b')}});
+    tree.WriteFile("Patches/rip/data/b.pak", std::string(4999, 'b') + "!");
+    const RefPtr<RepairState> step = Start(job.Get());
+    ASSERT_TRUE(TickUntil(u"Repair.OnFail"));
+
+    EXPECT_EQ(window.events.back(), (EventRecord{u"Repair.OnFail", u"0", u"bin/a.dll", u"4", u"0", u"0", u"data/b.pak",
+                                                 u"5000", u"5", u"1"}));
+    EXPECT_EQ(tree.ReadFile("game/bin/a.dll"), "code");
+    EXPECT_EQ(tree.ReadFile("game/data/b.pak"), "the game's own");
+    EXPECT_FALSE(tree.Exists("Patches/rip"));
 }
 
 TEST_F(RepairTest, TheLockedFileQuestionIsAnsweredRetryThenAbort) {

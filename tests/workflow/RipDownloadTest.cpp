@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <iostream>
@@ -26,6 +27,7 @@
 #include "support/TempDir.h"
 #include "support/torrents/LoopbackSwarm.h"
 #include "support/torrents/SessionDriver.h"
+#include "support/versions/SignedVersions.h"
 #include "workflow/repair/RepairFunctor.h"
 #include "workflow/repair/RipDownloadFunctor.h"
 
@@ -132,9 +134,13 @@ TEST_F(RipDownloadTest, OnlyTheDamagedFilesArriveAndTheRepairPutsThemInPlace) {
     std::filesystem::remove(game / "data/x.pak");
     std::filesystem::remove_all(game / "new");
     RefPtr<Rip> rip(new Rip());
-    rip->Append(WideString(u"bin/a.dll"), static_cast<std::uint32_t>(BytesOf(server, "bin/a.dll").size()), 5);
-    rip->Append(WideString(u"data\\x.pak"), static_cast<std::uint32_t>(BytesOf(server, "data/x.pak").size()), 3);
-    rip->Append(WideString(u"new/sub/y.pak"), static_cast<std::uint32_t>(BytesOf(server, "new/sub/y.pak").size()), 3);
+    const std::pair<const char*, int> damaged[] = {{"bin/a.dll", 5}, {"data\\x.pak", 3}, {"new/sub/y.pak", 3}};
+    for (const auto& [path, code] : damaged) {
+        std::string file = path;
+        std::replace(file.begin(), file.end(), '\\', '/');
+        const std::string& bytes = BytesOf(server, file);
+        rip->Append(Wide(path), static_cast<std::uint32_t>(bytes.size()), code, VersionRecord(bytes).Get());
+    }
 
     RefPtr<RipDownloadFunctor> download = Download(rip.Get(), RepairSet(torrent).Get());
     ASSERT_TRUE(download);
@@ -184,6 +190,39 @@ TEST_F(RipDownloadTest, OnlyTheDamagedFilesArriveAndTheRepairPutsThemInPlace) {
     EXPECT_FALSE(std::filesystem::exists(game / "Patches/Rip"));
     EXPECT_TRUE(FileExistsAt(game / "Patches/Rip.torrent"));
     EXPECT_TRUE(FileExistsAt(game / "Patches/Launcher.torrent"));
+}
+
+// The repair torrent is not signed: a server can seed other bytes of the right size, and
+// the download, which checks pieces against the torrent alone, takes them.
+TEST_F(RipDownloadTest, AFileTheServerForgedArrivesButTheRepairLeavesItOut) {
+    const std::string x = PatternBytes(5 * kPiece + 11, 4);
+    const std::string genuine = PatternBytes(3 * kPiece + 7, 2), forged = PatternBytes(3 * kPiece + 7, 9);
+    const std::string torrent = swarm.Publish("Rip", {{"data/x.pak", x}, {"bin/a.dll", forged}});
+    ASSERT_FALSE(torrent.empty());
+    WriteWholeFile(game / "bin/a.dll", "changed by hand");
+    RefPtr<Rip> rip(new Rip());
+    rip->Append(WideString(u"data/x.pak"), static_cast<std::uint32_t>(x.size()), 3, VersionRecord(x).Get());
+    rip->Append(WideString(u"bin/a.dll"), static_cast<std::uint32_t>(genuine.size()), 5, VersionRecord(genuine).Get());
+
+    RefPtr<RipDownloadFunctor> download = Download(rip.Get(), RepairSet(torrent).Get());
+    ASSERT_TRUE(download && download->Run(nullptr));
+    ASSERT_TRUE(TickUntil(timers, [&] { return Count(u"Repair.OnDownloadComplete") >= 2; }));
+    const RefPtr<RipPatch> job = download->GetResult();
+    ASSERT_TRUE(job);
+    EXPECT_TRUE(ReadWholeFile(game / "Patches/Rip/bin/a.dll") == forged);
+    download = nullptr;
+
+    RefPtr<RepairView> view(new RepairView(&window));
+    RefPtr<RepairFunctor> repair = RepairFunctor::Create(view.Get(), params.Get(), job.Get());
+    ASSERT_TRUE(repair && repair->Run());
+    ASSERT_TRUE(TickUntil(timers, [&] { return Count(u"Repair.OnFail") == 1; }, 30s, RepairFunctor::kTickMs));
+    const std::u16string xSize = Wide(std::to_string(x.size())).Std();
+    const std::u16string aSize = Wide(std::to_string(genuine.size())).Std();
+    EXPECT_EQ(window.events.back(),
+              (EventRecord{u"Repair.OnFail", u"0", u"data/x.pak", xSize, u"0", u"0", u"bin/a.dll", aSize, u"5", u"1"}));
+    EXPECT_TRUE(ReadWholeFile(game / "data/x.pak") == x);
+    EXPECT_EQ(ReadWholeFile(game / "bin/a.dll"), "changed by hand");
+    EXPECT_FALSE(std::filesystem::exists(game / "Patches/Rip"));
 }
 
 TEST_F(RipDownloadTest, RefusalsTellThePageAndDownloadNothing) {

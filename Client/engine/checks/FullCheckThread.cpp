@@ -5,18 +5,12 @@
 
 #include "base/runtime/StrUtil.h"
 #include "engine/checks/HashPool.h"
-#include "engine/gamedata/CRCChecker4.h"
-#include "engine/gamedata/CRCChecker5.h"
+#include "engine/gamedata/CreateGameVersion.h"
 #include "engine/gamedata/GameNames.h"
 #include "engine/gamedata/GameVersion5.h"
 #include "workflow/repair/Rip.h"
 
 namespace {
-
-Game::HashPool::CheckerFactory CheckerOfFormat() {
-    if (Game::GameVersionFormat == 4) return &Game::CRCChecker4::Create;
-    return &Game::CRCChecker5::Create;
-}
 
 std::uint8_t Percent(int done, int total) {
     if (total <= 0) return 100;
@@ -70,7 +64,7 @@ void FullCheckThread::CheckFiles(Rip& rip) {
         }
     }
     // The threads end with the pool, before the last report.
-    Game::HashPool pool(std::move(jobs), CheckerOfFormat(), &gate_, threads_);
+    Game::HashPool pool(std::move(jobs), Game::CheckerOfFormat(Game::GameVersionFormat), &gate_, threads_);
     const int total = version_->GetContentCount();
     int done = 0;
     std::size_t next = 0;
@@ -82,7 +76,7 @@ void FullCheckThread::CheckFiles(Rip& rip) {
                 if (!pool.Result(next++, code)) return;
                 if (code != Game::kCheckOk) {
                     const String relative = Game::RelativeGamePath(folder->name, content->name);
-                    rip.Append(StrUtil::ToWide(relative), content->size, code);
+                    rip.Append(StrUtil::ToWide(relative), content->size, code, content.Get());
                     if (!rip.systemFile) rip.systemFile = IsLoadedModule(relative);
                 }
             }

@@ -1,5 +1,6 @@
 #include "engine/checks/RepairThread.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <filesystem>
@@ -7,15 +8,19 @@
 
 #include "base/io/Path.h"
 #include "base/runtime/StrUtil.h"
+#include "engine/checks/DownloadCheck.h"
 #include "engine/gamedata/GameNames.h"
 #include "platform/posix/FileMove.h"
+#include "platform/posix/TreeRemoval.h"
 
 namespace {
 
-// A read-only file is made writable before it is replaced or moved.
+// A read-only file is made writable before it is replaced or moved; a link in its place
+// is left as it is, and what it names untouched.
 void MakeWritable(const String& path) {
     struct stat info {};
-    if (::stat(path.CStr(), &info) == 0 && S_ISREG(info.st_mode)) ::chmod(path.CStr(), info.st_mode | S_IWUSR);
+    if (::lstat(path.CStr(), &info) == 0 && S_ISREG(info.st_mode))
+        ::fchmodat(AT_FDCWD, path.CStr(), info.st_mode | S_IWUSR, AT_SYMLINK_NOFOLLOW);
 }
 
 void CreateParentFolders(const String& target) {
@@ -24,10 +29,11 @@ void CreateParentFolders(const String& target) {
 }
 
 // The downloaded file, in the letter case the torrent gave it when the entry's differs.
+// Only the file itself: a link in the download folder could name anything.
 bool FindDownloaded(const String& path, String& found, std::uint64_t& size) {
     struct stat info {};
     found = path;
-    if (::stat(found.CStr(), &info) != 0 && !(Path::ResolveCase(path, found) && ::stat(found.CStr(), &info) == 0))
+    if (::lstat(found.CStr(), &info) != 0 && !(Path::ResolveCase(path, found) && ::lstat(found.CStr(), &info) == 0))
         return false;
     if (!S_ISREG(info.st_mode)) return false;
     size = static_cast<std::uint64_t>(info.st_size);
@@ -104,6 +110,10 @@ int RepairThread::RepairEntry(RipEntry& entry, const String& gameFolder) {
     if (!FindDownloaded(Path::Join(String(job_->Folder()), relative), source, downloadedSize) ||
         downloadedSize != entry.size)
         return kBadDownload;
+    // The repair torrent is not signed: what it brought goes in only as the version file
+    // lists it. A stop that cut the reading short is no bad download.
+    if (!Game::MatchesVersionRecord(source, entry.record.Get(), &gate_))
+        return WaitWhilePaused() ? kBadDownload : kGivenUp;
     const int code = PlaceFile(source, target, entry.size);
     if (code == 0) entry.code = 0;
     return code;
@@ -122,10 +132,8 @@ void RepairThread::Run() {
     }
     // A stop before the last entry is no success.
     if (code == 0 && i < count) code = kGivenUp;
-    if (!job_->Folder().IsEmpty()) {
-        std::error_code error;
-        std::filesystem::remove_all(std::filesystem::path(StrUtil::ToNarrow(job_->Folder()).Std()), error);
-    }
+    // The folder's name comes with a trailing '/', which would resolve a link in its place.
+    if (!job_->Folder().IsEmpty()) RemoveTree(StrUtil::ToNarrow(job_->Folder()).Std());
     if (code != 0) {
         listener_->SetFailed(code);
     } else {

@@ -1,11 +1,12 @@
 #pragma once
 // Puts the downloaded repair files in place from a thread of its own: each entry of the
-// job's list is moved from the download folder over the game's file (copied when the
-// move fails), and when neither works on a target with room to spare, the user is
-// asked through the IRepairer whether to try again. The download folder is removed at
-// the end, whatever the outcome. The thread stops cooperatively: the destructor stops
-// the gate, which it passes before every entry and every try, and joins it. An owner
-// with a question pending answers it before letting the worker go.
+// job's list, once its download matches the signed version file's record, is moved
+// from the download folder over the game's file (copied when the move fails), and when
+// neither works on a target with room to spare, the user is asked through the
+// IRepairer whether to try again. The download folder is removed at the end, whatever
+// the outcome, without following a link. The thread stops cooperatively: the
+// destructor stops the gate, which it passes before every entry and every try, and
+// joins it. An owner with a question pending answers it before letting the worker go.
 #include <cstdint>
 #include <thread>
 
@@ -22,8 +23,9 @@ public:
     static constexpr int kNoDiskSpace = 2;
     // A locked file given up, a file that could not be made, or a stop before the end.
     static constexpr int kGivenUp = 3;
-    // A downloaded file missing or of another size than its entry, or an entry whose
-    // path would leave the game folder: nothing of it is put in place.
+    // A downloaded file missing, of another size than its entry or not the file the
+    // signed version file lists, or an entry whose path would leave the game folder:
+    // nothing of it is put in place.
     static constexpr int kBadDownload = 4;
     // How often a failed move is followed by a copy before the user is asked.
     static constexpr int kCopyTries = 100;

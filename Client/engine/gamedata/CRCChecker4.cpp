@@ -17,13 +17,13 @@ std::uint32_t CRCChecker4::FileCrc32(GameFile& file, std::uint64_t size, bool* c
     return static_cast<std::uint32_t>(crc);
 }
 
-int CRCChecker4::Check(const String& folderPath, const GameFolder::Content* content) {
+int CRCChecker4::CheckFile(const String& path, const GameFolder::Content* content, bool wholeHash) {
     const auto* content4 = dynamic_cast<const Content4*>(content);
     if (!content4) return kHashDiffers;
     GameFile file;
-    if (!file.Open(folderPath + content->name)) return kCannotOpen;
+    if (!file.Open(path)) return kCannotOpen;
     if (file.Size() != content->size) return kSizeDiffers;
-    if ((content->Flags() & kCompareHash) != 0) {
+    if (wholeHash) {
         bool complete = false;
         if (FileCrc32(file, file.Size(), &complete) != content4->crc || !complete) return kHashDiffers;
     }

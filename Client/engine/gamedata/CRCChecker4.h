@@ -13,7 +13,7 @@ public:
     // A checker with the buffer size every check uses.
     static RefPtr<ICRCChecker> Create();
 
-    int Check(const String& folderPath, const GameFolder::Content* content) override;
+    int CheckFile(const String& path, const GameFolder::Content* content, bool wholeHash) override;
     // The CRC-32 of the first size bytes, or of what could be read of them.
     std::uint32_t FileCrc32(GameFile& file, std::uint64_t size, bool* complete = nullptr);
 

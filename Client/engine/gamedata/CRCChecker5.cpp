@@ -38,18 +38,18 @@ bool CRCChecker5::FileMd5(GameFile& file, std::uint64_t size, Md5Stream& head, s
     return head.Finish(digest) && all;
 }
 
-int CRCChecker5::Check(const String& folderPath, const GameFolder::Content* content) {
+int CRCChecker5::CheckFile(const String& path, const GameFolder::Content* content, bool wholeHash) {
     const auto* content5 = dynamic_cast<const Content5*>(content);
     if (!content5) return kHashDiffers;
     GameFile file;
-    if (!file.Open(folderPath + content->name)) return kCannotOpen;
+    if (!file.Open(path)) return kCannotOpen;
     if (file.Size() != content->size) return kSizeDiffers;
     std::uint8_t digest[16];
     Md5Stream head;
     if (!QuickMd5(file, file.Size(), digest, head) || std::memcmp(digest, content5->quickMd5, 16) != 0) {
         return kSizeDiffers;
     }
-    if ((content->Flags() & kCompareHash) != 0) {
+    if (wholeHash) {
         if (!FileMd5(file, file.Size(), head, digest) || std::memcmp(digest, content5->fullMd5, 16) != 0) {
             return kHashDiffers;
         }

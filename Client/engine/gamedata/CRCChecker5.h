@@ -19,7 +19,7 @@ public:
     // A checker with the buffer size every check uses.
     static RefPtr<ICRCChecker> Create();
 
-    int Check(const String& folderPath, const GameFolder::Content* content) override;
+    int CheckFile(const String& path, const GameFolder::Content* content, bool wholeHash) override;
     // The quick digest of a file of size bytes; false when not all of its bytes could be
     // read. head is left with the file's head added (the whole file when it is small),
     // which the two digests share.

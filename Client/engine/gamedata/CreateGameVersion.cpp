@@ -1,5 +1,7 @@
 #include "engine/gamedata/CreateGameVersion.h"
 
+#include "engine/gamedata/CRCChecker4.h"
+#include "engine/gamedata/CRCChecker5.h"
 #include "engine/gamedata/GameVersion4.h"
 #include "engine/gamedata/GameVersion5.h"
 
@@ -26,6 +28,17 @@ bool IsGameVersionFile(int format, const ByteVector& bytes) {
 WideString VersionTextOfFile(int format, const String& path) {
     const RefPtr<IGameVersion> version = CreateGameVersion(format, String(), path, 0);
     return version ? version->GetVersion() : WideString();
+}
+
+CheckerFactory CheckerOfFormat(int format) {
+    switch (format) {
+    case 4:
+        return &CRCChecker4::Create;
+    case 5:
+        return &CRCChecker5::Create;
+    default:
+        return nullptr;
+    }
 }
 
 }  // namespace Game

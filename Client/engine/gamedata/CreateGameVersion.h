@@ -1,8 +1,9 @@
 #pragma once
-// The one place that picks the version-file loader: the generation is fixed in the
-// program (GameVersionFormat), never guessed from the file.
+// The one place that picks the version-file loader and its file checker: the generation
+// is fixed in the program (GameVersionFormat), never guessed from the file.
 #include "base/runtime/String.h"
 #include "base/runtime/Vector.h"
+#include "engine/gamedata/ICRCChecker.h"
 #include "engine/gamedata/IGameVersion.h"
 
 namespace Game {
@@ -14,5 +15,9 @@ bool IsGameVersionFile(int format, const ByteVector& bytes);
 // The version that the file at path names when it reads as a version file of the
 // format (signature included); "" when it does not.
 WideString VersionTextOfFile(int format, const String& path);
+
+using CheckerFactory = RefPtr<ICRCChecker> (*)();
+// What makes the checkers of the format's contents (4: CRC-32, 5: MD5); null for another.
+CheckerFactory CheckerOfFormat(int format);
 
 }  // namespace Game

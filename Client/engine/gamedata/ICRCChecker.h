@@ -11,8 +11,14 @@ namespace Game {
 
 class ICRCChecker : public RefCounter {
 public:
-    // Opens folderPath + content name; returns one of the CheckCode values.
-    virtual int Check(const String& folderPath, const GameFolder::Content* content) = 0;
+    // Opens folderPath + content name; returns one of the CheckCode values. The whole
+    // file's digest is compared when the content's flags ask for it.
+    int Check(const String& folderPath, const GameFolder::Content* content) {
+        return CheckFile(folderPath + content->name, content, (content->Flags() & kCompareHash) != 0);
+    }
+    // The same for the file at path, which need not bear the content's name (a
+    // downloaded copy); wholeHash compares the whole file's digest whatever the flags say.
+    virtual int CheckFile(const String& path, const GameFolder::Content* content, bool wholeHash) = 0;
     // A set flag, or a stopped gate, makes a running check give up between read chunks
     // (it then reports the hash as differing; the caller knows it asked to stop). A
     // paused gate holds the check between chunks.

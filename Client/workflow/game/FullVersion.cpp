@@ -1,13 +1,17 @@
 #include "workflow/game/FullVersion.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <filesystem>
 #include <memory>
-#include <sys/stat.h>
 #include <system_error>
 
 #include "base/io/Path.h"
 #include "base/runtime/StrUtil.h"
+#include "engine/checks/DownloadCheck.h"
 #include "engine/gamedata/CreateGameVersion.h"
 #include "engine/gamedata/GameNames.h"
 #include "engine/gamedata/GameVersion5.h"
@@ -23,12 +27,23 @@ struct FileCloser {
 };
 using LogFile = std::unique_ptr<std::FILE, FileCloser>;
 
+// Null when only a link or something else than a plain file of its own stands at path:
+// the launcher may run as root in a folder the player writes, and truncating what a
+// link or a second hard link names would destroy another file. So the file is opened
+// without following a link and without truncating, and emptied once it is known to be
+// the log alone.
 LogFile OpenLog(const std::string& path) {
     std::error_code ignored;
     const std::filesystem::path folder = std::filesystem::path(path).parent_path();
     if (!folder.empty()) std::filesystem::create_directories(folder, ignored);
-    // "e": the game and the applier never inherit it.
-    return LogFile(std::fopen(path.c_str(), "w+e"));
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0644);
+    if (fd < 0) return nullptr;
+    struct stat info {};
+    std::FILE* file = nullptr;
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_nlink == 1 && ::ftruncate(fd, 0) == 0)
+        file = ::fdopen(fd, "w");
+    if (!file) ::close(fd);
+    return LogFile(file);
 }
 
 bool IsRegularFile(const std::string& path) {
@@ -65,7 +80,7 @@ RefPtr<Rip> BuildList(const AppParams& params) {
             if (content->Flags() & Game::kMinimalSet) continue;
             const String relative = Game::RelativeGamePath(folder->name, content->name);
             if (relative.IsEmpty()) continue;
-            list->Append(StrUtil::ToWide(relative), content->size, Game::kCannotOpen);
+            list->Append(StrUtil::ToWide(relative), content->size, Game::kCannotOpen, content.Get());
         }
     }
     return list;
@@ -94,8 +109,12 @@ bool Move(const Rip* list, const WideString& stagingFolder, const WideString& ga
             std::fprintf(log.get(), "%s\n%s\n\n", source.c_str(), target.c_str());
             std::fflush(log.get());
         }
-        // Only the downloaded file itself: a link in the staging folder could name anything.
-        if (!IsRegularFile(source) || !CreateParentFolders(target)) return false;
+        // Only the downloaded file itself (a link in the staging folder could name
+        // anything), and only as the signed version file lists it: the repair torrent
+        // that brought it is not signed.
+        if (!IsRegularFile(source) || !Game::MatchesVersionRecord(String(source.c_str()), entry.record.Get()) ||
+            !CreateParentFolders(target))
+            return false;
         if (MoveFileReplacing(source, target) != 0) return false;
     }
     return true;

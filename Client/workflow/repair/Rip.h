@@ -15,11 +15,13 @@ public:
     bool systemFile = false;
     Vector<RipEntry> entries;
 
-    void Append(const WideString& path, std::uint32_t size, std::int32_t code) {
+    void Append(const WideString& path, std::uint32_t size, std::int32_t code,
+                Game::GameFolder::Content* record = nullptr) {
         RipEntry entry;
         entry.path = path;
         entry.size = size;
         entry.code = code;
+        entry.record = record;
         entries.PushBack(std::move(entry));
     }
 

@@ -1,5 +1,7 @@
 #include "support/versions/SignedVersions.h"
 
+#include <cstring>
+
 #include "engine/gamedata/BuiltInKey.h"
 
 namespace {
@@ -34,6 +36,16 @@ VersionWriter::FileEntry ListedFile(const std::string& name, const std::string& 
     entry.flags = flags;
     VersionWriter::FillHashes(bytes, entry);
     return entry;
+}
+
+RefPtr<Game::GameFolder::Content> VersionRecord(const std::string& bytes) {
+    const VersionWriter::FileEntry entry = ListedFile("", bytes);
+    RefPtr<Game::Content5> record(new Game::Content5());
+    record->size = entry.size;
+    record->SetFlags(entry.flags);
+    std::memcpy(record->fullMd5, entry.md5, sizeof record->fullMd5);
+    std::memcpy(record->quickMd5, entry.quickMd5, sizeof record->quickMd5);
+    return RefPtr<Game::GameFolder::Content>(record.Get());
 }
 
 std::string SignedVersionFile(const VersionWriter::Model& model) {

@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -247,10 +248,10 @@ TEST_F(FullVersionTest, TheRoadFromRequestToInstallMovesTheFullVersionIntoTheGam
 }
 
 TEST_F(FullVersionTest, AFailedMoveStopsTheInstallAndKeepsTheDemo) {
-    WriteVersion({{"/data/", {ListedFile("a.pak", "a", 1)}},
-                  {"/data/Locked/", {ListedFile("b.pak", "b", 1)}},
-                  {"/data/Blocked/", {ListedFile("c.pak", "c", 1)}},
-                  {"/data/", {ListedFile("d.pak", "d", 1)}}});
+    WriteVersion({{"/data/", {ListedFile("a.pak", "new", 1)}},
+                  {"/data/Locked/", {ListedFile("b.pak", "new", 1)}},
+                  {"/data/Blocked/", {ListedFile("c.pak", "new", 1)}},
+                  {"/data/", {ListedFile("d.pak", "new", 1)}}});
     download.torrentPath = tree / "Patches/Full/rip.torrent";
     NewState(Factories());
     ASSERT_TRUE(Command(PageCommand::RipDownload));  // without a request step the download decides
@@ -274,6 +275,69 @@ TEST_F(FullVersionTest, AFailedMoveStopsTheInstallAndKeepsTheDemo) {
     EXPECT_FALSE(fs::exists(tree / "data/d.pak"));  // never tried
     EXPECT_TRUE(fs::exists(tree / "Patches/Full/rip/data/d.pak"));
     EXPECT_TRUE(fs::exists(tree / "bin/demo.old"));
+}
+
+// The repair torrent is not signed: a server can hand other bytes of the right size.
+TEST_F(FullVersionTest, AStagedFileThatIsNotTheListedOneStaysOutAndTheInstallFails) {
+    const std::string genuine = PatternBytes(70000, 1);
+    std::string forgedMiddle = genuine;
+    forgedMiddle[35000] ^= 0x55;  // head and tail as listed
+    for (const std::string& forged : {PatternBytes(70000, 2), forgedMiddle}) {
+        SCOPED_TRACE(forged == forgedMiddle ? "another middle" : "other bytes");
+        // Flags 0: the record does not ask the full check for the whole digest; the install does.
+        WriteVersion({{"/data/", {ListedFile("a.pak", "aaa", 0), ListedFile("big.pak", genuine, 0),
+                                  ListedFile("z.pak", "zzz", 0)}}});
+        ASSERT_TRUE(WriteWholeFile(tree / "data/big.pak", "the demo's own"));
+        download.torrentPath = tree / "Patches/Full/rip.torrent";
+        window.events.clear();
+        NewState(Factories());
+        ASSERT_TRUE(Command(PageCommand::RipDownload));
+        Staged("rip", "data/a.pak", "aaa");
+        Staged("rip", "data/big.pak", forged);
+        Staged("rip", "data/z.pak", "zzz");
+
+        EXPECT_TRUE(Command(PageCommand::FullDownloaded));
+        EXPECT_EQ(window.events, std::vector<EventRecord>{{u"Game.FullInstallationFailed"}});
+        EXPECT_EQ(ReadAll(tree / "data/a.pak"), "aaa");
+        EXPECT_EQ(ReadAll(tree / "data/big.pak"), "the demo's own");
+        EXPECT_TRUE(ReadAll(tree / "Patches/Full/rip/data/big.pak") == forged);
+        EXPECT_FALSE(fs::exists(tree / "data/z.pak"));
+        EXPECT_TRUE(fs::exists(tree / "bin/demo.old"));
+        // The log names the refused file last.
+        const std::string log = ReadAll(tree / "Personal/Logs/move-bo-full.txt");
+        const std::string last = tree / "Patches/Full/rip/data/big.pak\n" + tree.Root() + "/data/big.pak\n\n";
+        EXPECT_TRUE(log.ends_with(last)) << log;
+    }
+}
+
+// The launcher may run as root in a game folder the player writes.
+TEST_F(FullVersionTest, TheMoveLogIsNeverWrittenThroughALinkOrASecondName) {
+    WriteVersion({{"/data/", {ListedFile("a.pak", "aaa", 1)}}});
+    TempDir outside;
+    const std::string log = tree / "Personal/Logs/move-bo-full.txt";
+    const struct {
+        const char* name;
+        std::function<void()> plant;
+    } cases[] = {
+        {"a link to a file", [&] { fs::create_symlink(outside / "victim.txt", log); }},
+        {"a link to nothing yet", [&] { fs::create_symlink(outside / "created.txt", log); }},
+        {"a second name of a file", [&] { fs::create_hard_link(outside / "victim.txt", log); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        outside.WriteFile("victim.txt", "precious");
+        fs::create_directories(tree / "Personal/Logs");
+        fs::remove(log);
+        c.plant();
+        Staged("rip", "data/a.pak", "aaa");
+        const RefPtr<Rip> list = FullVersion::BuildList(*params);
+        ASSERT_TRUE(list);
+        // The moves go on without the log.
+        EXPECT_TRUE(FullVersion::Move(list.Get(), W(tree / "Patches/Full/rip"), params->gameRoot, log));
+        EXPECT_EQ(ReadAll(tree / "data/a.pak"), "aaa");
+        EXPECT_EQ(outside.ReadFile("victim.txt"), "precious");
+        EXPECT_FALSE(outside.Exists("created.txt"));
+    }
 }
 
 TEST_F(FullVersionTest, StepsThatCannotRunAnswerFalseAndTheInstallFailsWithoutMoving) {
