@@ -41,7 +41,7 @@ void InstallDemo(const GameTree& tree) {
     model.folders.push_back({"/data/", {ListedFile("base.pak", "base", 3), ListedFile("world.pak", "world", 1)}});
     WriteWholeFile(tree / "Profiles/game.version", SignedVersionFile(model));
     WriteWholeFile(tree / "data/base.pak", "base");
-    WriteWholeFile(tree / "Profiles/Launcher.cfg", "hostIP = \"127.0.0.1\"\nhostPort = 9\n");
+    WriteNoUpdateServerConfig(tree);
     WriteWholeFile(tree / "bin/demo.bin", "");
 }
 

@@ -46,7 +46,7 @@ protected:
             problem = "no dbus-daemon or python3-dbusmock";
             return false;
         }
-        std::ofstream(tree / "Profiles/Launcher.cfg") << "hostIP = \"127.0.0.1\"\nhostPort = 9\n";
+        WriteNoUpdateServerConfig(tree);
         launcher = StartLauncher(tree, xvfb.Display(), arguments, bus.Address());
         return launcher.IsValid();
     }

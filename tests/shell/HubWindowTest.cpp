@@ -52,7 +52,7 @@ void InstallProgressiveGame(const GameTree& tree) {
     for (const char* name : {"a.pak", "b.pak", "c.pak"}) model.folders[0].files.push_back(ListedFile(name, name));
     WriteWholeFile(tree / "Profiles/game.version", SignedVersionFile(model));
     // No update server in the launcher's network; the high-resolution textures wanted.
-    WriteWholeFile(tree / "Profiles/Launcher.cfg", "hostIP = \"127.0.0.1\"\nhostPort = 9\ngfx_texture_mip = 0\n");
+    WriteNoUpdateServerConfig(tree, "gfx_texture_mip = 0\n");
     for (const char* locale : {"ru", "en"}) {
         const std::string table = std::string("LauncherLocale") + locale + "/texts.js";
         WriteWholeFile(tree / ("bin/Resources/" + table),

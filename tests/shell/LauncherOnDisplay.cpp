@@ -16,6 +16,7 @@
 
 #include "platform/process/EnvironmentBlock.h"
 #include "platform/process/ProcessSpawn.h"
+#include "support/FileBytes.h"
 #include "support/ViewableWindow.h"
 
 std::string ReadAll(const std::string& path) {
@@ -132,6 +133,10 @@ void TypeKeys(Display* display, const std::string& keys) {
         XFlush(display);
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
+}
+
+bool WriteNoUpdateServerConfig(const GameTree& tree, const std::string& extraLines) {
+    return WriteWholeFile(tree / "Profiles/Launcher.cfg", "hostIP = \"127.0.0.1\"\nhostPort = 9\n" + extraLines);
 }
 
 void PrepareLauncherEnvironment(const std::string& root, const std::string& display, const std::string& systemBus) {

@@ -44,6 +44,10 @@ void Click(Display* display, int x, int y);
 // Presses and releases the key of each character (letters, digits, Tab, Return).
 void TypeKeys(Display* display, const std::string& keys);
 
+// Writes the tree's Profiles/Launcher.cfg with an update server that is not there (the
+// discard port of loopback), so that a window test meets none, followed by extraLines.
+bool WriteNoUpdateServerConfig(const GameTree& tree, const std::string& extraLines = "");
+
 // Sets the environment that a launcher started from here inherits: the display, folders
 // under root for XDG, sanitizer suppressions for the toolkits' caches, no session bus,
 // and the system bus at systemBus (by default one that does not exist, so the machine's

@@ -56,7 +56,7 @@ TEST(LauncherWindow, ShowsItsPageTalksToTheRootStateAndClosesWithItsExitButton) 
     GameTree tree;
     Display* display = XOpenDisplay(xvfb.Display().c_str());
     if (!display) SKIP_UNLESS_REQUIRED("cannot open " + xvfb.Display());
-    std::ofstream(tree / "Profiles/Launcher.cfg") << "hostIP = \"127.0.0.1\"\nhostPort = 9\n";
+    WriteNoUpdateServerConfig(tree);
     const bool checkable = WriteVersionFile(tree);
     ProcessHandle launcher = StartLauncher(tree, xvfb.Display());
     ASSERT_TRUE(launcher.IsValid());

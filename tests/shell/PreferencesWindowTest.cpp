@@ -43,7 +43,7 @@ TEST(PreferencesWindow, AppliesSwitchesLanguageAndResets) {
     GameTree tree;
     Display* display = XOpenDisplay(xvfb.Display().c_str());
     if (!display) SKIP_UNLESS_REQUIRED("cannot open " + xvfb.Display());
-    std::ofstream(tree / "Profiles/Launcher.cfg") << "hostIP = \"127.0.0.1\"\nhostPort = 9\n";
+    WriteNoUpdateServerConfig(tree);
     const std::string cfg = tree / "Personal/Global.cfg";
     const std::string log = tree / "Personal/Logs/Launcher.log";
     ProcessHandle launcher = StartLauncher(tree, xvfb.Display());

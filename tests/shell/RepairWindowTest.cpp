@@ -31,7 +31,7 @@ void InstallDamagedGame(const GameTree& tree) {
     WriteWholeFile(tree / "data/a.pak", "a.pak");
     WriteWholeFile(tree / "data/b.pak", "changed");
     // No update server in the launcher's network.
-    WriteWholeFile(tree / "Profiles/Launcher.cfg", "hostIP = \"127.0.0.1\"\nhostPort = 9\n");
+    WriteNoUpdateServerConfig(tree);
 }
 
 }  // namespace

@@ -47,7 +47,7 @@ void RunSelfUpdate(const std::string& launcherFolder, const std::string& screens
     GameTree tree;
     Display* display = XOpenDisplay(xvfb.Display().c_str());
     if (!display) SKIP_UNLESS_REQUIRED("cannot open " + xvfb.Display());
-    std::ofstream(tree / "Profiles/Launcher.cfg") << "hostIP = \"127.0.0.1\"\nhostPort = 9\n";
+    WriteNoUpdateServerConfig(tree);
     WriteWholeFile(tree / "Profiles/game.version", SignedVersionFile({"1.0.1", {}}));
     // The older build: the same program with bytes of its own after the image.
     std::string build;

@@ -100,6 +100,7 @@ bool PageDriver::Request(const std::string& verb, const std::string& payload, st
                 error_ = "no answer from the launcher within " + std::to_string(boundMs) + " ms";
                 return false;
             } else if (ok) {
+                error_.clear();
                 return true;
             } else {
                 error_ = answer;
@@ -139,12 +140,16 @@ std::string ElementScript(const std::string& id, const std::string& body) {
     return "(function(){var e=document.getElementById(" + ScriptString(id) + ");" + body + "})()";
 }
 
+constexpr char kShown[] = "!!e && e.getClientRects().length > 0 && getComputedStyle(e).visibility !== 'hidden'";
+
 }  // namespace
 
 bool PageDriver::WaitForShown(const std::string& id, int boundMs) {
-    return WaitUntil(ElementScript(id, "return !!e && e.getClientRects().length > 0 && "
-                                       "getComputedStyle(e).visibility !== 'hidden';"),
-                     boundMs);
+    return WaitUntil(ElementScript(id, std::string("return ") + kShown + ";"), boundMs);
+}
+
+bool PageDriver::WaitForClickable(const std::string& id, int boundMs) {
+    return WaitUntil(ElementScript(id, std::string("return ") + kShown + " && !e.disabled;"), boundMs);
 }
 
 bool PageDriver::IsShown(const std::string& id) { return WaitForShown(id, 1); }

@@ -21,6 +21,8 @@ public:
     bool WaitUntil(const std::string& condition, int boundMs);
     // Waits for an element that is shown (laid out, not hidden by its style).
     bool WaitForShown(const std::string& id, int boundMs);
+    // Waits for an element that is shown and not disabled: one a player can click.
+    bool WaitForClickable(const std::string& id, int boundMs);
     // The element's click(), as the page's own handlers see a click, on the page's next
     // turn; false when it is missing.
     bool Click(const std::string& id);
@@ -34,6 +36,7 @@ public:
     // The addresses of the shown pages, the one the driver talks to first.
     std::vector<std::string> Views();
 
+    // Why the last request failed; "" after one that was answered.
     const std::string& error() const { return error_; }
 
 private:
