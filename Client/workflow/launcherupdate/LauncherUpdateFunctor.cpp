@@ -6,6 +6,7 @@
 
 #include "base/io/Path.h"
 #include "base/runtime/StrUtil.h"
+#include "platform/posix/FileMove.h"
 #include "shell/AppParams.h"
 #include "workflow/launcherupdate/LauncherTree.h"
 #include "workflow/launcherupdate/UpdateFolders.h"
@@ -23,6 +24,12 @@ bool MakeFolder(const std::string& path) {
 bool IsRegularFile(const std::string& path) {
     struct stat info {};
     return ::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+// The copy keeps the source's permission bits (an executable stays executable) and is
+// owner-writable, so that the next update can replace it.
+bool CopyOwnFile(const std::string& source, const std::string& target) {
+    return CopyFileReplacing(source, target, CopyMode::OfSource(S_IRUSR | S_IWUSR)) == 0;
 }
 
 bool Exists(const std::string& path) {
@@ -125,7 +132,7 @@ std::string LauncherUpdateFunctor::VersionSource() const { return request_.ownFo
 
 bool LauncherUpdateFunctor::MoveVersionFile(const std::string& installation) {
     // The installed version file is only ever replaced by a complete new one.
-    return ReplaceWithCopy(VersionSource(), installation + "/Profiles/" + kVersionFileName);
+    return CopyOwnFile(VersionSource(), installation + "/Profiles/" + kVersionFileName);
 }
 
 bool LauncherUpdateFunctor::CopyOwnFiles(const std::string& installation) {
@@ -134,7 +141,7 @@ bool LauncherUpdateFunctor::CopyOwnFiles(const std::string& installation) {
     for (const FolderEntry& entry : entries) {
         const std::string source = request_.ownFolder + "/" + entry.name;
         if (entry.directory || entry.name == kVersionFileName || !IsRegularFile(source)) continue;
-        if (!ReplaceWithCopy(source, TargetOf(installation, entry.name))) return false;
+        if (!CopyOwnFile(source, TargetOf(installation, entry.name))) return false;
     }
     return true;
 }
