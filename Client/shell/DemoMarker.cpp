@@ -1,24 +1,19 @@
 #include "shell/DemoMarker.h"
 
+#include <sys/stat.h>
+
 #include <filesystem>
-#include <fstream>
 #include <system_error>
 
 #include "base/runtime/StrUtil.h"
+#include "platform/posix/FileMove.h"
+#include "platform/posix/RegularFile.h"
+#include "platform/posix/TreeDeletion.h"
 #include "shell/PathText.h"
 
 namespace {
 
 constexpr std::size_t kMarkerLimit = 260;
-
-// patchesDir/<name> with everything in it; a link is not followed.
-void RemoveDownloadFolder(const AppParams& params, const WideString& name) {
-    if (name.IsEmpty()) return;
-    const std::string folder = StrUtil::ToNarrow(PathText::Join(params.patchesDir, name)).Std();
-    std::error_code error;
-    if (std::filesystem::is_directory(std::filesystem::symlink_status(folder, error)))
-        std::filesystem::remove_all(folder, error);
-}
 
 }  // namespace
 
@@ -33,20 +28,24 @@ WideString DemoDownloadFolderName(std::string_view contents) {
     return name;
 }
 
+void RemoveDownloadFolder(const AppParams& params, const WideString& name) {
+    if (name.IsEmpty()) return;
+    const std::string folder =
+        Posix::CanonicalChild(StrUtil::ToNarrow(params.patchesDir).Std(), StrUtil::ToNarrow(name).Std());
+    struct stat info {};
+    if (!folder.empty() && ::lstat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) Posix::DeleteTree(folder);
+}
+
 void FinalizeDemoMarker(const AppParams& params) {
     const std::string marker = StrUtil::ToNarrow(params.demoPath).Std();
-    std::error_code error;
-    if (std::filesystem::is_regular_file(marker, error)) {
-        std::string contents(kMarkerLimit, '\0');
-        std::ifstream in(marker, std::ios::binary);
-        in.read(contents.data(), static_cast<std::streamsize>(contents.size()));
-        contents.resize(static_cast<std::size_t>(in.gcount()));
+    std::string contents;
+    if (Posix::ReadRegularFile(marker.c_str(), Posix::Links::Follow, kMarkerLimit, contents) != Posix::ReadOutcome::Failed)
         RemoveDownloadFolder(params, DemoDownloadFolderName(contents));
-    }
     // The marker names the repair torrent, whose files land below the full version's
     // own folder: that folder holds nothing but the cancelled download.
     RemoveDownloadFolder(params, WideString(kFullVersionFolder));
+    std::error_code error;
     std::filesystem::remove(marker, error);
     const std::string fresh = StrUtil::ToNarrow(PathText::ReplaceExtension(params.demoPath, WideString(u"bin"))).Std();
-    std::ofstream(fresh, std::ios::binary | std::ios::trunc);
+    WriteEmptyFileReplacing(fresh);
 }

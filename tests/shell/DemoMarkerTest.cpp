@@ -5,6 +5,7 @@
 #include "base/runtime/StrUtil.h"
 #include "shell/DemoMarker.h"
 #include "support/GameTree.h"
+#include "support/LinkBait.h"
 
 namespace {
 
@@ -78,6 +79,25 @@ TEST(FinalizeDemoMarker, AMarkerNamingNothingSafeRemovesNothing) {
         EXPECT_FALSE(std::filesystem::exists(demo.tree / "bin/demo.old")) << marker;
         EXPECT_TRUE(std::filesystem::is_regular_file(demo.tree / "bin/demo.bin")) << marker;
     }
+}
+
+// The folders and the new marker are in the player's tree: a link there is deleted or
+// replaced as a name of its own, never followed.
+TEST(FinalizeDemoMarker, LinksInTheTreeAreNotFollowed) {
+    DemoTree demo("Full_1");
+    const LinkBait marker(demo.tree / "outside/etc/passwd", demo.tree / "bin/demo.bin");
+    std::filesystem::create_directories(demo.tree / "outside/kept");
+    WriteWholeFile(demo.tree / "outside/kept/canary", "alive");
+    std::filesystem::create_symlink(demo.tree / "outside/kept", demo.tree / "Patches/Full_1/linked");
+    std::filesystem::create_directories(demo.tree / "Patches/Full");
+    std::filesystem::create_symlink(demo.tree / "outside/kept", demo.tree / "Patches/Full/linked");
+    FinalizeDemoMarker(*demo.params);
+    EXPECT_TRUE(marker.Untouched());
+    EXPECT_TRUE(marker.ReplacedByAFile());
+    EXPECT_EQ(std::filesystem::file_size(demo.tree / "bin/demo.bin"), 0u);
+    EXPECT_EQ(ReadWholeFile(demo.tree / "outside/kept/canary"), "alive");
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(demo.tree / "Patches/Full_1")));
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(demo.tree / "Patches/Full")));
 }
 
 }  // namespace

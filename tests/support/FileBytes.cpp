@@ -54,3 +54,14 @@ void CutFromAnotherProcess(const std::string& path, long long size) {
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
+
+bool HasTemporaryFileBeside(const std::string& target) {
+    const std::filesystem::path path(target);
+    const std::string name = path.filename().string();
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(path.parent_path(), error)) {
+        const std::string other = entry.path().filename().string();
+        if (other.rfind("." + name + ".", 0) == 0 || other == name + ".tmp") return true;
+    }
+    return false;
+}

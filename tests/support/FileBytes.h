@@ -10,6 +10,9 @@ std::string ReadWholeFile(const std::string& path);
 // False when the file cannot be read; bytes is then left as it was.
 bool ReadWholeFile(const std::string& path, std::string& bytes);
 bool FileExistsAt(const std::string& path);
+// Whether the folder of target holds a temporary file on its way to target: the
+// ".NAME.XXXXXX" of the file replacement, or a "NAME.tmp".
+bool HasTemporaryFileBeside(const std::string& target);
 // Bytes that differ from position to position, so a moved or changed byte shows;
 // reproducible, and different for each seed.
 std::string PatternBytes(std::size_t size, unsigned seed);

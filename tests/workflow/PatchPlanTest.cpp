@@ -106,7 +106,7 @@ TEST(PatchPlanTest, AWrittenPlanReadsBackAsItWasWithoutTheApplier) {
     plan->applierPath = W("../Patches/a/VaraRurezod.exe");
     ASSERT_TRUE(WritePatchPlan(*plan, W(dir / "Patches/patching.cmd")));
     EXPECT_EQ(dir.ReadFile("Patches/patching.cmd").find("VaraRurezod"), std::string::npos);
-    EXPECT_FALSE(dir.Exists("Patches/patching.cmd.tmp"));
+    EXPECT_FALSE(HasTemporaryFileBeside(dir / "Patches/patching.cmd"));
 
     const std::vector<Entry> expected = {
         {"1.0.2", "../Patches/a&b/game.version", {"../Patches/a&b/p_q_1.0.1_1.0.2_.patch"}},
@@ -224,7 +224,7 @@ TEST(PatchPlanTest, AFailedWriteIsReportedAndLeavesTheOldPlan) {
     // The target is a folder: the rename fails after every byte was written.
     ASSERT_EQ(::mkdir((dir / "Patches/busy.cmd").c_str(), 0700), 0);
     EXPECT_FALSE(WritePatchPlan(*plan, W(dir / "Patches/busy.cmd")));
-    EXPECT_FALSE(dir.Exists("Patches/busy.cmd.tmp"));
+    EXPECT_FALSE(HasTemporaryFileBeside(dir / "Patches/busy.cmd"));
     // No folder can be made under a file.
     EXPECT_FALSE(WritePatchPlan(*plan, W(dir / "Patches/patching.cmd/inner.cmd")));
 
@@ -243,9 +243,9 @@ TEST(PatchPlanTest, AFailedWriteIsReportedAndLeavesTheOldPlan) {
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0) << "a short write counted as written";
     EXPECT_EQ(dir.ReadFile("Patches/patching.cmd"), "old plan");
-    EXPECT_FALSE(dir.Exists("Patches/patching.cmd.tmp"));
+    EXPECT_FALSE(HasTemporaryFileBeside(dir / "Patches/patching.cmd"));
 
-    // A stale temporary file, even a link to elsewhere, is replaced, not written through.
+    // A link by the name of an older temporary file is not written through.
     dir.WriteFile("elsewhere", "keep");
     ASSERT_EQ(::symlink((dir / "elsewhere").c_str(), (dir / "Patches/patching.cmd.tmp").c_str()), 0);
     EXPECT_TRUE(WritePatchPlan(*plan, W(dir / "Patches/patching.cmd")));

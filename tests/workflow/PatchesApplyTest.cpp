@@ -18,6 +18,7 @@
 #include "shell/ProgramStarts.h"
 #include "support/FileBytes.h"
 #include "support/GameTree.h"
+#include "support/LinkBait.h"
 #include "workflow/patches/PatchesApplyFunctor.h"
 
 namespace {
@@ -72,7 +73,7 @@ TEST_F(PatchesApplyTest, TheApplierStartsFromBinWithThePlanOnceTheWindowHasClose
     struct stat info {};
     ASSERT_EQ(::stat((tree / "bin/VaraRurezod.exe").c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0755u);
-    EXPECT_FALSE(fs::exists(tree / "bin/VaraRurezod.exe.tmp"));
+    EXPECT_FALSE(HasTemporaryFileBeside(tree / "bin/VaraRurezod.exe"));
     const std::string planBytes = ReadWholeFile(tree / "Patches/patching.cmd");
     EXPECT_NE(planBytes.find("<patchFile>../Patches/a/p_q_1.0.1_1.0.2_.patch</patchFile>"), std::string::npos);
     EXPECT_EQ(planBytes.find("VaraRurezod"), std::string::npos);
@@ -97,6 +98,13 @@ TEST_F(PatchesApplyTest, NothingChangesWhenTheApplierOrThePlanCannotBePutInPlace
         {"the applier is missing", [](PatchesApplyTest& t) { fs::remove(t.tree / "Patches/a/VaraRurezod.exe"); }},
         {"the applier is a folder",
          [](PatchesApplyTest& t) { t.plan->applierPath = W("../Patches/a"); }},
+        // A link could name any program of the machine, to be started as the applier.
+        {"the applier is a link",
+         [](PatchesApplyTest& t) {
+             WriteWholeFile(t.tree / "outside/tool", "#!/bin/sh\n");
+             fs::create_symlink(t.tree / "outside/tool", t.tree / "Patches/link.exe");
+             t.plan->applierPath = W("../Patches/link.exe");
+         }},
         {"the applier is a FIFO",
          [](PatchesApplyTest& t) {
              ASSERT_EQ(::mkfifo((t.tree / "Patches/fifo").c_str(), 0600), 0);
@@ -125,7 +133,7 @@ TEST_F(PatchesApplyTest, NothingChangesWhenTheApplierOrThePlanCannotBePutInPlace
         EXPECT_TRUE(window.ended.empty());
         EXPECT_EQ(window.Names(), std::vector<std::u16string>{u"Patching.OnApplyFailed"});
         EXPECT_FALSE(fs::exists(tree / "Patches/patching.cmd"));
-        EXPECT_FALSE(fs::exists(tree / "bin/VaraRurezod.exe.tmp"));
+        EXPECT_FALSE(HasTemporaryFileBeside(tree / "bin/VaraRurezod.exe"));
         const bool fileDestination = fs::is_regular_file(tree / "bin/VaraRurezod.exe");
         const std::string old = ReadWholeFile(fileDestination ? tree / "bin/VaraRurezod.exe"
                                                               : tree / "bin/VaraRurezod.exe/inside");
@@ -134,6 +142,17 @@ TEST_F(PatchesApplyTest, NothingChangesWhenTheApplierOrThePlanCannotBePutInPlace
         fs::remove_all(tree / "Patches");
         fs::remove_all(tree / "Plans");
     }
+}
+
+TEST_F(PatchesApplyTest, LinksInPlaceOfTheApplierAndThePlanAreReplacedNotFollowed) {
+    const LinkBait applier(tree / "outside/sbin/init", tree / "bin/VaraRurezod.exe");
+    const LinkBait planFile(tree / "outside/etc/passwd", tree / "Patches/patching.cmd");
+    ASSERT_TRUE(Run());
+    EXPECT_TRUE(applier.Untouched());
+    EXPECT_TRUE(applier.ReplacedByAFile());
+    EXPECT_TRUE(planFile.Untouched());
+    EXPECT_TRUE(planFile.ReplacedByAFile());
+    EXPECT_EQ(ReadWholeFile(tree / "bin/VaraRurezod.exe"), kRecordingApplier);
 }
 
 }  // namespace

@@ -1,16 +1,16 @@
 #include "base/config/LineReader.h"
 
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <cstring>
 
 #include "base/runtime/StrUtil.h"
+#include "platform/posix/RegularFile.h"
 
 namespace Config {
 
 RefPtr<FileLineReader> FileLineReader::Create(const ::String& path) {
-    const int fd = ::open(path.CStr(), O_RDONLY | O_CLOEXEC);
+    const int fd = Posix::OpenRegularFile(path.CStr(), Posix::Links::Follow);
     if (fd < 0) return nullptr;
     std::FILE* file = ::fdopen(fd, "rb");
     if (!file) {

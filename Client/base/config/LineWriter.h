@@ -1,9 +1,11 @@
 #pragma once
 // Line sinks of configuration files.
-#include <cstdio>
+#include <memory>
 
 #include "base/runtime/RefCounter.h"
 #include "base/runtime/String.h"
+
+class FileReplacement;
 
 namespace Config {
 
@@ -14,8 +16,10 @@ public:
 };
 
 // Writes a new file beside the target: the UTF-8 byte-order mark, then each line in
-// UTF-8 ending in CR LF. Commit flushes it to disk and renames it over the target;
-// without a successful Commit the target stays as it was and the new file is removed.
+// UTF-8 ending in CR LF. Commit puts it in place (platform/posix/FileMove.h: flushed,
+// renamed over the target, a link there replaced rather than followed, the permission
+// bits of a replaced regular file kept); without a successful Commit the target stays
+// as it was and the new file is removed.
 class FileLineWriter : public ILineWriter {
 public:
     static RefPtr<FileLineWriter> Create(const ::String& path);
@@ -23,13 +27,12 @@ public:
     bool Commit();
 
 private:
-    FileLineWriter(std::FILE* file, const ::String& target, const ::String& temporary);
+    explicit FileLineWriter(std::unique_ptr<FileReplacement> file);
     ~FileLineWriter() override;
 
-    std::FILE* file_;
-    ::String target_;
-    ::String temporary_;
-    bool failed_ = false;
+    bool Write(const ::String& bytes);
+
+    std::unique_ptr<FileReplacement> file_;
 };
 
 }  // namespace Config

@@ -1,12 +1,10 @@
 #include "base/io/FileStream.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cstdio>
+#include <cerrno>
 
 #include "base/io/Path.h"
 #include "base/vfs/IVFS.h"
+#include "platform/posix/FileMove.h"
 
 CFileStream::CFileStream(NVFS::IVFS* vfs, const NVFS::FilePath& path) : CDataStream(StreamError) {
     if (vfs) inner_ = vfs->OpenMapped(path);
@@ -29,12 +27,9 @@ void CFileStream::OpenFile(const String& path, bool write) {
         state_ = inner_->State();
         return;
     }
-    tempPath_ = Path::TempFileName(Path::ParentPath(path), (Path::Concat('.', Path::FileName(path)) + ".").CStr());
-    if (tempPath_.IsEmpty()) return;  // stays in error: nothing was created
-    targetPath_ = path;
-    struct stat target {};
-    ::chmod(tempPath_.CStr(), ::stat(path.CStr(), &target) == 0 ? (target.st_mode & 07777) : 0644);
-    inner_ = new CMemoryMappedFile(tempPath_, FileSource::Write);
+    replacement_ = std::make_unique<FileReplacement>(path.Std(), ReplacedFileMode(path.Std(), 0644));
+    if (replacement_->Descriptor() < 0) return;  // stays in error: nothing was created
+    inner_ = new CMemoryMappedFile(String(replacement_->TemporaryPath().c_str()), FileSource::Write);
     StreamState inner = inner_->State();
     if (inner.flags & StreamWritable) {
         inner.size = inner.cursor;
@@ -67,12 +62,13 @@ bool CFileStream::Close() {
     bool ok = !HasError();
     if (inner_) {
         inner_->SetState(state_);
-        if (!tempPath_.IsEmpty()) ok = static_cast<CMemoryMappedFile*>(inner_.Get())->Finish() && ok;
+        if (replacement_) ok = static_cast<CMemoryMappedFile*>(inner_.Get())->Finish() && ok;
         inner_.Reset();
     }
-    if (!tempPath_.IsEmpty()) {
-        if (ok) ok = std::rename(tempPath_.CStr(), targetPath_.CStr()) == 0;
-        if (!ok) ::unlink(tempPath_.CStr());
+    if (replacement_) {
+        if (!ok) replacement_->Fail(EIO);
+        ok = replacement_->Commit() == 0;
+        replacement_.reset();
     }
     state_ = StreamState{nullptr, 0, 0, 0, state_.flags | (ok ? 0u : StreamError)};
     return ok;
@@ -81,13 +77,6 @@ bool CFileStream::Close() {
 CFileStream::~CFileStream() { Close(); }
 
 bool WriteFileReplacing(const String& path, const void* data, std::size_t size) {
-    RefPtr<CFileStream> stream(new CFileStream(path, true));
-    if (stream->HasError()) return false;
-    if (size > 0 && !stream->Write(data, size)) {
-        stream->SetError();  // the partial file goes, the old one stays
-        stream->Close();
-        return false;
-    }
-    stream->Flush();
-    return stream->Close();
+    Path::CreateFolders(Path::ParentPath(path));
+    return ReplaceFileWithBytes(path.Std(), data, size, ReplacedFileMode(path.Std(), 0644)) == 0;
 }

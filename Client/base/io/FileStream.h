@@ -5,9 +5,13 @@
 // Write mode never touches the target until the end: the bytes go to a temporary file
 // in the same folder, which replaces the target (rename) only when everything was
 // written and flushed. A failed write leaves the old file as it was.
+#include <memory>
+
 #include "base/io/DataStream.h"
 #include "base/io/MemoryMappedFile.h"
 #include "base/runtime/String.h"
+
+class FileReplacement;
 
 namespace NVFS {
 class IVFS;
@@ -38,11 +42,12 @@ private:
     void WithInner(Operation operation);
 
     RefPtr<CDataStream> inner_;
-    String targetPath_;  // write mode: the file that the temporary file replaces
-    String tempPath_;
+    std::unique_ptr<FileReplacement> replacement_;  // write mode: the new file on its way
     bool closed_ = false;
 };
 
-// Replaces the file at path with size bytes through a write-mode stream: the old file
-// stays as it was unless every byte reached the disk. Missing folders are created.
+// Replaces the file at path with size bytes (see platform/posix/FileMove.h): the old
+// file stays as it was unless every byte reached the disk, a link at path is replaced,
+// not followed, and a replaced regular file keeps its permission bits. Missing folders
+// are created.
 bool WriteFileReplacing(const String& path, const void* data, std::size_t size);

@@ -11,15 +11,15 @@
 #include <climits>
 #include <cstdlib>
 
+#include "platform/posix/RegularFile.h"
+
 namespace Path {
 
 bool FileExists(const String& path) {
-    const int fd = ::open(path.CStr(), O_RDONLY | O_CLOEXEC);
+    const int fd = Posix::OpenRegularFile(path.CStr(), Posix::Links::Follow);
     if (fd < 0) return false;
-    struct stat info {};
-    const bool regular = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
     ::close(fd);
-    return regular;
+    return true;
 }
 
 bool DirectoryExists(const String& path) {

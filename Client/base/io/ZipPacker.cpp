@@ -6,8 +6,9 @@
 #include <cstring>
 
 #include "platform/posix/FileMapping.h"
+#include "platform/posix/FileMove.h"
 
-FileWriter::FileWriter(const String& path) : fd_(::open(path.CStr(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644)) {
+FileWriter::FileWriter(const String& path) : fd_(OpenFreshFileReplacing(path.Std(), 0644)) {
     if (fd_ >= 0) ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
 }
 

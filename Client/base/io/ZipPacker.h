@@ -17,7 +17,8 @@ protected:
     ~IWriter() override = default;
 };
 
-// Writes a new file (created or truncated) front to back.
+// Writes a new file front to back; it replaces what was at its path (a link there is
+// replaced, not followed).
 class FileWriter : public IWriter {
 public:
     explicit FileWriter(const String& path);

@@ -1,14 +1,12 @@
 #include "base/runtime/Log.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <boost/date_time/posix_time/posix_time.hpp>
 #include <boost/filesystem.hpp>
 #include <ext/stdio_filebuf.h>
 
 #include "base/runtime/HashMap.h"
 #include "base/runtime/StrUtil.h"
+#include "platform/posix/FileMove.h"
 
 // A file buffer over a descriptor opened close-on-exec, so that the game and the
 // patch applier never inherit the launcher's logs.
@@ -18,7 +16,9 @@ struct StreamHelper::File {
 };
 
 StreamHelper::StreamHelper(const String& path) {
-    const int fd = ::open(path.CStr(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    // A new file renamed over the name: a link or a FIFO planted there is replaced,
+    // never written through or waited on.
+    const int fd = OpenFreshFileReplacing(path.Std(), 0644);
     if (fd >= 0) file_ = std::make_unique<File>(fd);
     stream_ = std::make_unique<std::ostream>(file_ ? &file_->buffer : nullptr);
 }

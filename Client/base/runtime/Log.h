@@ -11,7 +11,7 @@
 // Owns one output file stream.
 class StreamHelper : public RefCounter {
 public:
-    // Opens the file for output, created or truncated.
+    // Opens a new empty file for output at path, replacing what was there.
     explicit StreamHelper(const String& path);
     ~StreamHelper() override;
 

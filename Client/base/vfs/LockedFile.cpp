@@ -5,6 +5,7 @@
 
 #include "base/io/Path.h"
 #include "platform/posix/FileMapping.h"
+#include "platform/posix/RegularFile.h"
 
 namespace NVFS {
 
@@ -15,7 +16,9 @@ RefPtr<ILockedFile> TemporaryFile::Extract(CDataStream* data) {
     if (path.IsEmpty()) return nullptr;
     bool ok = data != nullptr;
     if (ok) {
-        const int fd = ::open(path.CStr(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+        // The name was made a moment ago in a shared folder: what is there now is not
+        // followed if it is a link.
+        const int fd = Posix::OpenRegularFileToWrite(path.CStr(), O_WRONLY, 0);
         ok = fd >= 0;
         if (ok) {
             ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);

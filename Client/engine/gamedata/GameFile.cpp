@@ -7,6 +7,7 @@
 #include <cerrno>
 
 #include "base/io/Path.h"
+#include "platform/posix/RegularFile.h"
 
 namespace Game {
 namespace {
@@ -24,13 +25,9 @@ GameFile::~GameFile() {
 }
 
 bool GameFile::OpenExact(const String& path) {
-    const int fd = ::open(path.CStr(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0) return false;
     struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
-        return false;
-    }
+    const int fd = Posix::OpenRegularFile(path.CStr(), Posix::Links::Follow, &info);
+    if (fd < 0) return false;
     fd_ = fd;
     size_ = static_cast<std::uint64_t>(info.st_size);
     return true;

@@ -1,18 +1,14 @@
 #include "engine/torrent/TorrentFiles.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <exception>
-#include <vector>
+#include <string>
 
 #include <libtorrent/bdecode.hpp>
 #include <libtorrent/string_view.hpp>
 
 #include "base/io/Path.h"
 #include "base/runtime/StrUtil.h"
+#include "platform/posix/RegularFile.h"
 
 namespace {
 
@@ -81,25 +77,6 @@ bool NamesArePlain(const lt::bdecode_node& root) {
     return !tree || FileTreeIsPlain(tree);
 }
 
-bool ReadTorrentFile(const String& path, std::vector<char>& bytes) {
-    const int fd = ::open(path.CStr(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    struct stat info {};
-    bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0 && info.st_size <= kMaxTorrentFileSize;
-    if (ok) {
-        bytes.resize(static_cast<std::size_t>(info.st_size));
-        std::size_t done = 0;
-        while (ok && done < bytes.size()) {
-            const ssize_t got = ::read(fd, bytes.data() + done, bytes.size() - done);
-            if (got < 0 && errno == EINTR) continue;
-            ok = got > 0;
-            if (ok) done += static_cast<std::size_t>(got);
-        }
-    }
-    ::close(fd);
-    return ok;
-}
-
 }  // namespace
 
 TorrentInfoPtr ParseTorrentInfo(const char* data, std::size_t size) {
@@ -120,8 +97,11 @@ TorrentInfoPtr ParseTorrentInfo(const char* data, std::size_t size) {
 
 TorrentInfoPtr LoadTorrentInfo(const WideString& torrentPath) {
     const String path = ShortPathName(torrentPath);
-    std::vector<char> bytes;
-    if (path.IsEmpty() || !ReadTorrentFile(path, bytes)) return nullptr;
+    std::string bytes;
+    if (path.IsEmpty() || Posix::ReadRegularFile(path.CStr(), Posix::Links::Follow,
+                                                 static_cast<std::size_t>(kMaxTorrentFileSize), bytes) !=
+                              Posix::ReadOutcome::Whole)
+        return nullptr;
     return ParseTorrentInfo(bytes.data(), bytes.size());
 }
 

@@ -8,21 +8,13 @@
 #include <cerrno>
 #include <vector>
 
+#include "platform/posix/RegularFile.h"
+
 namespace Posix {
 
 int OpenFile(const char* path, bool write) {
-    const int flags = write ? (O_RDWR | O_CREAT | O_CLOEXEC) : (O_RDONLY | O_CLOEXEC);
-    int fd;
-    do {
-        fd = ::open(path, flags, 0644);
-    } while (fd < 0 && errno == EINTR);
-    if (fd < 0) return -1;
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
+    // A file written is never reached through a link; a file read may be.
+    return write ? OpenRegularFileToWrite(path, O_RDWR | O_CREAT, 0644) : OpenRegularFile(path, Links::Follow);
 }
 
 void CloseFile(int fd) {

@@ -10,7 +10,8 @@ namespace Posix {
 constexpr std::uint64_t kMapGranularity = 65536;
 
 // Opens an existing file for reading, or (write) for reading and writing, created
-// with mode 0644 when missing. Folders are refused. -1 on failure.
+// with mode 0644 when missing and never through a link. Only regular files open, and
+// the open does not block. -1 on failure.
 int OpenFile(const char* path, bool write);
 void CloseFile(int fd);
 // The file size, or -1.

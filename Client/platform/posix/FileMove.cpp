@@ -5,8 +5,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 
 #include "platform/posix/FileMapping.h"
+#include "platform/posix/RegularFile.h"
 
 namespace {
 
@@ -24,29 +26,18 @@ std::string NameOf(const std::string& path) {
 class Descriptor {
 public:
     explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor() { Close(); }
+    ~Descriptor() {
+        if (fd_ >= 0) ::close(fd_);
+    }
     Descriptor(const Descriptor&) = delete;
     Descriptor& operator=(const Descriptor&) = delete;
 
     int Get() const { return fd_; }
     bool Valid() const { return fd_ >= 0; }
-    // 0 or the errno of the close, which may be the first to tell of a failed write.
-    int Close() {
-        if (fd_ < 0) return 0;
-        const int result = ::close(fd_);
-        fd_ = -1;
-        return result == 0 ? 0 : errno;
-    }
 
 private:
     int fd_;
 };
-
-int SyncFile(const std::string& path) {
-    Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!file.Valid()) return errno;
-    return ::fsync(file.Get()) == 0 ? 0 : errno;
-}
 
 // A failure to flush a folder is not reported: some file systems refuse it, and the
 // rename has happened by then.
@@ -62,40 +53,109 @@ int CopyBytes(int from, int to) {
     return errno != 0 ? errno : EIO;
 }
 
-// Writes a temporary file beside target with fill, flushes it and renames it over target.
-template <class Fill>
-int ReplaceThroughTemporary(const std::string& target, mode_t mode, Fill fill) {
-    const std::string folder = FolderOf(target);
-    std::string temporary = folder + "/." + NameOf(target) + ".XXXXXX";
-    Descriptor out(::mkostemp(temporary.data(), O_CLOEXEC));
-    if (!out.Valid()) return errno;
-    int error = fill(out.Get());
-    if (error == 0 && ::fchmod(out.Get(), mode) != 0) error = errno;
-    if (error == 0 && ::fsync(out.Get()) != 0) error = errno;
-    const int closed = out.Close();
-    if (error == 0) error = closed;
-    if (error == 0 && ::rename(temporary.c_str(), target.c_str()) != 0) error = errno;
+}  // namespace
+
+FileReplacement::FileReplacement(const std::string& target, mode_t mode) : target_(target), mode_(mode) {
+    if (target.empty() || target.back() == '/') {
+        error_ = EISDIR;
+        return;
+    }
+    temporary_ = FolderOf(target) + "/." + NameOf(target) + ".XXXXXX";
+    // mkostemp creates with O_EXCL: the bytes land in a file of our own, never through a link.
+    fd_ = ::mkostemp(temporary_.data(), O_CLOEXEC);
+    if (fd_ < 0) {
+        error_ = errno;
+        temporary_.clear();
+    }
+}
+
+FileReplacement::~FileReplacement() { Discard(); }
+
+void FileReplacement::Fail(int error) {
+    if (error_ == 0) error_ = error != 0 ? error : EIO;
+}
+
+void FileReplacement::Discard() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+    if (!temporary_.empty()) ::unlink(temporary_.c_str());
+    temporary_.clear();
+}
+
+int FileReplacement::Commit(int* keptOpen) {
+    if (keptOpen) *keptOpen = -1;
+    int error = error_;
+    if (error == 0 && fd_ < 0) error = EBADF;
+    if (error == 0 && ::fchmod(fd_, mode_) != 0) error = errno;
+    if (error == 0 && ::fsync(fd_) != 0) error = errno;
+    // The close may be the first to tell of a failed write.
+    if (error == 0 && !keptOpen) {
+        const int fd = fd_;
+        fd_ = -1;
+        if (::close(fd) != 0) error = errno;
+    }
+    if (error == 0 && ::rename(temporary_.c_str(), target_.c_str()) != 0) error = errno;
     if (error != 0) {
-        ::unlink(temporary.c_str());
+        error_ = error;
+        Discard();
         return error;
     }
-    SyncFolder(folder);
+    temporary_.clear();
+    SyncFolder(FolderOf(target_));
+    if (keptOpen) *keptOpen = fd_;
+    fd_ = -1;
     return 0;
 }
 
-}  // namespace
-
-int CopyFileReplacing(const std::string& source, const std::string& target) {
-    Descriptor in(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!in.Valid()) return errno;
+mode_t ReplacedFileMode(const std::string& target, mode_t fallback) {
     struct stat info {};
-    if (::fstat(in.Get(), &info) != 0) return errno;
-    if (!S_ISREG(info.st_mode)) return EISDIR;
-    return ReplaceThroughTemporary(target, info.st_mode & 07777, [&](int out) { return CopyBytes(in.Get(), out); });
+    if (::lstat(target.c_str(), &info) == 0 && S_ISREG(info.st_mode)) return info.st_mode & 0777;
+    return fallback & 0777;
+}
+
+int ReplaceFileThrough(const std::string& target, mode_t mode, const std::function<int(int fd)>& fill) {
+    FileReplacement file(target, mode);
+    if (file.Descriptor() >= 0) {
+        if (const int error = fill(file.Descriptor())) file.Fail(error);
+    }
+    return file.Commit();
+}
+
+int ReplaceFileWithBytes(const std::string& target, const void* data, std::size_t size, mode_t mode) {
+    return ReplaceFileThrough(target, mode, [&](int fd) {
+        errno = 0;
+        if (Posix::WriteAll(fd, data, size)) return 0;
+        return errno != 0 ? errno : EIO;
+    });
+}
+
+int WriteEmptyFileReplacing(const std::string& target) {
+    return ReplaceFileThrough(target, 0644, [](int) { return 0; });
+}
+
+int OpenFreshFileReplacing(const std::string& target, mode_t mode) {
+    FileReplacement file(target, mode);
+    int fd = -1;
+    if (const int error = file.Commit(&fd)) {
+        errno = error;
+        return -1;
+    }
+    return fd;
+}
+
+int CopyFileReplacing(const std::string& source, const std::string& target, CopyMode mode) {
+    struct stat info {};
+    Descriptor in(Posix::OpenRegularFile(source.c_str(), Posix::Links::Refuse, &info));
+    if (!in.Valid()) return errno;
+    return ReplaceFileThrough(target, mode.For(info.st_mode), [&](int out) { return CopyBytes(in.Get(), out); });
 }
 
 int MoveFileReplacing(const std::string& source, const std::string& target) {
-    if (const int error = SyncFile(source)) return error;
+    {
+        Descriptor file(Posix::OpenRegularFile(source.c_str(), Posix::Links::Refuse));
+        if (!file.Valid()) return errno;
+        if (::fsync(file.Get()) != 0) return errno;
+    }
     if (::rename(source.c_str(), target.c_str()) == 0) {
         SyncFolder(FolderOf(target));
         return 0;
@@ -104,10 +164,6 @@ int MoveFileReplacing(const std::string& source, const std::string& target) {
     if (const int error = CopyFileReplacing(source, target)) return error;
     ::unlink(source.c_str());
     return 0;
-}
-
-int WriteEmptyFileReplacing(const std::string& target) {
-    return ReplaceThroughTemporary(target, 0644, [](int) { return 0; });
 }
 
 bool IsNoSpaceError(int error) { return error == ENOSPC || error == EDQUOT; }

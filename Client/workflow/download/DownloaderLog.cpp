@@ -1,7 +1,12 @@
 #include "workflow/download/DownloaderLog.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <ctime>
+
+#include "platform/posix/RegularFile.h"
 
 String DownloaderLogText(float currentSpeed, float currentLimit, float requestedChannel) {
     char text[1024];
@@ -12,8 +17,14 @@ String DownloaderLogText(float currentSpeed, float currentLimit, float requested
 }
 
 void WriteDownloaderLog(float currentSpeed, float currentLimit, float requestedChannel) {
-    std::FILE* log = std::fopen("launcher-downloader.log", "ae");
-    if (!log) return;
+    // The launcher's folder may be the player's: a link there is not appended to.
+    const int fd = Posix::OpenRegularFileToWrite("launcher-downloader.log", O_WRONLY | O_APPEND | O_CREAT, 0644);
+    if (fd < 0) return;
+    std::FILE* log = ::fdopen(fd, "a");
+    if (!log) {
+        ::close(fd);
+        return;
+    }
     const std::time_t now = std::time(nullptr);
     std::tm utc{};
     gmtime_r(&now, &utc);

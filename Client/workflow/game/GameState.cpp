@@ -12,18 +12,6 @@
 #include "workflow/WorkflowValues.h"
 #include "workflow/game/FullVersion.h"
 
-namespace {
-
-// The patches folder's "Full/" with everything in it; failures are ignored.
-void RemoveFullVersionFolder(const AppParams& params) {
-    const WideString folder = PathText::Join(params.patchesDir, WideString(kFullVersionFolder));
-    const std::string full = StrUtil::ToNarrow(folder).Std();
-    std::error_code error;
-    if (std::filesystem::is_directory(std::filesystem::symlink_status(full, error))) std::filesystem::remove_all(full, error);
-}
-
-}  // namespace
-
 GameState::GameState(IGameFunctor* functor, IMainWindow* window, FuturePatchFactories futurePatches,
                      FullVersionFactories fullVersion)
     : functor_(functor),
@@ -86,7 +74,7 @@ void GameState::RemoveFullVersionLeftovers() {
     const AppParams* params = GetAppParams();
     // The current step is only ever the full-version request or download.
     if (!params || params->demoState == 1 || GetStep()) return;
-    RemoveFullVersionFolder(*params);
+    RemoveDownloadFolder(*params, WideString(kFullVersionFolder));
 }
 
 bool GameState::StartFuturePatchRequest() {
@@ -159,7 +147,7 @@ bool GameState::InstallFullVersion() {
     }
     std::error_code ignored;
     std::filesystem::remove(StrUtil::ToNarrow(params->demoPath).Std(), ignored);
-    RemoveFullVersionFolder(*params);
+    RemoveDownloadFolder(*params, WideString(kFullVersionFolder));
     if (window_) window_->SendEvent(WideString(u"Game.ExitGame"));
     return true;
 }

@@ -4,32 +4,13 @@
 #include <system_error>
 #include <unistd.h>
 
-#include "base/io/Path.h"
+#include "platform/posix/FileMove.h"
 #include "platform/process/ChildReaper.h"
 #include "platform/process/ProcessSpawn.h"
 
 namespace fs = std::filesystem;
 
 namespace PaymentUpdater {
-
-namespace {
-
-bool CopyThroughTemporary(const fs::path& from, const fs::path& to) {
-    const String temporary = Path::TempFileName(String(to.parent_path().c_str()), ".ePay-");
-    if (temporary.IsEmpty()) return false;
-    const fs::path partial(temporary.CStr());
-    std::error_code error;
-    const fs::perms mode = fs::status(from, error).permissions();
-    if (!error) fs::copy_file(from, partial, fs::copy_options::overwrite_existing, error);
-    if (!error) fs::permissions(partial, mode, error);
-    if (!error) fs::rename(partial, to, error);
-    if (!error) return true;
-    std::error_code ignored;
-    fs::remove(partial, ignored);
-    return false;
-}
-
-}  // namespace
 
 bool CopyMissingFiles(const std::string& source, const std::string& target) {
     std::error_code error;
@@ -40,7 +21,7 @@ bool CopyMissingFiles(const std::string& source, const std::string& target) {
         if (!entry.is_regular_file(error) || entry.is_symlink(error)) continue;
         const fs::path destination = fs::path(target) / entry.path().filename();
         if (fs::exists(fs::symlink_status(destination, error))) continue;
-        if (!CopyThroughTemporary(entry.path(), destination)) return false;
+        if (CopyFileReplacing(entry.path().string(), destination.string()) != 0) return false;
     }
     return true;
 }

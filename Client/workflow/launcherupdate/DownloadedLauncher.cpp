@@ -3,9 +3,11 @@
 #include <cerrno>
 #include <cstring>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "base/runtime/Log.h"
 #include "base/runtime/StrUtil.h"
+#include "platform/posix/RegularFile.h"
 #include "shell/ProgramStarts.h"
 #include "shell/html/HtmlScript.h"
 #include "workflow/launcherupdate/LauncherTree.h"
@@ -63,9 +65,14 @@ std::optional<SpawnRequest> BuildDownloadedLauncherStart(int mode, const std::st
 }
 
 bool StartDownloadedLauncher(const SpawnRequest& request) {
+    // Downloads arrive without the execute bits. The mode changes through a descriptor
+    // of the file itself, so a link in its place does not pass the change on.
     struct stat info {};
-    if (::stat(request.program.c_str(), &info) == 0 && (info.st_mode & 0755) != 0755)
-        ::chmod(request.program.c_str(), (info.st_mode & 07777) | 0755);
+    const int program = Posix::OpenRegularFile(request.program.c_str(), Posix::Links::Refuse, &info);
+    if (program >= 0) {
+        if ((info.st_mode & 0755) != 0755) ::fchmod(program, (info.st_mode & 0777) | 0755);
+        ::close(program);
+    }
     if (StartDetached(request)) return true;
     const int error = errno;
     if (std::ostream* log = GetLog(WideString(kPageLogName)))

@@ -8,7 +8,8 @@
 #include <unistd.h>
 #include <vector>
 
-#include "platform/posix/FileMapping.h"
+#include "platform/posix/RegularFile.h"
+#include "platform/posix/TreeDeletion.h"
 
 namespace {
 
@@ -68,7 +69,13 @@ bool TestFile(const std::string& path, std::vector<std::string>& locked) {
         return false;
     }
     if (!S_ISREG(info.st_mode)) return true;
-    if ((info.st_mode & S_IWUSR) == 0) ::chmod(path.c_str(), (info.st_mode & 07777) | S_IWUSR);
+    // The mode changes through a descriptor of the file itself: a link swapped in since
+    // the look above is not followed.
+    const int file = Posix::OpenRegularFile(path.c_str(), Posix::Links::Refuse, &info);
+    if (file >= 0) {
+        if ((info.st_mode & S_IWUSR) == 0) ::fchmod(file, (info.st_mode & 07777) | S_IWUSR);
+        ::close(file);
+    }
     // Opening for writing without truncating: a running executable answers ETXTBSY.
     const int fd = ::open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd >= 0) {
@@ -94,49 +101,4 @@ bool TestTree(const std::string& folder, std::vector<std::string>& locked) {
     return passed;
 }
 
-bool DeleteTree(const std::string& folder) {
-    // Whatever a caller checked, the root of everything is never emptied.
-    if (folder.empty() || folder.find_first_not_of('/') == std::string::npos) return false;
-    if (IsProtectedFolder(folder)) return true;
-    struct stat info {};
-    if (::lstat(folder.c_str(), &info) != 0) return errno == ENOENT;
-    if (!S_ISDIR(info.st_mode)) return ::unlink(folder.c_str()) == 0;
-    // Entries of a folder can only go when the folder is writable and searchable.
-    if ((info.st_mode & S_IRWXU) != S_IRWXU) ::chmod(folder.c_str(), (info.st_mode & 07777) | S_IRWXU);
-    std::vector<FolderEntry> entries;
-    if (!ListFolder(folder, entries)) return false;
-    bool deleted = true;
-    for (const FolderEntry& entry : entries) {
-        const std::string path = Child(folder, entry.name);
-        deleted = entry.directory ? DeleteTree(path) : ::unlink(path.c_str()) == 0;
-        if (!deleted) break;
-    }
-    ::rmdir(folder.c_str());  // fails while a kept folder is inside: that is expected
-    return deleted;
-}
-
-bool ReplaceWithCopy(const std::string& source, const std::string& target) {
-    const int from = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
-    if (from < 0) return false;
-    struct stat info {};
-    if (::fstat(from, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(from);
-        return false;
-    }
-    const std::size_t slash = target.rfind('/');
-    const std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
-    std::string temp = folder + "." + LastName(target) + ".XXXXXX";
-    const int to = ::mkostemp(temp.data(), O_CLOEXEC);
-    if (to < 0) {
-        ::close(from);
-        return false;
-    }
-    bool ok = Posix::CopyAll(from, to);
-    ok = ::fchmod(to, (info.st_mode & 0777) | S_IRUSR | S_IWUSR) == 0 && ok;
-    ok = ::fsync(to) == 0 && ok;
-    ok = ::close(to) == 0 && ok;
-    ::close(from);
-    if (ok) ok = ::rename(temp.c_str(), target.c_str()) == 0;
-    if (!ok) ::unlink(temp.c_str());
-    return ok;
-}
+bool DeleteTree(const std::string& folder) { return Posix::DeleteTree(folder, IsProtectedFolder); }

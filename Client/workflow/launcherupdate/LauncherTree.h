@@ -19,14 +19,10 @@ bool TestFile(const std::string& path, std::vector<std::string>& locked);
 bool TestTree(const std::string& folder, std::vector<std::string>& locked);
 
 // Deletes folder with everything in it except protected folders (a folder still
-// holding one stays). Stops at the first entry that cannot be deleted; false then.
-// A link is deleted, never its target. "" and "/" are refused.
+// holding one stays), through the one safe walk (platform/posix/TreeDeletion.h): folder
+// must be absolute and canonical, and no link is followed. Stops at the first entry
+// that cannot be deleted; false then, and for a refused path.
 bool DeleteTree(const std::string& folder);
-
-// Copies source over target through a temporary file in target's folder and a rename,
-// so the old target stays whole until the copy is complete. The copy keeps the
-// source's permission bits (an executable stays executable) and is owner-writable.
-bool ReplaceWithCopy(const std::string& source, const std::string& target);
 
 // The names in folder, sorted, without "." and ".."; directory tells for each whether
 // it is a real directory (not a link to one). False when the folder cannot be read.

@@ -8,6 +8,7 @@
 #include "base/runtime/StrUtil.h"
 #include "engine/gamedata/CreateGameVersion.h"
 #include "engine/gamedata/GameVersion5.h"
+#include "platform/posix/FileMove.h"
 #include "shell/AppParams.h"
 #include "workflow/VersionCompare.h"
 #include "workflow/launcherupdate/LauncherTree.h"
@@ -31,6 +32,12 @@ bool IsRegularFile(const std::string& path) {
 // The version that a signed version file names; "" for anything else.
 String SignedVersionIn(const std::string& path) {
     return StrUtil::ToNarrow(Game::VersionTextOfFile(Game::GameVersionFormat, String(path.c_str())));
+}
+
+// The copy keeps the source's permission bits (an executable stays executable) and is
+// owner-writable, so that the next update can replace it.
+bool CopyOwnFile(const std::string& source, const std::string& target) {
+    return CopyFileReplacing(source, target, CopyMode::OfSource(S_IRUSR | S_IWUSR)) == 0;
 }
 
 bool Exists(const std::string& path) {
@@ -146,7 +153,7 @@ bool LauncherUpdateFunctor::VersionFileFits(const std::string& installation, boo
 
 bool LauncherUpdateFunctor::MoveVersionFile(const std::string& installation) {
     // The installed version file is only ever replaced by a complete new one.
-    return ReplaceWithCopy(VersionSource(), installation + "/Profiles/" + kVersionFileName);
+    return CopyOwnFile(VersionSource(), installation + "/Profiles/" + kVersionFileName);
 }
 
 bool LauncherUpdateFunctor::CopyOwnFiles(const std::string& installation) {
@@ -155,7 +162,7 @@ bool LauncherUpdateFunctor::CopyOwnFiles(const std::string& installation) {
     for (const FolderEntry& entry : entries) {
         const std::string source = request_.ownFolder + "/" + entry.name;
         if (entry.directory || entry.name == kVersionFileName || !IsRegularFile(source)) continue;
-        if (!ReplaceWithCopy(source, TargetOf(installation, entry.name))) return false;
+        if (!CopyOwnFile(source, TargetOf(installation, entry.name))) return false;
     }
     return true;
 }

@@ -1,10 +1,5 @@
 #include "workflow/patches/MultiPatch.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstring>
 #include <string>
 
@@ -12,6 +7,7 @@
 #include "base/xml/ObjectRef.h"
 #include "base/xml/XMLChunkSaver.h"
 #include "base/xml/XmlExchange.h"
+#include "platform/posix/RegularFile.h"
 
 namespace {
 
@@ -88,29 +84,6 @@ bool IsVersionFileName(std::string_view name) {
 
 WideString WideOf(std::string_view bytes) { return StrUtil::ToWide(String(bytes)); }
 
-// The whole regular file at path, or nothing: no FIFO, device, folder or link is
-// opened for good (O_NONBLOCK keeps a FIFO from blocking the open itself), and a file
-// that is bigger than the cap, or shorter than it said, is refused.
-bool ReadRegularFile(const std::string& path, std::size_t cap, std::string& bytes) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOFOLLOW);
-    if (fd < 0) return false;
-    struct stat info {};
-    bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0 &&
-              static_cast<std::uint64_t>(info.st_size) <= cap;
-    if (ok) {
-        bytes.resize(static_cast<std::size_t>(info.st_size));
-        std::size_t done = 0;
-        while (ok && done < bytes.size()) {
-            const ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) ok = false;
-            else done += static_cast<std::size_t>(n);
-        }
-    }
-    ::close(fd);
-    return ok;
-}
-
 }  // namespace
 
 void MultiPatchItem::Exchange(IXmlSaver& saver) {
@@ -125,7 +98,12 @@ void MultiPatchItem::Exchange(IXmlSaver& saver) {
 
 RefPtr<MultiPatch> MultiPatch::Load(const WideString& path) {
     std::string bytes;
-    if (path.IsEmpty() || !ReadRegularFile(StrUtil::ToNarrow(path).Std(), kMaxFileBytes, bytes)) return nullptr;
+    // The whole regular file or nothing: no FIFO, device, folder or link, nothing over the cap.
+    if (path.IsEmpty() ||
+        Posix::ReadRegularFile(StrUtil::ToNarrow(path).CStr(), Posix::Links::Refuse, kMaxFileBytes, bytes) !=
+            Posix::ReadOutcome::Whole ||
+        bytes.empty())
+        return nullptr;
     if (bytes.size() >= 2 && bytes[0] == ' ' && bytes[1] == ' ') return ReadTextForm(bytes.data(), bytes.size());
     return ReadXmlForm(bytes.data(), bytes.size());
 }

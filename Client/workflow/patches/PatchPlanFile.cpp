@@ -1,18 +1,11 @@
 #include "workflow/patches/PatchPlanFile.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdio>
-#include <string>
-
 #include "base/io/Path.h"
 #include "base/runtime/StrUtil.h"
 #include "base/xml/ObjectRef.h"
 #include "base/xml/XMLChunkSaver.h"
 #include "base/xml/XmlExchange.h"
-#include "platform/posix/FileMapping.h"
+#include "platform/posix/FileMove.h"
 
 namespace {
 
@@ -61,17 +54,6 @@ bool WritePatchPlan(const MultiPatch& plan, const WideString& path) {
     String bytes;
     if (path.IsEmpty() || !PrintPatchPlan(plan, bytes)) return false;
     const String target = StrUtil::ToNarrow(path);
-    const String temporary = target + String(".tmp");
     Path::CreateFolders(Path::ParentPath(target));
-    // A leftover of an earlier failed write, or anything else by that name, goes first;
-    // O_EXCL then makes sure the bytes land in a file of our own.
-    ::unlink(temporary.CStr());
-    const int fd = ::open(temporary.CStr(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644);
-    if (fd < 0) return false;
-    bool ok = Posix::WriteAll(fd, bytes.CStr(), bytes.Length());
-    ok = ::fsync(fd) == 0 && ok;
-    ok = ::close(fd) == 0 && ok;
-    ok = ok && std::rename(temporary.CStr(), target.CStr()) == 0;
-    if (!ok) ::unlink(temporary.CStr());
-    return ok;
+    return ReplaceFileWithBytes(target.Std(), bytes.CStr(), bytes.Length(), 0644) == 0;
 }

@@ -33,7 +33,7 @@ private:
     RefPtr<CumulativePatch> plan_;
 };
 
-// Copies the program at from over to: the bytes go to to + ".tmp", which is made
-// executable, flushed to disk and renamed over to. Only a regular file is copied;
-// false, with the old program whole and no temporary file left, when anything failed.
+// Copies the program at from over to through a temporary file (platform/posix/FileMove.h),
+// made executable (0755). Only a regular file is copied, never one reached through a
+// link; false, with the old program whole and no temporary file left, when anything failed.
 bool CopyApplier(const WideString& from, const WideString& to);

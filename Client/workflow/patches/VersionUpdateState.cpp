@@ -1,9 +1,8 @@
 #include "workflow/patches/VersionUpdateState.h"
 
-#include <filesystem>
-#include <system_error>
 
 #include "shell/AppParams.h"
+#include "shell/DemoMarker.h"
 #include "workflow/PageCommands.h"
 #include "workflow/StateIds.h"
 #include "workflow/checks/CheckAttributesFunctor.h"
@@ -90,10 +89,7 @@ bool VersionUpdateState::StartPatchDownload() {
         RefPtr<IPatchesDownloadFunctor> functor = steps_.patchesDownload(window, patches.Get());
         // A full version fetched before gives way to the patches.
         const AppParams* params = GetAppParams();
-        if (functor && params && !params->patchesDir.IsEmpty()) {
-            std::error_code ignored;
-            std::filesystem::remove_all(std::filesystem::path(String(params->patchesDir).Std()) / "Full", ignored);
-        }
+        if (functor && params && !params->patchesDir.IsEmpty()) RemoveDownloadFolder(*params, WideString(kFullVersionFolder));
         return functor;
     };
     return StartStep<PatchesDownloadState>(factory);

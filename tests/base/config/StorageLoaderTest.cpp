@@ -3,6 +3,7 @@
 // count (and with it the saved line order) then starts alike in every test.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -19,6 +20,7 @@
 #include "base/config/GlobalVar.h"
 #include "base/config/StorageLoader.h"
 #include "base/runtime/StrUtil.h"
+#include "support/LinkBait.h"
 #include "support/ScopedTempFolder.h"
 
 namespace {
@@ -320,6 +322,22 @@ TEST_F(StorageLoaderTest, FailedSaveKeepsTheOldFile) {
         ++entries;
     }
     EXPECT_EQ(entries, 1u);
+}
+
+// A link planted in place of a configuration file: the saved file takes the link's
+// name, and neither the bytes nor the mode of the file it pointed to are touched or taken.
+TEST_F(StorageLoaderTest, ALinkInPlaceOfTheFileIsReplacedNotFollowed) {
+    Global::WString value("sl.linked", u"saved", &group);
+    const LinkBait bait(dir / "etc/shadow", dir / "Personal/Global.cfg");
+    StorageLoader loader(&group);
+    loader.Load(String((dir / "Personal/Global.cfg").c_str()));
+    ASSERT_TRUE(loader.Save());
+    EXPECT_TRUE(bait.Untouched());
+    EXPECT_TRUE(bait.ReplacedByAFile());
+    EXPECT_NE(ReadWholeFile(dir / "Personal/Global.cfg").find("sl.linked = \"saved\""), std::string::npos);
+    struct stat info {};
+    ASSERT_EQ(::stat((dir / "Personal/Global.cfg").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0644u);
 }
 
 }  // namespace

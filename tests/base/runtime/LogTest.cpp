@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cctype>
@@ -7,6 +8,7 @@
 #include <string>
 
 #include "base/runtime/Log.h"
+#include "support/LinkBait.h"
 #include "support/ScopedTempFolder.h"
 
 namespace {
@@ -65,6 +67,30 @@ TEST_F(LogTest, OneFilePerNameTruncatedOnlyByTheFirstCall) {
     EXPECT_TRUE(IsStamped(lines[0], "started")) << lines[0];
     EXPECT_TRUE(IsStamped(lines[1], "J\xC3\xBCrgen \xE6\x97\xA5")) << lines[1];
     EXPECT_TRUE(IsStamped(lines[2], "still open")) << lines[2];
+}
+
+// Run as root over a folder the player can write, the launcher must not be made to
+// truncate and write a file of the system through a planted link.
+TEST_F(LogTest, ALinkInPlaceOfALogIsReplacedByTheLogNotFollowed) {
+    const LinkBait bait(dir / "etc/passwd", dir / "game/Personal/Logs/linked.log");
+    std::ostream* log = GetLog(u"linked.log");
+    ASSERT_NE(log, nullptr);
+    *log << "written\n" << std::flush;
+    EXPECT_TRUE(bait.Untouched());
+    EXPECT_TRUE(bait.ReplacedByAFile());
+    const std::vector<std::string> lines = LinesOf(ReadWholeFile(dir / "game/Personal/Logs/linked.log"));
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_TRUE(IsStamped(lines[0], "written")) << lines[0];
+}
+
+// A FIFO nobody reads would hold a plain open for writing for ever.
+TEST_F(LogTest, AFifoInPlaceOfALogDoesNotHoldTheLauncher) {
+    ASSERT_TRUE(WriteWholeFile(dir / "game/Personal/Logs/other.log", ""));
+    ASSERT_EQ(mkfifo((dir / "game/Personal/Logs/fifo.log").c_str(), 0600), 0);
+    std::ostream* log = GetLog(u"fifo.log");
+    ASSERT_NE(log, nullptr);
+    *log << "x\n" << std::flush;
+    EXPECT_EQ(LinesOf(ReadWholeFile(dir / "game/Personal/Logs/fifo.log")).size(), 1u);
 }
 
 TEST_F(LogTest, CreatesTheMissingFolders) {

@@ -10,12 +10,14 @@
 
 #include "support/FileBytes.h"
 #include "support/GameTree.h"
+#include "support/LinkBait.h"
 #include "support/ManualTimerHost.h"
 #include "support/TempDir.h"
 #include "support/torrents/FakeTorrents.h"
 #include "workflow/Settings.h"
 #include "workflow/WorkflowValues.h"
 #include "workflow/download/DownloadEngine.h"
+#include "workflow/download/DownloaderLog.h"
 
 namespace {
 
@@ -321,6 +323,17 @@ TEST_F(EngineOverFakes, WithLoggingOnEverySpeedDecisionIsALineOfTheDownloaderLog
         EXPECT_EQ(line.substr(9, 2), "] ");
     }
     EXPECT_EQ(texts[0].substr(11), "curDownSpeed = 0.000000 curDownLimit = 100.000000 requestedChannel = 50.000000");
+}
+
+// The log is appended to in the launcher's folder, which the player can write: a link
+// planted there does not make a root launcher append to a file of the system.
+TEST(DownloaderLog, ALinkInPlaceOfTheLogIsNotAppendedTo) {
+    GameTree tree;
+    ASSERT_EQ(::chdir((tree / "bin").c_str()), 0);
+    const LinkBait bait(tree / "etc/profile", tree / "bin/launcher-downloader.log");
+    WriteDownloaderLog(1.0f, 2.0f, 3.0f);
+    EXPECT_TRUE(bait.Untouched());
+    EXPECT_TRUE(bait.LeftAlone());
 }
 
 TEST_F(EngineOverFakes, TheFutureUpdateModeTakesThePrepatchLimitsOfTheGame) {

@@ -13,6 +13,7 @@
 #include "support/ArgvRecord.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/ManualTimerHost.h"
+#include "support/LinkBait.h"
 #include "support/TempDir.h"
 #include "workflow/RecordingWindow.h"
 #include "workflow/launcherupdate/DownloadedLauncher.h"
@@ -175,6 +176,19 @@ TEST_F(DownloadedLauncherTest, ModesAndFolders) {
     std::string log;
     ReadWholeFile(dir / "logs/Launcher.log", log);
     EXPECT_NE(log.find("cannot start the new launcher " + dir / "LAUx2/Launcher.exe"), std::string::npos) << log;
+}
+
+// The launcher is made executable before it starts; a link in its place does not make a
+// root launcher change the mode of the file it points to.
+TEST_F(DownloadedLauncherTest, ALinkInPlaceOfTheLauncherKeepsTheModeOfWhatItPointsTo) {
+    const LinkBait bait(dir / "etc/shadow", dir / "LAUx1/Brennic/Launcher.exe");
+    const auto start = BuildDownloadedLauncherStart(1, dir / "LAUx1/Launcher.torrent", "/g/bin/Launcher.exe", false,
+                                                    WideString());
+    ASSERT_TRUE(start);
+    SetLogFolder(String((dir / "logs/").c_str()));
+    StartDownloadedLauncher(*start);
+    SetLogFolder(String("../Personal/Logs/"));
+    EXPECT_TRUE(bait.Untouched());
 }
 
 }  // namespace

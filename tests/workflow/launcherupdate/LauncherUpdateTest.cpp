@@ -17,8 +17,10 @@
 #include "workflow/MainState.h"
 #include "workflow/PageCommands.h"
 #include "workflow/RecordingWindow.h"
+#include "platform/posix/FileMove.h"
 #include "platform/process/ProcessHandle.h"
 #include "platform/process/ProcessSpawn.h"
+#include "support/LinkBait.h"
 #include "support/TempDir.h"
 #include "support/versions/SignedVersions.h"
 #include "workflow/launcherupdate/LauncherTree.h"
@@ -166,7 +168,7 @@ TEST_F(LauncherUpdateTest, ARunningExecutableIsReportedLockedAndNothingIsCopiedO
     // A copy of a real program runs from the target bin: writing to it gives ETXTBSY.
     const std::string sleepPath = FindExecutableInPath("sleep");
     ASSERT_FALSE(sleepPath.empty());
-    ASSERT_TRUE(ReplaceWithCopy(sleepPath, dir / "game/bin/Launcher.exe"));
+    ASSERT_EQ(CopyFileReplacing(sleepPath, dir / "game/bin/Launcher.exe"), 0);
     ProcessHandle running = SpawnChild(SpawnRequest{dir / "game/bin/Launcher.exe", {"Launcher.exe", "120"}, ""});
     ASSERT_TRUE(running.IsValid());
     for (bool reinstall : {false, true}) {
@@ -445,6 +447,62 @@ TEST(LauncherTree, ProtectedFolders) {
         {"mods", false},            {"", false},
     };
     for (const auto& [path, kept] : cases) EXPECT_EQ(IsProtectedFolder(path), kept) << path;
+}
+
+TEST_F(LauncherUpdateTest, LinksInPlaceOfInstalledFilesAreReplacedNotFollowed) {
+    const LinkBait library(dir / "etc/ld.so.preload", dir / "game/bin/lib.so");
+    const LinkBait version(dir / "etc/passwd", dir / "game/Profiles/game.version");
+    std::vector<std::string> locked;
+    EXPECT_EQ(Install(false, locked), LauncherUpdateFunctor::Updated);
+    EXPECT_TRUE(library.Untouched());
+    EXPECT_TRUE(library.ReplacedByAFile());
+    EXPECT_TRUE(version.Untouched());
+    EXPECT_TRUE(version.ReplacedByAFile());
+    EXPECT_EQ(dir.ReadFile("game/bin/lib.so"), "new library");
+    EXPECT_EQ(dir.ReadFile("game/Profiles/game.version"), "version 2");
+}
+
+// Only an absolute, canonical path is deleted, and only what lies below it; each
+// folder here is inside the test's own temporary folder, so a fault cannot reach
+// beyond it. (The dangerous spellings of system paths are shown to the path check
+// alone, in the platform's tests.)
+TEST(LauncherTree, DeleteTreeRefusesPathsThatAreNotCanonical) {
+    TempDir dir;
+    const std::string tree = dir / "T";
+    char cwd[4096];
+    ASSERT_NE(::getcwd(cwd, sizeof cwd), nullptr);
+    const std::vector<std::string> refused = {
+        tree + "/z/..", tree + "/./z", tree + "//z", tree + "/z/", tree + "/z/.", "T/z", "./T/z", "T",
+    };
+    for (const std::string& path : refused) {
+        dir.WriteFile("T/z/file", "z");
+        dir.WriteFile("T/keep", "t");
+        ASSERT_EQ(::chdir(dir.Path().c_str()), 0);  // a relative path could only ever name the tree
+        EXPECT_FALSE(DeleteTree(path)) << path;
+        ASSERT_EQ(::chdir(cwd), 0);
+        EXPECT_EQ(dir.ReadFile("T/keep"), "t") << path;
+        EXPECT_EQ(dir.ReadFile("T/z/file"), "z") << path;
+    }
+    EXPECT_TRUE(DeleteTree(tree + "/z"));
+    EXPECT_FALSE(dir.Exists("T/z"));
+    EXPECT_EQ(dir.ReadFile("T/keep"), "t");
+    EXPECT_TRUE(DeleteTree(tree + "/missing"));
+}
+
+// A folder on the way to the path that is a link (planted, or swapped in after the
+// caller checked the path) is not followed: the path no longer names the folder the
+// caller proved to be its own.
+TEST(LauncherTree, DeleteTreeDoesNotGoThroughALink) {
+    TempDir dir;
+    dir.WriteFile("sibling/b/canary", "alive");
+    dir.WriteFile("T/keep", "t");
+    ASSERT_EQ(::symlink((dir / "sibling").c_str(), (dir / "T/a").c_str()), 0);
+    EXPECT_FALSE(DeleteTree(dir / "T/a/b"));
+    EXPECT_EQ(dir.ReadFile("sibling/b/canary"), "alive");
+    // The link itself, named as the path, goes as a name.
+    EXPECT_TRUE(DeleteTree(dir / "T/a"));
+    EXPECT_FALSE(IsLink(dir / "T/a"));
+    EXPECT_EQ(dir.ReadFile("sibling/b/canary"), "alive");
 }
 
 }  // namespace
