@@ -26,21 +26,6 @@ constexpr float kLimitEpsilon = 0.0001f;
 // How long a selection waits for the engine to take its file priorities.
 constexpr std::chrono::milliseconds kPrioritiesAppliedMs(2000);
 
-// Letter case folds the ASCII way, as the launcher's path comparisons do.
-WideString LowerAscii(const WideString& text) {
-    WideString lower(text);
-    for (std::size_t i = 0; i < lower.Length(); ++i) {
-        if (lower[i] >= u'A' && lower[i] <= u'Z') lower[i] = static_cast<char16_t>(lower[i] - u'A' + u'a');
-    }
-    return lower;
-}
-
-String LowerAscii(const std::string& text) {
-    String lower;
-    lower.AssignLower(String(text.c_str()));
-    return lower;
-}
-
 // Bytes per second for the engine from kB/s, saturated instead of overflowing.
 int BytesPerSecond(double kilobytesPerSecond) {
     const double bytes = kilobytesPerSecond * 1024.0;
@@ -92,7 +77,7 @@ RefPtr<Torrent> Torrent::Create(TorrentSession* session, const WideString& torre
     } catch (const std::exception&) {
         return nullptr;
     }
-    return RefPtr<Torrent>(new Torrent(session, handle, std::move(info), LowerAscii(torrentPath), resumePath));
+    return RefPtr<Torrent>(new Torrent(session, handle, std::move(info), StrUtil::ToLowerAscii(torrentPath), resumePath));
 }
 
 Torrent::Torrent(TorrentSession* session, const lt::torrent_handle& handle, TorrentInfoPtr info,
@@ -215,7 +200,8 @@ bool Torrent::SelectFiles(const StringVector& names, std::int64_t& selectedSize)
     }
     return Select(
         [&wanted](const std::string& path) {
-            const String full = LowerAscii(path);
+            String full;
+            full.AssignLower(String(path.c_str()));
             const std::ptrdiff_t cut = full.Find("/");
             const String withoutTop = cut < 0 ? full : String(full.Substr(static_cast<std::size_t>(cut) + 1));
             for (const String& name : wanted) {

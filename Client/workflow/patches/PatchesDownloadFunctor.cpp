@@ -3,6 +3,7 @@
 #include <string>
 
 #include "base/io/Path.h"
+#include "base/runtime/StrUtil.h"
 #include "shell/resources/StringTable.h"
 #include "workflow/WorkflowValues.h"
 
@@ -11,15 +12,6 @@ namespace {
 constexpr int kApplierNameString = 140;
 constexpr int kDemoSuffixString = 205;
 const char16_t kVersionFileName[] = u"game.version";
-
-// Letter case folds the ASCII way: the names compared are ASCII.
-WideString LowerAscii(const WideString& text) {
-    WideString lower(text);
-    for (std::size_t i = 0; i < lower.Length(); ++i) {
-        if (lower[i] >= u'A' && lower[i] <= u'Z') lower[i] = static_cast<char16_t>(lower[i] - u'A' + u'a');
-    }
-    return lower;
-}
 
 }  // namespace
 
@@ -55,7 +47,7 @@ PatchesDownloadFunctor::PatchesDownloadFunctor(PatchesDownloadView* view, PatchI
       patches_(patches),
       options_(options),
       demoState_(demoState),
-      applierName_(LowerAscii(LoadResString(kApplierNameString))) {
+      applierName_(StrUtil::ToLowerAscii(LoadResString(kApplierNameString))) {
     options_.speedRule = DownloadSpeedRule::Channel;
 }
 
@@ -118,7 +110,7 @@ bool PatchesDownloadFunctor::FillPatchItem(ITorrent& torrent, MultiPatchItem& it
         const String full = Path::Join(String(options_.folder), path);
         if (!Path::FileExists(full)) return false;
         const WideString wideFull(full);
-        const WideString name = LowerAscii(WideString(Path::FileName(path)));
+        const WideString name = StrUtil::ToLowerAscii(WideString(Path::FileName(path)));
         if (name == applierName_) {
             plan.applierPath = wideFull;  // the last patch's applier wins
         } else if (name == WideString(kVersionFileName)) {
