@@ -1,12 +1,10 @@
 #include "engine/torrent/Torrent.h"
 
-#include <chrono>
 #include <climits>
 #include <cmath>
 #include <exception>
 #include <functional>
 #include <string>
-#include <thread>
 
 #include <libtorrent/peer_info.hpp>
 #include <libtorrent/session.hpp>
@@ -23,8 +21,6 @@ namespace {
 
 // Changes of a limit smaller than this are no change; about 0 is a pause.
 constexpr float kLimitEpsilon = 0.0001f;
-// How long a selection waits for the engine to take its file priorities.
-constexpr std::chrono::milliseconds kPrioritiesAppliedMs(2000);
 
 // Bytes per second for the engine from kB/s, saturated instead of overflowing.
 int BytesPerSecond(double kilobytesPerSecond) {
@@ -153,16 +149,27 @@ bool Torrent::IsPaused() {
 }
 
 void Torrent::Pause(bool pause) {
+    resumeWanted_ = !pause;
+    if (!pause) {
+        ResumeOnceChoiceHeld();
+        return;
+    }
     try {
-        if (pause) {
-            handle_.unset_flags(lt::torrent_flags::auto_managed);
-            handle_.pause();
-        } else {
-            handle_.set_flags(lt::torrent_flags::auto_managed);
-            handle_.resume();
-        }
+        handle_.unset_flags(lt::torrent_flags::auto_managed);
+        handle_.pause();
     } catch (const std::exception&) {
         // A torrent that the engine no longer knows has nothing to pause.
+    }
+}
+
+void Torrent::ResumeOnceChoiceHeld() {
+    if (!resumeWanted_ || !choiceHeld_) return;
+    resumeWanted_ = false;
+    try {
+        handle_.set_flags(lt::torrent_flags::auto_managed);
+        handle_.resume();
+    } catch (const std::exception&) {
+        // A torrent that the engine no longer knows has nothing to resume.
     }
 }
 
@@ -250,16 +257,12 @@ bool Torrent::Select(const std::function<bool(const std::string& path)>& isWante
     }
     try {
         handle_.prioritize_files(priorities);
-        // libtorrent applies them through its disk thread; a resume that came first
-        // would fetch files nobody asked for.
-        const auto deadline = std::chrono::steady_clock::now() + kPrioritiesAppliedMs;
-        while (handle_.get_file_priorities() != priorities && std::chrono::steady_clock::now() < deadline)
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
     } catch (const std::exception&) {
         selectedSize = 0;
         return false;
     }
     priorities_ = std::move(priorities);
+    choiceHeld_ = false;
     return true;
 }
 
@@ -283,10 +286,15 @@ void Torrent::OnDownloadFinished() {
 
 void Torrent::OnPrioritiesApplied() {
     try {
-        if (handle_.get_file_priorities() != priorities_) handle_.prioritize_files(priorities_);
+        if (handle_.get_file_priorities() != priorities_) {
+            handle_.prioritize_files(priorities_);
+            return;
+        }
     } catch (const std::exception&) {
-        // A torrent that the engine no longer knows has no priorities to mend.
+        return;  // a torrent that the engine no longer knows has no priorities to mend
     }
+    choiceHeld_ = true;
+    ResumeOnceChoiceHeld();
 }
 
 void Torrent::OnCacheFlushed() {
