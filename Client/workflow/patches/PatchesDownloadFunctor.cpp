@@ -1,9 +1,12 @@
 #include "workflow/patches/PatchesDownloadFunctor.h"
 
+#include <filesystem>
 #include <string>
+#include <system_error>
 
 #include "base/io/Path.h"
 #include "base/runtime/StrUtil.h"
+#include "shell/DemoMarker.h"
 #include "shell/resources/StringTable.h"
 #include "workflow/WorkflowValues.h"
 
@@ -12,6 +15,13 @@ namespace {
 constexpr int kApplierNameString = 140;
 constexpr int kDemoSuffixString = 205;
 const char16_t kVersionFileName[] = u"game.version";
+
+// The full version's download folder with everything in it; a failure is ignored.
+void RemoveFullVersion(const WideString& patchesFolder) {
+    const std::filesystem::path folder(String(patchesFolder).Std());
+    std::error_code ignored;
+    std::filesystem::remove_all(folder / String(WideString(kFullVersionFolder)).Std(), ignored);
+}
 
 }  // namespace
 
@@ -24,21 +34,24 @@ bool IsDemoWithheldPatch(const String& path) {
 }
 
 RefPtr<PatchesDownloadFunctor> PatchesDownloadFunctor::Create(PatchesDownloadView* view, const AppParams* params,
-                                                              PatchInfos* patches) {
+                                                              PatchInfos* patches, EarlierFullVersion earlier) {
     if (!params) return nullptr;
     DownloadEngineOptions options = DownloadEngineOptions::Production(params->patchesDir);
-    return Create(view, options, patches, params->demoState);
+    return Create(view, options, patches, params->demoState, earlier);
 }
 
 RefPtr<PatchesDownloadFunctor> PatchesDownloadFunctor::Create(PatchesDownloadView* view,
                                                               const DownloadEngineOptions& options,
-                                                              PatchInfos* patches, int demoState) {
+                                                              PatchInfos* patches, int demoState,
+                                                              EarlierFullVersion earlier) {
     if (!view || !patches || options.folder.IsEmpty()) return nullptr;
     // The session needs its folder; a first download makes it.
     if (!Path::CreateFolders(String(options.folder))) return nullptr;
     RefPtr<PatchesDownloadFunctor> functor(new PatchesDownloadFunctor(view, patches, options, demoState));
     functor->engine_ = DownloadEngine::Create(functor->options_, functor.Get());
-    return functor->engine_ ? functor : nullptr;
+    if (!functor->engine_) return nullptr;
+    if (earlier == EarlierFullVersion::Remove) RemoveFullVersion(options.folder);
+    return functor;
 }
 
 PatchesDownloadFunctor::PatchesDownloadFunctor(PatchesDownloadView* view, PatchInfos* patches,
