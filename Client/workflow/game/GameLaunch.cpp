@@ -1,7 +1,5 @@
 #include "workflow/game/GameLaunch.h"
 
-#include <algorithm>
-
 #include "base/runtime/StrUtil.h"
 #include "platform/process/EnvironmentBlock.h"
 #include "platform/process/ProcessInfo.h"
