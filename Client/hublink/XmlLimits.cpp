@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "base/runtime/StrUtil.h"
 #include "base/runtime/Utf.h"
 
 namespace VTInterCom {
@@ -37,12 +38,7 @@ bool StartsWith(const char* p, const char* end, std::string_view prefix) {
 bool StartsWithDeclaration(const char* p, const char* end) {
     static constexpr std::string_view kPrefix = "<?xml";
     if (static_cast<std::size_t>(end - p) < kPrefix.size()) return false;
-    for (std::size_t i = 0; i < kPrefix.size(); ++i) {
-        char c = p[i];
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        if (c != kPrefix[i]) return false;
-    }
-    return true;
+    return StrUtil::EqualsIgnoringCase(std::string_view(p, kPrefix.size()), kPrefix);
 }
 
 // Just past the first occurrence of terminator at or after p, or end.

@@ -28,10 +28,10 @@ WideString DemoDownloadFolderName(std::string_view contents) {
     return name;
 }
 
-void RemoveDownloadFolder(const AppParams& params, const WideString& name) {
+void RemoveDownloadFolder(const WideString& patchesDir, const WideString& name) {
     if (name.IsEmpty()) return;
     const std::string folder =
-        Posix::CanonicalChild(StrUtil::ToNarrow(params.patchesDir).Std(), StrUtil::ToNarrow(name).Std());
+        Posix::CanonicalChild(StrUtil::ToNarrow(patchesDir).Std(), StrUtil::ToNarrow(name).Std());
     struct stat info {};
     if (!folder.empty() && ::lstat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) Posix::DeleteTree(folder);
 }
@@ -40,10 +40,10 @@ void FinalizeDemoMarker(const AppParams& params) {
     const std::string marker = StrUtil::ToNarrow(params.demoPath).Std();
     std::string contents;
     if (Posix::ReadRegularFile(marker.c_str(), Posix::Links::Follow, kMarkerLimit, contents) != Posix::ReadOutcome::Failed)
-        RemoveDownloadFolder(params, DemoDownloadFolderName(contents));
+        RemoveDownloadFolder(params.patchesDir, DemoDownloadFolderName(contents));
     // The marker names the repair torrent, whose files land below the full version's
     // own folder: that folder holds nothing but the cancelled download.
-    RemoveDownloadFolder(params, WideString(kFullVersionFolder));
+    RemoveDownloadFolder(params.patchesDir, WideString(kFullVersionFolder));
     std::error_code error;
     std::filesystem::remove(marker, error);
     const std::string fresh = StrUtil::ToNarrow(PathText::ReplaceExtension(params.demoPath, WideString(u"bin"))).Std();

@@ -17,7 +17,7 @@ inline constexpr char16_t kFullVersionFolder[] = u"Full";
 // Deletes the download folder patchesDir/<name> with everything in it, when it is a
 // folder; a link there, or inside it, is deleted as a name, never followed. Failures
 // are ignored.
-void RemoveDownloadFolder(const AppParams& params, const WideString& name);
+void RemoveDownloadFolder(const WideString& patchesDir, const WideString& name);
 
 // Removes patchesDir/<name> when the marker names one, and the full version's download
 // folder, deletes the marker and creates the empty marker with the extension "bin".

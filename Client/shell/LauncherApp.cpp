@@ -56,10 +56,7 @@ void KeepDownloadFolderRemovable(AppParams& params) {
 bool IsInBinFolder() {
     char buffer[4096];
     if (!getcwd(buffer, sizeof buffer)) return false;
-    WideString name = PathText::LastComponent(StrUtil::ToWide(String(buffer)));
-    for (std::size_t i = 0; i < name.Length(); ++i)
-        if (name[i] >= u'A' && name[i] <= u'Z') name[i] = static_cast<char16_t>(name[i] - u'A' + u'a');
-    return name.View() == u"bin";
+    return StrUtil::ToLowerAscii(PathText::LastComponent(StrUtil::ToWide(String(buffer)))).View() == u"bin";
 }
 
 int LauncherApp::Run(int argc, const char* const* argv) {

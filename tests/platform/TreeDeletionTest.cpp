@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <filesystem>
@@ -155,6 +156,28 @@ TEST_F(TreeDeletionTest, AFolderItsOwnerMayNotReadIsStillEmptied) {
     EXPECT_EQ(WEXITSTATUS(status), 0);
     EXPECT_FALSE(ExistsAsName(tree + "/a"));
     EXPECT_EQ(ReadWholeFile(root + "/sibling/canary"), "alive");
+}
+
+// A download folder named with a trailing '/' (as a torrent's top folder is): a link in
+// its place goes as a name, and what it points to stays.
+TEST_F(TreeDeletionTest, ALinkInPlaceOfAFolderNamedWithATrailingSlashGoesAsALink) {
+    for (const char* spelling : {"/Rip/", "/Rip//", "/Rip"}) {
+        SCOPED_TRACE(spelling);
+        ASSERT_EQ(::symlink((root + "/sibling").c_str(), (tree + "/Rip").c_str()), 0);
+        EXPECT_TRUE(Posix::DeleteTree(Posix::CanonicalEntry(tree + spelling)));
+        EXPECT_FALSE(ExistsAsName(tree + "/Rip"));
+        EXPECT_EQ(ReadWholeFile(root + "/sibling/canary"), "alive");
+    }
+    for (const char* refused : {"", "/", "//", "/.."}) EXPECT_FALSE(Posix::DeleteTree(Posix::CanonicalEntry(refused))) << refused;
+}
+
+TEST_F(TreeDeletionTest, ATreeDeeperThanTheLauncherMakesIsLeft) {
+    std::string deep = root + "/deep";
+    for (int i = 0; i < 140; ++i) deep += "/d";
+    ASSERT_TRUE(fs::create_directories(deep));
+    EXPECT_FALSE(Posix::DeleteTree(root + "/deep"));
+    EXPECT_EQ(errno, ELOOP);
+    EXPECT_TRUE(ExistsAsName(deep));
 }
 
 }  // namespace

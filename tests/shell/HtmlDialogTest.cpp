@@ -1,22 +1,32 @@
-// A page dialog on the headless toolkit: the start handshake, the order of events
-// around the document's completion, pages that cannot be shown, and the host's
-// services (script dialogs, external links, the window's position).
+// A page dialog on the headless toolkit: the start handshake (and the program's message
+// when it goes unanswered), the order of events around the document's completion, pages
+// that cannot be shown, and the host's services (script dialogs, external links, the
+// window's position).
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "CapturingSink.h"
+#include "StartupFakes.h"
 #include "platform/headless/HeadlessToolkit.h"
 #include "platform/settings/UserKeyFile.h"
+#include "shell/LauncherApp.h"
+#include "shell/html/DesktopStartupSteps.h"
 #include "shell/html/HtmlDialog.h"
+#include "shell/resources/StringIds.h"
+#include "shell/resources/StringTable.h"
 #include "support/JsonStrings.h"
 #include "support/MainContextPump.h"
 #include "support/ManualTimerHost.h"
+#include "support/ScopedTempFolder.h"
 
 namespace {
 
@@ -101,7 +111,12 @@ protected:
 // Advances the manual clock only once the page has nothing left to do, and ends a
 // dialog that is still running after that (a hang becomes a failed expectation).
 struct IdleClock {
-    IdleClock(ManualTimerHost& t, CHtmlDialog& d, std::vector<int> s = {}) : timers(t), dialog(d), steps(std::move(s)) {
+    IdleClock(ManualTimerHost& t, CHtmlDialog& d, std::vector<int> s = {})
+        : IdleClock(t, [&d]() -> IDialogWindow* { return &d.Window(); }, [&d] { d.EndDialog(-99); }, std::move(s)) {}
+    // For a dialog that another part makes and runs: the clock turns once its window
+    // (what window gives, null before) exists.
+    IdleClock(ManualTimerHost& t, std::function<IDialogWindow*()> w, std::function<void()> e, std::vector<int> s)
+        : timers(t), window(std::move(w)), end(std::move(e)), steps(std::move(s)) {
         source = g_idle_add_full(G_PRIORITY_LOW, &IdleClock::Turn, this, nullptr);
     }
     ~IdleClock() {
@@ -109,7 +124,8 @@ struct IdleClock {
     }
 
     ManualTimerHost& timers;
-    CHtmlDialog& dialog;
+    std::function<IDialogWindow*()> window;
+    std::function<void()> end;
     std::vector<int> steps;
     std::size_t next = 0;
     std::vector<bool> runningBeforeStep;
@@ -117,12 +133,14 @@ struct IdleClock {
 
     static gboolean Turn(gpointer data) {
         auto* self = static_cast<IdleClock*>(data);
+        IDialogWindow* window = self->window();
+        if (!window) return G_SOURCE_CONTINUE;
         if (self->next < self->steps.size()) {
-            self->runningBeforeStep.push_back(self->dialog.Window().IsModalRunning());
+            self->runningBeforeStep.push_back(window->IsModalRunning());
             self->timers.Advance(self->steps[self->next++]);
             return G_SOURCE_CONTINUE;
         }
-        self->dialog.EndDialog(-99);
+        self->end();
         self->source = 0;
         return G_SOURCE_REMOVE;
     }
@@ -174,6 +192,56 @@ TEST_F(HtmlDialogTest, HandshakeWithoutAnswerEndsWithOneWhenTheWaitRunsOut) {
                       std::string::npos);
         }
         PumpPending();
+    }
+}
+
+// The program's start: a page that does not answer "AppReady" within the bound ends the
+// main window, and the program then shows message 151; a page that answers and closes
+// the window ends it without a word.
+TEST_F(HtmlDialogTest, AnUnansweredStartHandshakeEndsTheMainWindowWithMessage151) {
+    // The window keeps its position, and listens for a second start, in folders of the test.
+    ScopedTempFolder home;
+    const std::pair<const char*, std::string> folders[] = {{"XDG_CONFIG_HOME", home / "config"},
+                                                           {"XDG_RUNTIME_DIR", home.Path()}};
+    std::vector<std::pair<const char*, std::optional<std::string>>> saved;
+    for (const auto& [name, value] : folders) {
+        const char* old = std::getenv(name);
+        saved.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
+        setenv(name, value.c_str(), 1);
+    }
+    CapturingSink sink;
+    SetMessageSink(&sink);
+    FixedProcesses processes;
+    DesktopStartupSteps steps(toolkit, &timers, {});
+    LauncherApp app(steps, processes);
+    RefPtr<AppParams> params(new AppParams);
+    const std::pair<std::string, std::string> message151("Launcher.exe",
+                                                         StrUtil::ToNarrow(LoadResString(StringId::PageNeverReady)).Std());
+    ASSERT_FALSE(message151.second.empty());
+    for (auto answer : {ScriptedPage::Answer::InCall, ScriptedPage::Answer::Never, ScriptedPage::Answer::NoMessageProc}) {
+        SCOPED_TRACE(static_cast<int>(answer));
+        page->answer = answer;
+        sink.shown.clear();
+        std::vector<bool> runningBeforeStep;
+        {
+            // Only while the window lives: it goes with the call.
+            IdleClock clock(timers, [this]() -> IDialogWindow* { return toolkit.LastWindow(); },
+                            [this] { toolkit.LastWindow()->EndDialog(-99); }, {CHtmlDialog::kReadyWaitMs - 1, 1});
+            EXPECT_TRUE(app.RunMainWindow(*params).IsEmpty());
+            runningBeforeStep = clock.runningBeforeStep;
+        }
+        if (answer == ScriptedPage::Answer::InCall) {
+            EXPECT_TRUE(sink.shown.empty());
+        } else {
+            EXPECT_EQ(runningBeforeStep, (std::vector<bool>{true, true}));  // it waited the whole bound
+            EXPECT_EQ(sink.shown, (std::vector<std::pair<std::string, std::string>>{message151}));
+        }
+        PumpPending();
+    }
+    SetMessageSink(nullptr);
+    for (const auto& [name, value] : saved) {
+        if (value) setenv(name, value->c_str(), 1);
+        else unsetenv(name);
     }
 }
 

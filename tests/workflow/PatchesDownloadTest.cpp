@@ -43,7 +43,9 @@ protected:
         patches->items.PushBack(RefPtr<PatchInfo>(new PatchInfo(Wide(version), 1, Wide("patches/" + top + ".torrent"), bytes)));
     }
 
-    RefPtr<PatchesDownloadFunctor> MakeStep(int demoState = 0, bool webSeed = true) {
+    RefPtr<PatchesDownloadFunctor> MakeStep(
+        int demoState = 0, bool webSeed = true,
+        PatchesDownloadFunctor::EarlierFullVersion earlier = PatchesDownloadFunctor::EarlierFullVersion::Keep) {
         DownloadEngineOptions options;
         options.folder = Wide(Patches());
         options.session = LoopbackSessionConfig();
@@ -53,7 +55,7 @@ protected:
             return true;
         };
         RefPtr<PatchesDownloadView> view(new PatchesDownloadView(&window));
-        return PatchesDownloadFunctor::Create(view.Get(), options, patches.Get(), demoState);
+        return PatchesDownloadFunctor::Create(view.Get(), options, patches.Get(), demoState, earlier);
     }
 
     std::string Patches() const { return tree / "Patches/"; }
@@ -184,6 +186,28 @@ TEST_F(PatchesDownload, OnlyTheFutureUpdateModeRemembersTheDownloadedVersion) {
     EXPECT_EQ(window.Names(), (std::vector<std::u16string>{u"Patching.OnDownloadComplete", u"Patching.OnDownloadComplete"}));
     Settings::prepatch_ready.SetString(String(""));
     Workflow::PrepatchVersion() = String("");
+}
+
+// The version update's patches take the place of a full version fetched before, once
+// their download exists; the future patches' download leaves it, and so does a
+// download that could not be made.
+TEST_F(PatchesDownload, OnlyTheVersionUpdatesDownloadRemovesAnEarlierFullVersion) {
+    using Earlier = PatchesDownloadFunctor::EarlierFullVersion;
+    AddPatch("1.0.1", "p101", {{"game.version", "1.0.1"}});
+    struct Case {
+        Earlier earlier;
+        bool withPatches;
+        bool stays;
+    } cases[] = {{Earlier::Keep, true, true}, {Earlier::Remove, false, true}, {Earlier::Remove, true, false}};
+    const RefPtr<PatchInfos> requested = patches;
+    for (const Case& c : cases) {
+        ASSERT_TRUE(WriteWholeFile(Patches() + "Full/data/x.pak", "partial"));
+        patches = c.withPatches ? requested : RefPtr<PatchInfos>();
+        RefPtr<PatchesDownloadFunctor> step = MakeStep(0, true, c.earlier);
+        EXPECT_EQ(static_cast<bool>(step), c.withPatches);
+        EXPECT_EQ(std::filesystem::exists(Patches() + "Full"), c.stays) << static_cast<int>(c.earlier);
+        EXPECT_TRUE(std::filesystem::exists(Patches()));
+    }
 }
 
 TEST(DemoPatchRule, OnlyTheStemEndingInUnderscoreOneAndTheExactExtensionAreWithheld) {

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "base/runtime/String.h"
 
@@ -29,6 +30,14 @@ int Compare(const char* a, const char* b, std::size_t count);
 int CompareW(const char16_t* a, const char16_t* b, std::size_t count);
 // ASCII lowering; bytes above 0x7F are returned unchanged.
 char ToLower(char c);
+// The same for UTF-16: only 'A' to 'Z' change.
+char16_t ToLower(char16_t c);
+// The text with its ASCII letters lowered. The names the launcher compares without
+// letter case (files, folders, torrents) fold this way, never through a locale.
+WideString ToLowerAscii(const WideString& text);
+std::string ToLowerAscii(std::string_view text);
+// Equal once both are lowered the ASCII way.
+bool EqualsIgnoringCase(std::string_view a, std::string_view b);
 
 // Parsing: leading blanks are skipped, the leading number is read, trailing text is
 // ignored. The value is 0 and ok false when no number is there or it is out of range.

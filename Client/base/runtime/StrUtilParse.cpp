@@ -87,13 +87,6 @@ T ParseFloating(const char* text, bool* ok) {
     return Succeed(negative ? -value : value, ok);
 }
 
-bool EqualsIgnoringCase(const char* a, const char* b) {
-    for (; *a && *b; ++a, ++b) {
-        if (StrUtil::ToLower(*a) != StrUtil::ToLower(*b)) return false;
-    }
-    return *a == *b;
-}
-
 }  // namespace
 
 namespace StrUtil {

@@ -26,6 +26,27 @@ char ToLower(char c) {
     const auto byte = static_cast<unsigned char>(c);
     return byte >= 'A' && byte <= 'Z' ? static_cast<char>(byte + ('a' - 'A')) : c;
 }
+char16_t ToLower(char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + (u'a' - u'A')) : c; }
+
+WideString ToLowerAscii(const WideString& text) {
+    WideString lower(text);
+    for (std::size_t i = 0; i < lower.Length(); ++i) lower[i] = ToLower(lower[i]);
+    return lower;
+}
+
+std::string ToLowerAscii(std::string_view text) {
+    std::string lower(text);
+    for (char& c : lower) c = ToLower(c);
+    return lower;
+}
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (ToLower(a[i]) != ToLower(b[i])) return false;
+    }
+    return true;
+}
 
 void ToHex(const void* bytes, std::size_t count, char* out) {
     static constexpr char kDigits[] = "0123456789abcdef";

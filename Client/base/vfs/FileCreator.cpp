@@ -18,6 +18,14 @@ RefPtr<CWinFileCreator> CWinFileCreator::Create(const String& root) {
     return creator;
 }
 
+bool CWinFileCreator::WriteWhole(const FilePath& path, const void* data, std::size_t size) {
+    String full;
+    ResolvePath(full, path);
+    if (!WriteFileReplacing(full, data, size)) return false;
+    changed.Fire(full);
+    return true;
+}
+
 void CWinFileCreator::ResolvePath(String& out, const FilePath& path) {
     const RelativePath relative = MakeRelative(path.path, root_);
     if (relative.inside) {

@@ -1,6 +1,8 @@
 #pragma once
 // Creates, deletes and moves real files under a root and tells the file system about
 // every path it touches, so that its next lookup tests the loose file again.
+#include <cstddef>
+
 #include "base/runtime/Event.h"
 #include "base/vfs/IVFS.h"
 
@@ -12,6 +14,7 @@ public:
     virtual RefPtr<IFileWriter> CreateCompressed(const FilePath& path) = 0;
     virtual bool Delete(const FilePath& path) = 0;
     virtual bool Move(const FilePath& from, const FilePath& to) = 0;
+    virtual bool WriteWhole(const FilePath& path, const void* data, std::size_t size) = 0;
     virtual void ResolvePath(String& out, const FilePath& path) = 0;
     virtual int Reserved() { return 0; }
 
@@ -31,6 +34,10 @@ public:
     bool Delete(const FilePath& path) override;
     // Replaces an existing target.
     bool Move(const FilePath& from, const FilePath& to) override;
+    // Writes size bytes as the file, whole or not at all (WriteFileReplacing: a temporary
+    // file renamed over it, the old file kept on failure); the file system hears of the
+    // path once the new file is in place. False when it could not be written.
+    bool WriteWhole(const FilePath& path, const void* data, std::size_t size) override;
     void ResolvePath(String& out, const FilePath& path) override;
 
     Event<const String&> changed;

@@ -1,6 +1,7 @@
 // Parsing text into the document model. Every step is bounded by the end of the text.
 #include <cstring>
 
+#include "base/runtime/StrUtil.h"
 #include "base/xml/XMLNodes.h"
 #include "base/xml/XmlText.h"
 
@@ -17,12 +18,7 @@ bool StartsWith(const char* p, const char* end, const char* prefix) {
 bool StartsWithNoCase(const char* p, const char* end, const char* prefix) {
     const std::size_t length = std::strlen(prefix);
     if (static_cast<std::size_t>(end - p) < length) return false;
-    for (std::size_t i = 0; i < length; ++i) {
-        char c = p[i];
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        if (c != prefix[i]) return false;
-    }
-    return true;
+    return StrUtil::EqualsIgnoringCase(std::string_view(p, length), prefix);
 }
 
 bool IsNameStart(char c) { return XmlText::IsLetter(c) || c == '_'; }

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "base/io/Path.h"
+#include "base/runtime/StrUtil.h"
 
 namespace Game {
 namespace {
@@ -24,8 +25,7 @@ String LoadedModules::Normalise(const String& relativePath) {
     for (char c : relativePath.View()) {
         if (c == '\\') c = '/';
         if (c == '/' && (out.IsEmpty() || out[out.Length() - 1] == '/')) continue;
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        out.PushBack(c);
+        out.PushBack(StrUtil::ToLower(c));
     }
     return out;
 }

@@ -11,7 +11,7 @@
 #include "engine/checks/DownloadCheck.h"
 #include "engine/gamedata/GameNames.h"
 #include "platform/posix/FileMove.h"
-#include "platform/posix/TreeRemoval.h"
+#include "platform/posix/TreeDeletion.h"
 
 namespace {
 
@@ -133,7 +133,7 @@ void RepairThread::Run() {
     // A stop before the last entry is no success.
     if (code == 0 && i < count) code = kGivenUp;
     // The folder's name comes with a trailing '/', which would resolve a link in its place.
-    if (!job_->Folder().IsEmpty()) RemoveTree(StrUtil::ToNarrow(job_->Folder()).Std());
+    if (!job_->Folder().IsEmpty()) Posix::DeleteTree(Posix::CanonicalEntry(StrUtil::ToNarrow(job_->Folder()).Std()));
     if (code != 0) {
         listener_->SetFailed(code);
     } else {

@@ -1,7 +1,7 @@
 #include "engine/servers/FetchedFiles.h"
 
-#include "base/io/FileStream.h"
 #include "base/io/Path.h"
+#include "base/vfs/FileCreator.h"
 #include "engine/gamedata/GameNames.h"
 
 namespace {
@@ -24,9 +24,12 @@ WideString ServerFileName(const WideString& name) {
 }
 
 bool WriteFetchedFile(const WideString& folder, const WideString& relativeName, const ByteVector& bytes) {
+    const WideString root = MakeLongPath(folder);
     const WideString target = MakeLongPath(WideString(Path::Join(String(folder), String(relativeName))));
-    if (target.IsEmpty()) return false;
-    return WriteFileReplacing(String(target), bytes.Data(), bytes.Size());
+    if (root.IsEmpty() || target.IsEmpty()) return false;
+    // Through the file creator, so that the file system looks at the new file again.
+    RefPtr<NVFS::CWinFileCreator> creator = NVFS::CWinFileCreator::Create(String(root));
+    return creator->WriteWhole(String(target), bytes.Data(), bytes.Size());
 }
 
 bool SaveWithSpaceCheck(const ByteVector& bytes, const WideString& folder, const WideString& relativeName,

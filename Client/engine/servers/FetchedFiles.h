@@ -10,8 +10,9 @@
 // The last component of a name from the server; empty when it is unusable.
 WideString ServerFileName(const WideString& name);
 
-// Writes bytes as folder/relativeName (its folders made as needed); false when the
-// target has no complete path or the file could not be written whole.
+// Writes bytes as folder/relativeName (its folders made as needed) through a file
+// creator rooted at the folder, so that the process-wide file system hears of it;
+// false when the target has no complete path or the file could not be written whole.
 bool WriteFetchedFile(const WideString& folder, const WideString& relativeName, const ByteVector& bytes);
 
 // Writes bytes as folder/relativeName when checker sees room for 1.3 times their size.

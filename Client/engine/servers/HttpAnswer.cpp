@@ -1,18 +1,16 @@
 #include "engine/servers/HttpAnswer.h"
 
 #include <charconv>
+#include <string_view>
+
+#include "base/runtime/StrUtil.h"
 
 namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
 
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
 bool NameIs(const std::string& line, std::size_t nameLength, const char* name) {
-    std::size_t i = 0;
-    for (; i < nameLength && name[i]; ++i)
-        if (Lower(line[i]) != name[i]) return false;
-    return i == nameLength && !name[i];
+    return StrUtil::EqualsIgnoringCase(std::string_view(line).substr(0, nameLength), name);
 }
 
 // A version token starting "HTTP/", then the status as an unsigned decimal; the rest

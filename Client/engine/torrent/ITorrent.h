@@ -41,6 +41,8 @@ public:
     virtual WideString GetName() = 0;
     virtual bool IsPaused() = 0;
     // A pause sticks until Pause(false): the engine's queue does not restart the torrent.
+    // After a change of the selected files the resume waits, without blocking, until the
+    // engine holds the new choice (its alert round tells).
     virtual void Pause(bool pause) = 0;
     // kB/s; about 0 pauses the torrent, below 0 removes the limit.
     virtual void SetDownloadLimit(float kilobytesPerSecond) = 0;

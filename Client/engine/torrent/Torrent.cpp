@@ -1,12 +1,10 @@
 #include "engine/torrent/Torrent.h"
 
-#include <chrono>
 #include <climits>
 #include <cmath>
 #include <exception>
 #include <functional>
 #include <string>
-#include <thread>
 
 #include <libtorrent/peer_info.hpp>
 #include <libtorrent/session.hpp>
@@ -23,23 +21,6 @@ namespace {
 
 // Changes of a limit smaller than this are no change; about 0 is a pause.
 constexpr float kLimitEpsilon = 0.0001f;
-// How long a selection waits for the engine to take its file priorities.
-constexpr std::chrono::milliseconds kPrioritiesAppliedMs(2000);
-
-// Letter case folds the ASCII way, as the launcher's path comparisons do.
-WideString LowerAscii(const WideString& text) {
-    WideString lower(text);
-    for (std::size_t i = 0; i < lower.Length(); ++i) {
-        if (lower[i] >= u'A' && lower[i] <= u'Z') lower[i] = static_cast<char16_t>(lower[i] - u'A' + u'a');
-    }
-    return lower;
-}
-
-String LowerAscii(const std::string& text) {
-    String lower;
-    lower.AssignLower(String(text.c_str()));
-    return lower;
-}
 
 // Bytes per second for the engine from kB/s, saturated instead of overflowing.
 int BytesPerSecond(double kilobytesPerSecond) {
@@ -92,7 +73,7 @@ RefPtr<Torrent> Torrent::Create(TorrentSession* session, const WideString& torre
     } catch (const std::exception&) {
         return nullptr;
     }
-    return RefPtr<Torrent>(new Torrent(session, handle, std::move(info), LowerAscii(torrentPath), resumePath));
+    return RefPtr<Torrent>(new Torrent(session, handle, std::move(info), StrUtil::ToLowerAscii(torrentPath), resumePath));
 }
 
 Torrent::Torrent(TorrentSession* session, const lt::torrent_handle& handle, TorrentInfoPtr info,
@@ -168,16 +149,27 @@ bool Torrent::IsPaused() {
 }
 
 void Torrent::Pause(bool pause) {
+    resumeWanted_ = !pause;
+    if (!pause) {
+        ResumeOnceChoiceHeld();
+        return;
+    }
     try {
-        if (pause) {
-            handle_.unset_flags(lt::torrent_flags::auto_managed);
-            handle_.pause();
-        } else {
-            handle_.set_flags(lt::torrent_flags::auto_managed);
-            handle_.resume();
-        }
+        handle_.unset_flags(lt::torrent_flags::auto_managed);
+        handle_.pause();
     } catch (const std::exception&) {
         // A torrent that the engine no longer knows has nothing to pause.
+    }
+}
+
+void Torrent::ResumeOnceChoiceHeld() {
+    if (!resumeWanted_ || !choiceHeld_) return;
+    resumeWanted_ = false;
+    try {
+        handle_.set_flags(lt::torrent_flags::auto_managed);
+        handle_.resume();
+    } catch (const std::exception&) {
+        // A torrent that the engine no longer knows has nothing to resume.
     }
 }
 
@@ -215,7 +207,8 @@ bool Torrent::SelectFiles(const StringVector& names, std::int64_t& selectedSize)
     }
     return Select(
         [&wanted](const std::string& path) {
-            const String full = LowerAscii(path);
+            String full;
+            full.AssignLower(String(path.c_str()));
             const std::ptrdiff_t cut = full.Find("/");
             const String withoutTop = cut < 0 ? full : String(full.Substr(static_cast<std::size_t>(cut) + 1));
             for (const String& name : wanted) {
@@ -264,16 +257,12 @@ bool Torrent::Select(const std::function<bool(const std::string& path)>& isWante
     }
     try {
         handle_.prioritize_files(priorities);
-        // libtorrent applies them through its disk thread; a resume that came first
-        // would fetch files nobody asked for.
-        const auto deadline = std::chrono::steady_clock::now() + kPrioritiesAppliedMs;
-        while (handle_.get_file_priorities() != priorities && std::chrono::steady_clock::now() < deadline)
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
     } catch (const std::exception&) {
         selectedSize = 0;
         return false;
     }
     priorities_ = std::move(priorities);
+    choiceHeld_ = false;
     return true;
 }
 
@@ -297,10 +286,15 @@ void Torrent::OnDownloadFinished() {
 
 void Torrent::OnPrioritiesApplied() {
     try {
-        if (handle_.get_file_priorities() != priorities_) handle_.prioritize_files(priorities_);
+        if (handle_.get_file_priorities() != priorities_) {
+            handle_.prioritize_files(priorities_);
+            return;
+        }
     } catch (const std::exception&) {
-        // A torrent that the engine no longer knows has no priorities to mend.
+        return;  // a torrent that the engine no longer knows has no priorities to mend
     }
+    choiceHeld_ = true;
+    ResumeOnceChoiceHeld();
 }
 
 void Torrent::OnCacheFlushed() {

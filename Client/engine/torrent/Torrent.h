@@ -54,7 +54,8 @@ public:
     void OnCacheFlushed();
     // The engine has applied a change of priorities. libtorrent 2.0 merges a change made
     // while an earlier one is still on its way against the priorities before that one,
-    // and so loses part of it: the engine gets ours again until it holds them.
+    // and so loses part of it: the engine gets ours again until it holds them. Once it
+    // does, a resume asked for meanwhile goes ahead.
     void OnPrioritiesApplied();
     void OnPeerConnected(const lt::peer_id& id, const lt::tcp::endpoint& endpoint);
     void OnPeerDisconnected(const lt::peer_id& id, const lt::tcp::endpoint& endpoint);
@@ -68,6 +69,9 @@ private:
 
     // Gives the wanted payload files low priority and every other file none.
     bool Select(const std::function<bool(const std::string& path)>& isWanted, std::int64_t& selectedSize);
+    // Resumes the torrent when its owner asked for it and the engine holds our choice of
+    // files: running earlier, it would fetch files that nobody asked for.
+    void ResumeOnceChoiceHeld();
 
     RefPtr<TorrentSession> session_;
     lt::torrent_handle handle_;
@@ -79,5 +83,7 @@ private:
     // The priorities last given to the engine. libtorrent 2.0 applies them
     // asynchronously, so reading them back right away would give the old ones.
     std::vector<lt::download_priority_t> priorities_;
-    bool finishing_ = false;  // finished, waiting for the flush to disk
+    bool choiceHeld_ = true;     // the engine holds priorities_ (libtorrent's defaults at first)
+    bool resumeWanted_ = false;  // Pause(false) came while the engine still applied a choice
+    bool finishing_ = false;     // finished, waiting for the flush to disk
 };

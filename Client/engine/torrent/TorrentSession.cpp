@@ -10,6 +10,7 @@
 #include <libtorrent/settings_pack.hpp>
 
 #include "base/io/Path.h"
+#include "engine/torrent/SeedServerFilter.h"
 #include "engine/torrent/Torrent.h"
 #include "engine/torrent/TorrentSessionParams.h"
 
@@ -71,6 +72,7 @@ RefPtr<TorrentSession> TorrentSession::Create(const TorrentSessionConfig& config
     std::unique_ptr<lt::session> engine;
     try {
         engine = std::make_unique<lt::session>(TorrentEngine::MakeSessionParams(config));
+        engine->set_ip_filter(TorrentEngine::AdmitSeedServers(engine->get_ip_filter(), config.seedUrls));
     } catch (const std::exception&) {
         return nullptr;
     }

@@ -19,7 +19,8 @@ class Torrent;
 
 class TorrentSession final : public ITorrentSession {
 public:
-    // Null when the folder does not exist or the engine cannot be set up.
+    // Null when the folder does not exist or the engine cannot be set up. The seed
+    // servers' addresses are looked up here, for the IP filter that admits them.
     // uploadLimit: bytes per second for every torrent; 0 or less means unlimited.
     static RefPtr<TorrentSession> Create(const TorrentSessionConfig& config, const WideString& folder, int uploadLimit);
 

@@ -14,12 +14,12 @@ constexpr char kBootstrapRouters[] = "router.bittorrent.com:6881,router.utorrent
 // Only what the session turns into torrent events, plus the errors and warnings.
 // libtorrent 2.0's other categories (per block, per piece, upload, logging) post
 // thousands of alerts per download: past alert_queue_size the queue drops alerts,
-// and a dropped "finished" would never complete its download. Connect alerts stay
-// off as well; nothing reacts to every peer connection.
+// and a dropped "finished" would never complete its download. The connect category
+// holds only a peer's connection and its end, one alert each.
 constexpr lt::alert_category_t kAlertMask = lt::alert_category::error | lt::alert_category::peer |
                                             lt::alert_category::port_mapping | lt::alert_category::storage |
-                                            lt::alert_category::tracker | lt::alert_category::status |
-                                            lt::alert_category::ip_block |
+                                            lt::alert_category::tracker | lt::alert_category::connect |
+                                            lt::alert_category::status | lt::alert_category::ip_block |
                                             lt::alert_category::performance_warning;
 
 }  // namespace

@@ -96,20 +96,28 @@ bool ListEntries(int folder, std::vector<Entry>& entries) {
     return true;
 }
 
-bool DeleteEntry(int parent, const Entry& entry, const std::string& path, const KeepFolder& keep);
+// Deeper than any tree the launcher makes: a planted deeper one is left, rather than
+// spending a descriptor and a stack frame per level on it.
+constexpr int kMaxDepth = 128;
 
-bool EmptyFolder(int folder, const std::string& path, const KeepFolder& keep) {
+bool DeleteEntry(int parent, const Entry& entry, const std::string& path, const KeepFolder& keep, int depth);
+
+bool EmptyFolder(int folder, const std::string& path, const KeepFolder& keep, int depth) {
+    if (depth > kMaxDepth) {
+        errno = ELOOP;
+        return false;
+    }
     std::vector<Entry> entries;
     if (!ListEntries(folder, entries)) return false;
     for (const Entry& entry : entries) {
-        if (!DeleteEntry(folder, entry, path + "/" + entry.name, keep)) return false;
+        if (!DeleteEntry(folder, entry, path + "/" + entry.name, keep, depth)) return false;
     }
     return true;
 }
 
 // Deletes the entry of the open folder parent; whatever it has become since it was
 // listed, it is reached through parent only.
-bool DeleteEntry(int parent, const Entry& entry, const std::string& path, const KeepFolder& keep) {
+bool DeleteEntry(int parent, const Entry& entry, const std::string& path, const KeepFolder& keep, int depth) {
     const char* name = entry.name.c_str();
     if (!entry.folder) {
         if (::unlinkat(parent, name, 0) == 0 || errno == ENOENT) return true;
@@ -123,9 +131,11 @@ bool DeleteEntry(int parent, const Entry& entry, const std::string& path, const 
         if (errno == ELOOP || errno == ENOTDIR) return ::unlinkat(parent, name, 0) == 0 || errno == ENOENT;
         return false;
     }
-    const bool emptied = EmptyFolder(folder.Get(), path, keep);
+    const bool emptied = EmptyFolder(folder.Get(), path, keep, depth + 1);
+    const int why = errno;
     folder = Folder(-1);
     ::unlinkat(parent, name, AT_REMOVEDIR);  // fails while a kept folder is inside: that is expected
+    if (!emptied) errno = why;  // the caller hears why the emptying stopped
     return emptied;
 }
 
@@ -141,6 +151,14 @@ bool IsCanonicalAbsolutePath(std::string_view path) {
         start = end + 1;
     }
     return true;
+}
+
+std::string CanonicalEntry(const std::string& path) {
+    std::string entry = path;
+    while (entry.size() > 1 && entry.back() == '/') entry.pop_back();
+    const std::size_t slash = entry.rfind('/');
+    if (slash == std::string::npos) return CanonicalChild(".", entry);
+    return CanonicalChild(slash == 0 ? "/" : entry.substr(0, slash), entry.substr(slash + 1));
 }
 
 std::string CanonicalChild(const std::string& folder, const std::string& name) {
@@ -166,7 +184,7 @@ bool DeleteTree(const std::string& path, const KeepFolder& keep) {
     const std::string name = path.substr(start);
     struct stat info {};
     if (::fstatat(parent.Get(), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) return errno == ENOENT;
-    return DeleteEntry(parent.Get(), Entry{name, S_ISDIR(info.st_mode)}, path, keep);
+    return DeleteEntry(parent.Get(), Entry{name, S_ISDIR(info.st_mode)}, path, keep, 0);
 }
 
 }  // namespace Posix

@@ -22,6 +22,10 @@ bool IsCanonicalAbsolutePath(std::string_view path);
 // appended unresolved. "" when folder does not resolve or name is not one plain name.
 std::string CanonicalChild(const std::string& folder, const std::string& name);
 
+// CanonicalChild of path's folder and its last name; trailing '/'s are dropped first, so
+// a link in the last name's place stays a name rather than being resolved.
+std::string CanonicalEntry(const std::string& path);
+
 // Asked for every folder of the tree, by its path spelled from the given one: true
 // keeps the folder with everything in it.
 using KeepFolder = std::function<bool(const std::string& path)>;
@@ -31,7 +35,8 @@ using KeepFolder = std::function<bool(const std::string& path)>;
 // stays). Folders are made owner-writable and searchable first, so that their entries
 // can go. Stops at the first entry that cannot be deleted and answers false then; false
 // also for a path that IsCanonicalAbsolutePath refuses, or that leads through a link.
-// A path that does not exist counts as deleted.
+// A path that does not exist counts as deleted. A tree deeper than any the launcher
+// makes (128 levels) is left with errno ELOOP.
 bool DeleteTree(const std::string& path, const KeepFolder& keep = {});
 
 }  // namespace Posix

@@ -19,13 +19,6 @@
 
 namespace {
 
-std::string AsciiLower(const std::string& text) {
-    std::string lower = text;
-    for (char& c : lower)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return lower;
-}
-
 // The components of a relative name; both separators count, empty and "." parts are dropped.
 std::vector<std::string> Components(const std::string& relative) {
     std::vector<std::string> parts;
@@ -83,11 +76,11 @@ private:
             while (dir) {
                 const dirent* entry = ::readdir(dir);
                 if (!entry) break;
-                index_->emplace(AsciiLower(entry->d_name), entry->d_name);
+                index_->emplace(StrUtil::ToLowerAscii(entry->d_name), entry->d_name);
             }
             if (dir) ::closedir(dir);
         }
-        const auto found = index_->find(AsciiLower(name));
+        const auto found = index_->find(StrUtil::ToLowerAscii(name));
         return found == index_->end() ? nullptr : &found->second;
     }
 

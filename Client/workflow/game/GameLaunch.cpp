@@ -1,7 +1,5 @@
 #include "workflow/game/GameLaunch.h"
 
-#include <algorithm>
-
 #include "base/runtime/StrUtil.h"
 #include "platform/process/EnvironmentBlock.h"
 #include "platform/process/ProcessInfo.h"
@@ -23,9 +21,7 @@ char VantryDigit(bool fakeVantry, bool hubLinked, bool startedByHub) {
 bool LauncherStartedByHub() {
     std::string parent;
     if (!GetProcessImagePath(GetParentProcessId(), parent)) return false;
-    std::string name = parent.substr(parent.find_last_of('/') + 1);
-    std::transform(name.begin(), name.end(), name.begin(), [](char c) { return StrUtil::ToLower(c); });
-    return name == "vantryhub.exe";
+    return StrUtil::EqualsIgnoringCase(std::string_view(parent).substr(parent.find_last_of('/') + 1), "vantryhub.exe");
 }
 
 SpawnRequest BuildRequest(const Input& input) {

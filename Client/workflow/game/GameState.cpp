@@ -74,7 +74,7 @@ void GameState::RemoveFullVersionLeftovers() {
     const AppParams* params = GetAppParams();
     // The current step is only ever the full-version request or download.
     if (!params || params->demoState == 1 || GetStep()) return;
-    RemoveDownloadFolder(*params, WideString(kFullVersionFolder));
+    RemoveDownloadFolder(params->patchesDir, WideString(kFullVersionFolder));
 }
 
 bool GameState::StartFuturePatchRequest() {
@@ -147,7 +147,7 @@ bool GameState::InstallFullVersion() {
     }
     std::error_code ignored;
     std::filesystem::remove(StrUtil::ToNarrow(params->demoPath).Std(), ignored);
-    RemoveDownloadFolder(*params, WideString(kFullVersionFolder));
+    RemoveDownloadFolder(params->patchesDir, WideString(kFullVersionFolder));
     if (window_) window_->SendEvent(WideString(u"Game.ExitGame"));
     return true;
 }

@@ -12,9 +12,7 @@ bool IsComplete(const PackInfo& pack) { return pack.ReadyBuild == pack.ServerBui
 }  // namespace
 
 bool IsNotHiresPack(const String& name) {
-    std::string lowered(name.View());
-    std::transform(lowered.begin(), lowered.end(), lowered.begin(), [](char c) { return StrUtil::ToLower(c); });
-    return lowered.find(".hires") == std::string::npos;
+    return StrUtil::ToLowerAscii(name.View()).find(".hires") == std::string::npos;
 }
 
 std::vector<String> HubPackList::ReplaceWith(const PackInfos& fullSet, bool keepHires) {

@@ -73,13 +73,7 @@ std::string_view LastComponent(std::string_view path) {
 }
 
 bool IsVersionFileName(std::string_view name) {
-    static constexpr std::string_view kVersionFile = "game.version";
-    if (name.size() != kVersionFile.size()) return false;
-    for (std::size_t i = 0; i < name.size(); ++i) {
-        const char c = name[i] >= 'A' && name[i] <= 'Z' ? static_cast<char>(name[i] - 'A' + 'a') : name[i];
-        if (c != kVersionFile[i]) return false;
-    }
-    return true;
+    return StrUtil::EqualsIgnoringCase(name, "game.version");
 }
 
 WideString WideOf(std::string_view bytes) { return StrUtil::ToWide(String(bytes)); }

@@ -3,8 +3,10 @@
 #include <string>
 
 #include "base/io/Path.h"
+#include "base/runtime/StrUtil.h"
 #include "engine/gamedata/CreateGameVersion.h"
 #include "engine/gamedata/GameVersion5.h"
+#include "shell/DemoMarker.h"
 #include "shell/resources/StringTable.h"
 #include "workflow/WorkflowValues.h"
 
@@ -13,15 +15,6 @@ namespace {
 constexpr int kApplierNameString = 140;
 constexpr int kDemoSuffixString = 205;
 const char16_t kVersionFileName[] = u"game.version";
-
-// Letter case folds the ASCII way: the names compared are ASCII.
-WideString LowerAscii(const WideString& text) {
-    WideString lower(text);
-    for (std::size_t i = 0; i < lower.Length(); ++i) {
-        if (lower[i] >= u'A' && lower[i] <= u'Z') lower[i] = static_cast<char16_t>(lower[i] - u'A' + u'a');
-    }
-    return lower;
-}
 
 }  // namespace
 
@@ -34,21 +27,24 @@ bool IsDemoWithheldPatch(const String& path) {
 }
 
 RefPtr<PatchesDownloadFunctor> PatchesDownloadFunctor::Create(PatchesDownloadView* view, const AppParams* params,
-                                                              PatchInfos* patches) {
+                                                              PatchInfos* patches, EarlierFullVersion earlier) {
     if (!params) return nullptr;
     DownloadEngineOptions options = DownloadEngineOptions::Production(params->patchesDir);
-    return Create(view, options, patches, params->demoState);
+    return Create(view, options, patches, params->demoState, earlier);
 }
 
 RefPtr<PatchesDownloadFunctor> PatchesDownloadFunctor::Create(PatchesDownloadView* view,
                                                               const DownloadEngineOptions& options,
-                                                              PatchInfos* patches, int demoState) {
+                                                              PatchInfos* patches, int demoState,
+                                                              EarlierFullVersion earlier) {
     if (!view || !patches || options.folder.IsEmpty()) return nullptr;
     // The session needs its folder; a first download makes it.
     if (!Path::CreateFolders(String(options.folder))) return nullptr;
     RefPtr<PatchesDownloadFunctor> functor(new PatchesDownloadFunctor(view, patches, options, demoState));
     functor->engine_ = DownloadEngine::Create(functor->options_, functor.Get());
-    return functor->engine_ ? functor : nullptr;
+    if (!functor->engine_) return nullptr;
+    if (earlier == EarlierFullVersion::Remove) RemoveDownloadFolder(options.folder, WideString(kFullVersionFolder));
+    return functor;
 }
 
 PatchesDownloadFunctor::PatchesDownloadFunctor(PatchesDownloadView* view, PatchInfos* patches,
@@ -57,7 +53,7 @@ PatchesDownloadFunctor::PatchesDownloadFunctor(PatchesDownloadView* view, PatchI
       patches_(patches),
       options_(options),
       demoState_(demoState),
-      applierName_(LowerAscii(LoadResString(kApplierNameString))) {
+      applierName_(StrUtil::ToLowerAscii(LoadResString(kApplierNameString))) {
     options_.speedRule = DownloadSpeedRule::Channel;
 }
 
@@ -120,7 +116,7 @@ bool PatchesDownloadFunctor::FillPatchItem(ITorrent& torrent, MultiPatchItem& it
         const String full = Path::Join(String(options_.folder), path);
         if (!Path::FileExists(full)) return false;
         const WideString wideFull(full);
-        const WideString name = LowerAscii(WideString(Path::FileName(path)));
+        const WideString name = StrUtil::ToLowerAscii(WideString(Path::FileName(path)));
         if (name == applierName_) {
             plan.applierPath = wideFull;  // the last patch's applier wins
         } else if (name == WideString(kVersionFileName)) {

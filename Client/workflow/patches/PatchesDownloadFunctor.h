@@ -11,15 +11,22 @@
 
 class PatchesDownloadFunctor final : public IPatchesDownloadFunctor, private IDownloadSink {
 public:
+    // What a download does with a full version fetched before, in the patches folder's
+    // "Full/": the version update's patches take its place once the download exists; the
+    // future patches, which may run beside a full-version download, leave it.
+    enum class EarlierFullVersion { Keep, Remove };
+
     // The run's download: the patches folder of the parameters, the player's session
     // settings and the channel rule. Null without a view, patches or parameters, or
     // when the session cannot be created.
     static RefPtr<PatchesDownloadFunctor> Create(PatchesDownloadView* view, const AppParams* params,
-                                                 PatchInfos* patches);
+                                                 PatchInfos* patches,
+                                                 EarlierFullVersion earlier = EarlierFullVersion::Keep);
     // The same on chosen engine options (their folder is the patches folder).
     // demoState 1 withholds the demo's "_1" patches.
     static RefPtr<PatchesDownloadFunctor> Create(PatchesDownloadView* view, const DownloadEngineOptions& options,
-                                                 PatchInfos* patches, int demoState);
+                                                 PatchInfos* patches, int demoState,
+                                                 EarlierFullVersion earlier = EarlierFullVersion::Keep);
 
     bool Run() override;
     RefPtr<CumulativePatch> GetResult() override { return result_; }

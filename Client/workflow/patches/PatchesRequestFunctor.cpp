@@ -21,28 +21,15 @@ RefPtr<PatchesRequestFunctor> PatchesRequestFunctor::Create(PatchesRequestView* 
 
 PatchesRequestFunctor::PatchesRequestFunctor(PatchesRequestView* view, IPatchServer* client,
                                              const WideString& installedVersion)
-    : view_(view), client_(client), installedVersion_(installedVersion) {
+    : ServerRequestStep(view, client), installedVersion_(installedVersion) {
     client->PatchesReady.Connect<&PatchesRequestFunctor::OnPatchesReady>(this);
     client->Finished.Connect<&PatchesRequestFunctor::OnFinished>(this);
     client->LauncherUpdateRequired.Connect<&PatchesRequestFunctor::OnLauncherUpdateRequired>(this);
-    client->NetworkError.Connect<&PatchesRequestFunctor::OnNetworkError>(this);
-    client->ServerError.Connect<&PatchesRequestFunctor::OnServerError>(this);
-}
-
-PatchesRequestFunctor::~PatchesRequestFunctor() {
-    ReleaseClient();
-    poll_.Stop();
 }
 
 bool PatchesRequestFunctor::Run() {
-    if (!client_ || poll_.IsRunning()) return false;
-    RefPtr<ITimer> timer = view_->CreateTimer();
-    if (!timer) return false;
-    if (!poll_.Start(this, *timer, *client_)) {
-        ReleaseClient();
-        return false;
-    }
-    view_->OnRequest(installedVersion_);
+    if (!StartRequest()) return false;
+    GetView().OnRequest(installedVersion_);
     return true;
 }
 
@@ -50,48 +37,27 @@ bool PatchesRequestFunctor::OnPatchesReady(PatchInfos* patches, bool tooOld) {
     EndRequest();
     result_ = patches;
     if (patches && !patches->items.Empty()) {
-        view_->OnAnswer(*patches, tooOld);
+        GetView().OnAnswer(*patches, tooOld);
     } else {
-        view_->OnLogicError(ServerFault::kBadDocument);
+        GetView().OnLogicError(ServerFault::kBadDocument);
     }
     return true;
 }
 
 bool PatchesRequestFunctor::OnFinished() {
     EndRequest();
-    view_->OnResponse();
+    GetView().OnResponse();
     return true;
 }
 
 bool PatchesRequestFunctor::OnLauncherUpdateRequired() {
     EndRequest();
-    view_->OnUpdateLauncher();
+    GetView().OnUpdateLauncher();
     return true;
 }
 
-bool PatchesRequestFunctor::OnNetworkError(int code) {
-    EndRequest();
-    view_->OnServerError(code);
-    return true;
-}
-
-bool PatchesRequestFunctor::OnServerError(int code) {
-    EndRequest();
-    view_->OnLogicError(code);
-    return true;
-}
-
-void PatchesRequestFunctor::EndRequest() {
-    poll_.Stop();
-    ReleaseClient();
-}
-
-void PatchesRequestFunctor::ReleaseClient() {
-    if (!client_) return;
-    client_->PatchesReady.Disconnect(this);
-    client_->Finished.Disconnect(this);
-    client_->LauncherUpdateRequired.Disconnect(this);
-    client_->NetworkError.Disconnect(this);
-    client_->ServerError.Disconnect(this);
-    client_ = nullptr;
+void PatchesRequestFunctor::DisconnectAnswers(IPatchServer& client) {
+    client.PatchesReady.Disconnect(this);
+    client.Finished.Disconnect(this);
+    client.LauncherUpdateRequired.Disconnect(this);
 }

@@ -1,8 +1,6 @@
 #include "workflow/patches/VersionUpdateState.h"
 
-
 #include "shell/AppParams.h"
-#include "shell/DemoMarker.h"
 #include "workflow/PageCommands.h"
 #include "workflow/StateIds.h"
 #include "workflow/checks/CheckAttributesFunctor.h"
@@ -29,7 +27,8 @@ VersionUpdateSteps VersionUpdateSteps::Default() {
     };
     steps.patchesDownload = [](IMainWindow* window, PatchInfos* patches) -> RefPtr<IPatchesDownloadFunctor> {
         RefPtr<PatchesDownloadView> view(new PatchesDownloadView(window));
-        return PatchesDownloadFunctor::Create(view.Get(), GetAppParams(), patches);
+        return PatchesDownloadFunctor::Create(view.Get(), GetAppParams(), patches,
+                                              PatchesDownloadFunctor::EarlierFullVersion::Remove);
     };
     steps.manualPatch = [](IMainWindow* window) -> RefPtr<CumulativePatch> {
         IUserPrompt* prompt = window ? window->Prompt() : nullptr;
@@ -85,12 +84,7 @@ bool VersionUpdateState::StartPatchDownload() {
     }
     const std::function<RefPtr<IPatchesDownloadFunctor>(IMainWindow*)> factory =
         [this, patches](IMainWindow* window) -> RefPtr<IPatchesDownloadFunctor> {
-        if (!patches || !steps_.patchesDownload) return nullptr;
-        RefPtr<IPatchesDownloadFunctor> functor = steps_.patchesDownload(window, patches.Get());
-        // A full version fetched before gives way to the patches.
-        const AppParams* params = GetAppParams();
-        if (functor && params && !params->patchesDir.IsEmpty()) RemoveDownloadFolder(*params, WideString(kFullVersionFolder));
-        return functor;
+        return patches && steps_.patchesDownload ? steps_.patchesDownload(window, patches.Get()) : nullptr;
     };
     return StartStep<PatchesDownloadState>(factory);
 }

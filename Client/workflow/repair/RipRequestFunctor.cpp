@@ -18,26 +18,13 @@ RefPtr<RipRequestFunctor> RipRequestFunctor::Create(RipRequestView* view, AppPar
 }
 
 RipRequestFunctor::RipRequestFunctor(RipRequestView* view, AppParams* params, IRipServer* client, bool versionFileOnly)
-    : view_(view), client_(client), params_(params), versionFileOnly_(versionFileOnly) {
+    : ServerRequestStep(view, client), params_(params), versionFileOnly_(versionFileOnly) {
     client->RipInfoReady.Connect<&RipRequestFunctor::OnRipInfoReady>(this);
-    client->NetworkError.Connect<&RipRequestFunctor::OnNetworkError>(this);
-    client->ServerError.Connect<&RipRequestFunctor::OnServerError>(this);
-}
-
-RipRequestFunctor::~RipRequestFunctor() {
-    ReleaseClient();
-    poll_.Stop();
 }
 
 bool RipRequestFunctor::Run() {
-    if (!client_ || poll_.IsRunning()) return false;
-    RefPtr<ITimer> timer = view_->CreateTimer();
-    if (!timer) return false;
-    if (!poll_.Start(this, *timer, *client_)) {
-        ReleaseClient();
-        return false;
-    }
-    view_->OnRequest();
+    if (!StartRequest()) return false;
+    GetView().OnRequest();
     return true;
 }
 
@@ -45,11 +32,11 @@ bool RipRequestFunctor::OnRipInfoReady(RipPatchInfo* info) {
     EndRequest();
     result_ = info;
     if (!info) {
-        view_->OnLogicError(ServerFault::kBadDocument);
+        GetView().OnLogicError(ServerFault::kBadDocument);
     } else if (versionFileOnly_) {
         SaveVersionFile(*info);
     } else {
-        view_->OnAnswer();
+        GetView().OnAnswer();
     }
     return true;
 }
@@ -58,38 +45,15 @@ void RipRequestFunctor::SaveVersionFile(const RipPatchInfo& info) {
     // A file that does not read as a version file would leave the game as broken as
     // before, and the old one may still be of use: it stays.
     if (!Game::IsGameVersionFile(Game::GameVersionFormat, info.versionFileBytes)) {
-        view_->OnLogicError(ServerFault::kBadDocument);
+        GetView().OnLogicError(ServerFault::kBadDocument);
         return;
     }
     if (!info.SaveVersionFile(params_->gameRoot, params_->versionFile)) {
-        view_->OnSaveError();
+        GetView().OnSaveError();
         return;
     }
     params_->ForgetGameVersion();
-    view_->OnGameVersionRepaired();
+    GetView().OnGameVersionRepaired();
 }
 
-bool RipRequestFunctor::OnNetworkError(int code) {
-    EndRequest();
-    view_->OnServerError(code);
-    return true;
-}
-
-bool RipRequestFunctor::OnServerError(int code) {
-    EndRequest();
-    view_->OnLogicError(code);
-    return true;
-}
-
-void RipRequestFunctor::EndRequest() {
-    poll_.Stop();
-    ReleaseClient();
-}
-
-void RipRequestFunctor::ReleaseClient() {
-    if (!client_) return;
-    client_->RipInfoReady.Disconnect(this);
-    client_->NetworkError.Disconnect(this);
-    client_->ServerError.Disconnect(this);
-    client_ = nullptr;
-}
+void RipRequestFunctor::DisconnectAnswers(IRipServer& client) { client.RipInfoReady.Disconnect(this); }

@@ -155,6 +155,19 @@ TEST(StrUtilText, TrimAndBom) {
     EXPECT_EQ(StrUtil::ToLower(static_cast<char>(0xC9)), static_cast<char>(0xC9));
 }
 
+TEST(StrUtilText, LetterCaseFoldsTheAsciiWayOnlyInNarrowAndWideText) {
+    // Cyrillic, Latin-1 and the units just outside 'A'..'Z' stay as they are.
+    EXPECT_TRUE(StrUtil::ToLowerAscii(WideString(u"BIN/Д\u00C9@[Launcher.EXE")).Equals(u"bin/Д\u00C9@[launcher.exe"));
+    EXPECT_EQ(StrUtil::ToLowerAscii(std::string_view("VaraRurezod.EXE \xD0\x94@[")), "vararurezod.exe \xD0\x94@[");
+    struct Case {
+        const char* a;
+        const char* b;
+        bool equal;
+    } cases[] = {{"Game.Version", "game.version", true}, {"", "", true},        {"game.versio", "game.version", false},
+                 {"@", "`", false},                      {"[", "{", false},     {"\xD0\x94", "\xD0\xB4", false}};
+    for (const Case& c : cases) EXPECT_EQ(StrUtil::EqualsIgnoringCase(c.a, c.b), c.equal) << c.a << " " << c.b;
+}
+
 TEST(StrUtilFormat, ResultsAreCutAt65535Units) {
     const std::string big(70000, 'x');
     EXPECT_EQ(StrUtil::Format("%s", big.c_str()).Length(), 65535u);

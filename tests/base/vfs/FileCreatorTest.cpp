@@ -47,6 +47,8 @@ TEST(FileCreator, CreatesMovesDeletesAndTellsTheFileSystem) {
     }
     EXPECT_EQ(dir.ReadFile("root/a/b/c.bin"), "written");
     EXPECT_EQ(Contents(vfs->OpenMapped("a/b/c.bin")), "written");  // tested again after the change
+    ASSERT_TRUE(creator->WriteWhole("a/b/c.bin", "whole", 5));
+    EXPECT_EQ(Contents(vfs->OpenMapped("a/b/c.bin")), "whole");
 
     dir.WriteFile("root/target", "old target");
     dir.WriteFile("root/source", "moved");
@@ -80,6 +82,7 @@ TEST(FileCreator, CompressedFilesAndFailures) {
     dir.WriteFile("root/blocker", "a file where a folder should be");
     EXPECT_FALSE(creator->CreateCompressed("blocker/x.z"));
     EXPECT_FALSE(creator->CreateMapped("blocker/x.bin"));
+    EXPECT_FALSE(creator->WriteWhole("blocker/x.bin", "x", 1));
 }
 
 // Polls until the notifier reports what the test waits for, at most ten seconds.

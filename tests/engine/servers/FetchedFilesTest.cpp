@@ -5,13 +5,17 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
+#include "base/vfs/WinVFS.h"
 #include "engine/checks/DiskSpaceChecker.h"
 #include "engine/servers/FetchedFiles.h"
 #include "engine/servers/PatchInfo.h"
 #include "engine/servers/RipPatchInfo.h"
 #include "support/TempDir.h"
+#include "support/ZipBuilder.h"
 
 namespace {
 
@@ -181,4 +185,46 @@ TEST(FetchedFiles, AWriteThatFailsLeavesTheOldFile) {
     EXPECT_FALSE(written);
     EXPECT_EQ(dir.ReadFile("Patches/1.torrent"), "old");
     EXPECT_EQ(FilesIn(dir / "Patches"), std::vector<std::string>{"1.torrent"});
+}
+
+// A fetched file goes through the file creator: the process-wide file system looks at
+// it again, so a packed copy no longer hides it, and a notifier on the folder hears
+// its own name (the temporary file's name comes and goes before it).
+TEST(FetchedFiles, TheFileSystemAndItsNotifierHearOfAFetchedFile) {
+    TempDir dir;
+    dir.WriteFile("root/Patches/.keep", "");
+    const String root((dir / "root/").c_str());
+    RefPtr<NVFS::CWinVFS> vfs = NVFS::CWinVFS::Create(root, "", StringVector());
+    ZipBuilder zip;
+    ZipBuilder::Entry packed;
+    packed.name = "Patches/Launcher.torrent";
+    packed.data = "from the pack";
+    packed.dosTime = 0x21210000;  // 1996: any file written now is newer
+    zip.Add(packed);
+    const std::string pack = zip.Build();
+    const auto* begin = reinterpret_cast<const std::uint8_t*>(pack.data());
+    ASSERT_TRUE(vfs->MountPack(WideString(u"p.pak"), 0, begin, begin + pack.size()));
+    auto contents = [&vfs] {
+        RefPtr<CDataStream> stream = vfs->OpenMapped("Patches/Launcher.torrent");
+        return stream ? std::string(reinterpret_cast<const char*>(stream->Data()), stream->Size()) : "<none>";
+    };
+    ASSERT_EQ(contents(), "from the pack");
+    RefPtr<NVFS::IFileNotifier> notifier = vfs->CreateNotifier(String((dir / "root/Patches").c_str()));
+
+    NVFS::SetGlobalVFS(vfs.Get());
+    const bool saved = WriteFetchedFile(Wide(dir / "root/Patches"), WideString(u"Launcher.torrent"), Bytes("fetched"));
+    NVFS::SetGlobalVFS(nullptr);
+    ASSERT_TRUE(saved);
+    EXPECT_EQ(contents(), "fetched");
+
+    bool heard = false;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!heard && std::chrono::steady_clock::now() < deadline) {
+        StringVector names;
+        if (notifier->FetchChanges(names)) {
+            for (const String& name : names) heard = heard || name.Equals("/Launcher.torrent");
+        }
+        std::this_thread::yield();
+    }
+    EXPECT_TRUE(heard);
 }

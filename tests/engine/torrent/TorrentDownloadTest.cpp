@@ -7,6 +7,7 @@
 
 #include "base/io/MemoryMappedFile.h"
 #include "base/runtime/StrUtil.h"
+#include "engine/torrent/SeedServerFilter.h"
 #include "engine/torrent/Torrent.h"
 #include "engine/torrent/TorrentSession.h"
 #include "engine/torrent/TorrentsLog.h"
@@ -56,6 +57,29 @@ struct Events : RefCounter {
         torrent.FileError.Connect<&Events::OnFileError>(this);
     }
     bool Saw(const std::string& event) const { return std::find(seen.begin(), seen.end(), event) != seen.end(); }
+};
+
+// The peers one torrent reported, as "endpoint id" texts, in order.
+struct PeerEvents : RefCounter {
+    std::vector<std::string> connected;
+    std::vector<std::string> disconnected;
+    bool OnConnected(const WideString& id, const WideString& endpoint) {
+        connected.push_back(StrUtil::ToNarrow(endpoint).Std() + " " + StrUtil::ToNarrow(id).Std());
+        return true;
+    }
+    bool OnDisconnected(const WideString& id, const WideString& endpoint) {
+        disconnected.push_back(StrUtil::ToNarrow(endpoint).Std() + " " + StrUtil::ToNarrow(id).Std());
+        return true;
+    }
+    void Watch(ITorrent& torrent) {
+        torrent.PeerConnected.Connect<&PeerEvents::OnConnected>(this);
+        torrent.PeerDisconnected.Connect<&PeerEvents::OnDisconnected>(this);
+    }
+    static bool AnyFrom(const std::vector<std::string>& peers, const std::string& address) {
+        for (const std::string& peer : peers)
+            if (peer.rfind(address + " : ", 0) == 0) return true;
+        return false;
+    }
 };
 
 // A swarm, and a session folder of the launcher that receives its torrents.
@@ -257,6 +281,66 @@ TEST_F(SwarmDownload, AHandlerMayReleaseTheOwnerDuringTheDispatch) {
     raw->ProcessAlerts();
     EXPECT_EQ(owner->calls, 1);
     EXPECT_FALSE(watch.IsAlive());  // ended once the dispatch was over
+}
+
+// The seed's connection and its end are events of the torrent: the end comes once
+// both sides have every piece, and by then the peer has said who it is.
+TEST_F(SwarmDownload, APeersConnectionAndItsEndAreEvents) {
+    RefPtr<ITorrent> torrent = AddPublished("Patch", TwoFiles());
+    ASSERT_TRUE(torrent);
+    RefPtr<Events> events(new Events);
+    events->Watch(*torrent);
+    RefPtr<PeerEvents> peers(new PeerEvents);
+    peers->Watch(*torrent);
+    Start(*torrent);
+    ASSERT_TRUE(DriveUntil(*session, [&] { return events->finished > 0 && !peers->disconnected.empty(); }));
+    const std::string seed = "127.0.0.2 : " + std::to_string(swarm.Seed().Port());
+    ASSERT_EQ(peers->connected.size(), 1u);
+    EXPECT_EQ(peers->connected[0].rfind(seed + " ", 0), 0u) << peers->connected[0];
+    ASSERT_EQ(peers->disconnected.size(), 1u);
+    EXPECT_EQ(peers->disconnected[0].rfind(seed + " -LT2080-", 0), 0u) << peers->disconnected[0];
+}
+
+// Whatever the IP filter blocks, the seed servers stay admitted: with every other
+// address blocked, the web seed (127.0.0.1, named with its port) serves the whole
+// torrent and answers as its tracker, while the seed peer (127.0.0.2) that the tracker
+// names, and that the torrent dials as well, is never connected.
+TEST_F(SwarmDownload, AFilteredPeerIsNeverConnectedWhileTheSeedServersStayAdmitted) {
+    UseWebSeed();
+    lt::ip_filter blockAll;
+    blockAll.add_rule(lt::make_address("0.0.0.0"), lt::make_address("255.255.255.255"), lt::ip_filter::blocked);
+    session->Engine().set_ip_filter(TorrentEngine::AdmitSeedServers(blockAll, session->Config().seedUrls));
+    RefPtr<ITorrent> torrent = AddPublished("Patch", TwoFiles(), {.trackers = {swarm.TrackerUrl()}});
+    ASSERT_TRUE(torrent);
+    RefPtr<Events> events(new Events);
+    events->Watch(*torrent);
+    RefPtr<PeerEvents> peers(new PeerEvents);
+    peers->Watch(*torrent);
+    Start(*torrent);
+    bool peerSeen = false;
+    auto announced = [this] {
+        for (const std::string& target : swarm.Http().RequestedTargets())
+            if (target.rfind("/announce", 0) == 0) return true;
+        return false;
+    };
+    ASSERT_TRUE(DriveUntil(*session, [&] {
+        Vector<TorrentPeerInfo> now;
+        torrent->GetPeers(now);
+        for (const TorrentPeerInfo& peer : now) peerSeen = peerSeen || Narrow(peer.endpoint).rfind("127.0.0.2 ", 0) == 0;
+        return events->finished > 0 && announced();
+    }));
+    EXPECT_TRUE(SameFiles("Patch", TwoFiles()));
+    EXPECT_FALSE(peerSeen);
+    EXPECT_FALSE(PeerEvents::AnyFrom(peers->connected, "127.0.0.2"));
+    EXPECT_EQ(swarm.Http().PayloadBytesServed("/Patch/a.bin") + swarm.Http().PayloadBytesServed("/Patch/sub/b.bin"),
+              370000u);
+    std::vector<lt::peer_info> seedSide;
+    for (const lt::torrent_handle& seeded : swarm.Seed().Engine().get_torrents()) {
+        std::vector<lt::peer_info> more;
+        seeded.get_peer_info(more);
+        seedSide.insert(seedSide.end(), more.begin(), more.end());
+    }
+    EXPECT_TRUE(seedSide.empty());
 }
 
 // An independent BitTorrent implementation as the only seed, found through the tracker.

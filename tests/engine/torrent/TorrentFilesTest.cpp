@@ -9,6 +9,7 @@
 
 #include "base/runtime/StrUtil.h"
 #include "engine/torrent/PeerText.h"
+#include "engine/torrent/SeedServerFilter.h"
 #include "engine/torrent/TorrentFiles.h"
 #include "engine/torrent/TorrentSessionConfig.h"
 #include "support/TempDir.h"
@@ -174,6 +175,26 @@ TEST(EndpointText, IsAddressBlankColonBlankPort) {
     EXPECT_EQ(Narrow(EndpointText(lt::make_address("127.0.0.2"), 6881)), "127.0.0.2 : 6881");
     EXPECT_EQ(Narrow(EndpointText(lt::make_address("10.1.2.3"), 65535)), "10.1.2.3 : 65535");
     EXPECT_EQ(Narrow(EndpointText(lt::make_address("2001:db8::1"), 40000)), "2001:db8::1 : 40000");
+}
+
+// The host that the IP filter admits for a seed URL: a port or the brackets of an IPv6
+// address are no part of it.
+TEST(SeedHost, IsTheAuthorityWithoutPortOrBrackets) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"http://seed1.brennic-online.example/seed/", "seed1.brennic-online.example"},
+        {"http://127.0.0.1:8080/seed/", "127.0.0.1"},
+        {"https://[::1]:443/", "::1"},
+        {"http://[2001:db8::7]/x", "2001:db8::7"},
+        {"http://[::1/", ""},
+        {"http://2001:db8::7/x", "2001:db8::7"},
+        {"file:\\\\server\\seed", "server"},
+        {"127.0.0.3/seed/", "127.0.0.3"},
+        {"seed.example\\x/y", "seed.example"},
+        {"http://host:8080", "host"},
+        {"http://", ""},
+        {"", ""},
+    };
+    for (const auto& [url, host] : cases) EXPECT_EQ(TorrentEngine::SeedHost(url), host) << url;
 }
 
 TEST(TorrentSessionConfig, SeedUrlsSkipEmptyPieces) {

@@ -75,11 +75,13 @@ TEST(TorrentSessionParams, ProductionListensWidelyAndTheSwitchKeepsToLoopback) {
     EXPECT_EQ(local.get_str(lt::settings_pack::dht_bootstrap_nodes), "");
     // Only the few alerts that become events: none per block, piece, upload or log line.
     const auto mask = static_cast<std::uint32_t>(wide.get_int(lt::settings_pack::alert_mask));
-    EXPECT_TRUE(mask & static_cast<std::uint32_t>(lt::alert_category::status));
-    EXPECT_TRUE(mask & static_cast<std::uint32_t>(lt::alert_category::storage));
+    for (const lt::alert_category_t event : {lt::alert_category::status, lt::alert_category::storage,
+                                             lt::alert_category::connect}) {
+        EXPECT_TRUE(mask & static_cast<std::uint32_t>(event));
+    }
     for (const lt::alert_category_t flood : {lt::alert_category::block_progress, lt::alert_category::piece_progress,
                                              lt::alert_category::upload, lt::alert_category::peer_log,
-                                             lt::alert_category::torrent_log, lt::alert_category::connect}) {
+                                             lt::alert_category::torrent_log}) {
         EXPECT_FALSE(mask & static_cast<std::uint32_t>(flood));
     }
 }
@@ -161,6 +163,38 @@ TEST_F(SessionFolder, SelectsFilesByNameWithOrWithoutTheTopFolderInAnyCase) {
         }
         return true;
     }));
+}
+
+// The engine takes a choice of files on its disk thread: a torrent resumed before
+// would fetch files that nobody asked for. Neither call waits for it; the torrent runs
+// once the alert round shows the engine holding the last choice.
+TEST_F(SessionFolder, AResumeRightAfterAChoiceOfFilesRunsOnlyOnceTheEngineHoldsIt) {
+    const std::vector<std::vector<std::string>> choices[] = {{{"readme.txt"}}, {{"Game.exe"}, {"data/Pack.pak"}}};
+    for (const std::vector<std::vector<std::string>>& steps : choices) {
+        RefPtr<Torrent> torrent = Add();
+        ASSERT_TRUE(torrent);
+        for (const std::vector<std::string>& step : steps) {
+            StringVector names;
+            for (const std::string& name : step) names.PushBack(String(name.c_str()));
+            std::int64_t size = 0;
+            ASSERT_TRUE(torrent->SelectFiles(names, size));
+        }
+        torrent->Pause(false);
+        EXPECT_TRUE(torrent->IsPaused());  // nothing resumes it before the alert round
+
+        std::vector<lt::download_priority_t> wanted;
+        const lt::file_storage& storage = torrent->Handle().torrent_file()->files();
+        for (const lt::file_index_t index : storage.file_range())
+            wanted.push_back(storage.file_path(index) == "Top/" + steps.back()[0] ? lt::low_priority : lt::dont_download);
+        bool heldWhenRunning = false;
+        EXPECT_TRUE(DriveUntil(*session, [&] {
+            if (torrent->IsPaused()) return false;
+            heldWhenRunning = torrent->Handle().get_file_priorities() == wanted;
+            return true;
+        }));
+        EXPECT_TRUE(heldWhenRunning) << steps.back()[0];
+        session->ProcessAlerts();
+    }
 }
 
 TEST_F(SessionFolder, DownloadLimitsAndPausesStick) {
