@@ -9,14 +9,9 @@
 
 #include "support/FileBytes.h"
 
-namespace {
-
-constexpr char kBait[] = "the player may not touch this";
-
-}  // namespace
-
-LinkBait::LinkBait(const std::string& outside, const std::string& link) : outside_(outside), link_(link) {
-    WriteWholeFile(outside, kBait);
+LinkBait::LinkBait(const std::string& outside, const std::string& link, const std::string& bait)
+    : outside_(outside), link_(link), bait_(bait) {
+    WriteWholeFile(outside, bait);
     ::chmod(outside.c_str(), 0600);
     std::error_code ignored;
     std::filesystem::create_directories(std::filesystem::path(link).parent_path(), ignored);
@@ -26,7 +21,7 @@ LinkBait::LinkBait(const std::string& outside, const std::string& link) : outsid
 
 bool LinkBait::Untouched() const {
     struct stat info {};
-    return ReadWholeFile(outside_) == kBait && ::stat(outside_.c_str(), &info) == 0 && (info.st_mode & 07777) == 0600;
+    return ReadWholeFile(outside_) == bait_ && ::stat(outside_.c_str(), &info) == 0 && (info.st_mode & 07777) == 0600;
 }
 
 bool LinkBait::ReplacedByAFile() const {

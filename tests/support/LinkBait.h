@@ -7,9 +7,11 @@
 
 class LinkBait {
 public:
-    // Writes the bait at outside (its missing folders made) with mode 0600 and plants a
-    // link to it at link, replacing whatever was there.
-    LinkBait(const std::string& outside, const std::string& link);
+    // Writes the bait (by default a text of its own) at outside, its missing folders
+    // made, with mode 0600, and plants a link to it at link, replacing whatever was there.
+    LinkBait(const std::string& outside, const std::string& link, const std::string& bait = kDefaultBait);
+
+    static constexpr char kDefaultBait[] = "the player may not touch this";
 
     const std::string& Outside() const { return outside_; }
     // The bait holds what it held and keeps its mode.
@@ -22,4 +24,5 @@ public:
 private:
     std::string outside_;
     std::string link_;
+    std::string bait_;
 };

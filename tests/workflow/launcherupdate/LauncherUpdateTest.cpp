@@ -451,7 +451,8 @@ TEST(LauncherTree, ProtectedFolders) {
 
 TEST_F(LauncherUpdateTest, LinksInPlaceOfInstalledFilesAreReplacedNotFollowed) {
     const LinkBait library(dir / "etc/ld.so.preload", dir / "game/bin/lib.so");
-    const LinkBait version(dir / "etc/passwd", dir / "game/Profiles/game.version");
+    // The installed version file is read through the link, which is fine; it is never written through.
+    const LinkBait version(dir / "etc/passwd", dir / "game/Profiles/game.version", installedVersion);
     std::vector<std::string> locked;
     EXPECT_EQ(Install(false, locked), LauncherUpdateFunctor::Updated);
     EXPECT_TRUE(library.Untouched());
@@ -459,7 +460,7 @@ TEST_F(LauncherUpdateTest, LinksInPlaceOfInstalledFilesAreReplacedNotFollowed) {
     EXPECT_TRUE(version.Untouched());
     EXPECT_TRUE(version.ReplacedByAFile());
     EXPECT_EQ(dir.ReadFile("game/bin/lib.so"), "new library");
-    EXPECT_EQ(dir.ReadFile("game/Profiles/game.version"), "version 2");
+    EXPECT_EQ(dir.ReadFile("game/Profiles/game.version"), newVersion);
 }
 
 // Only an absolute, canonical path is deleted, and only what lies below it; each
