@@ -12,6 +12,7 @@
 #include "platform/headless/ScriptedUserPrompt.h"
 #include "shell/resources/StringTable.h"
 #include "support/TempDir.h"
+#include "support/versions/SignedVersions.h"
 #include "workflow/WorkflowValues.h"
 #include "workflow/patches/ManualPatch.h"
 
@@ -30,17 +31,36 @@ std::string Applier(const std::string& body) {
            body + "\n";
 }
 
+enum class VersionFile { Signed, None, Unsigned, OtherVersion };
+
+// The version that the last of these patch names ("A_B_FROM_TO_REST") leads to.
+std::string LeadsTo(const std::vector<std::string>& patches) {
+    std::string to;
+    for (const std::string& patch : patches) {
+        std::vector<std::string> fields(1);
+        for (char c : patch) {
+            if (c == '_') fields.emplace_back();
+            else fields.back().push_back(c);
+        }
+        if (fields.size() >= 5) to = fields[3];
+    }
+    return to;
+}
+
 class ManualPatchTest : public ::testing::Test {
 protected:
     void SetUp() override { Workflow::ServerVersion() = "9"; }
     void TearDown() override { Workflow::ServerVersion() = ""; }
 
-    // A patch folder named like its patch, holding that patch, the version file and an
-    // applier that exits with the code.
+    // A patch folder named like its patch, holding that patch, the signed version file of
+    // the version it leads to and an applier that exits with the code.
     std::string PatchFolder(const std::string& folder, const std::vector<std::string>& patches,
-                            const std::string& applierBody = "exit 4", bool versionFile = true) {
+                            const std::string& applierBody = "exit 4", VersionFile versionFile = VersionFile::Signed) {
         for (const std::string& patch : patches) dir.WriteFile(folder + "/" + patch, "patch bytes");
-        if (versionFile) dir.WriteFile(folder + "/game.version", "version");
+        const std::string leadsTo = LeadsTo(patches);
+        if (versionFile == VersionFile::Signed) dir.WriteFile(folder + "/game.version", SignedVersionFile({leadsTo, {}}));
+        if (versionFile == VersionFile::OtherVersion) dir.WriteFile(folder + "/game.version", SignedVersionFile({leadsTo + ".1", {}}));
+        if (versionFile == VersionFile::Unsigned) dir.WriteFile(folder + "/game.version", "ver5 " + leadsTo);
         if (!applierBody.empty()) {
             dir.WriteFile(folder + "/VaraRurezod.exe", Applier(applierBody));
             ::chmod((dir / (folder + "/VaraRurezod.exe")).c_str(), 0755);
@@ -166,7 +186,9 @@ TEST_F(ManualPatchTest, RefusedFoldersAreExplainedAndTheDialogComesBack) {
     prompt.files = {
         PatchFolder("short", {"p_q_1_2.patch", "p_1_2_.patch"}),  // fewer than five fields
         PatchFolder("empty versions", {"____.patch"}),
-        PatchFolder("no version file", {"p_q_1_2_.patch"}, "exit 4", false),
+        PatchFolder("no version file", {"p_q_1_2_.patch"}, "exit 4", VersionFile::None),
+        PatchFolder("unsigned version file", {"p_q_1_2_.patch"}, "exit 4", VersionFile::Unsigned),
+        PatchFolder("version file of another version", {"p_q_1_2_.patch"}, "exit 4", VersionFile::OtherVersion),
         PatchFolder("no applier", {"p_q_1_2_.patch"}, ""),
         PatchFolder("future", {"p_q_0.5_12.0_.patch"}),  // whatever its start
         PatchFolder("other start", {"p_q_1.0.0_1.0.2_.patch"}),
@@ -176,7 +198,7 @@ TEST_F(ManualPatchTest, RefusedFoldersAreExplainedAndTheDialogComesBack) {
 
     const std::string missing = Text(LoadResString(164));
     const std::vector<std::string> expected = {
-        missing, missing, missing, missing, Text(LoadResString(163)),
+        missing, missing, missing, missing, missing, missing, Text(LoadResString(163)),
         Text(FormatResString(162, {WideString(u"1.0.0"), WideString(u"1.0.1")})),
     };
     std::vector<std::string> messages;
@@ -187,7 +209,7 @@ TEST_F(ManualPatchTest, RefusedFoldersAreExplainedAndTheDialogComesBack) {
         }
     }
     EXPECT_EQ(messages, expected);
-    EXPECT_EQ(prompt.fileRequests.size(), 7u);
+    EXPECT_EQ(prompt.fileRequests.size(), 9u);
     EXPECT_TRUE(prompt.files.empty());
 }
 

@@ -156,7 +156,7 @@ protected:
         const std::string name = "p_q_" + from + "_" + to + "_.patch";
         const std::string folder = game / ("Downloads/" + name);
         WriteWholeFile(folder + "/" + name, "patch " + from + " to " + to);
-        WriteWholeFile(folder + "/game.version", "version " + to);
+        WriteWholeFile(folder + "/game.version", SignedVersionFile({to, {}}));
         WriteWholeFile(folder + "/VaraRurezod.exe", kApplier);
         ::chmod((folder + "/VaraRurezod.exe").c_str(), 0755);
         return folder;

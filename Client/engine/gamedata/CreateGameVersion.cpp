@@ -18,11 +18,24 @@ RefPtr<IGameVersion> CreateGameVersion(int format, const String& root, const Str
     }
 }
 
-bool IsGameVersionFile(int format, const ByteVector& bytes) {
+namespace {
+
+// The version file the bytes hold (signature included), or null.
+RefPtr<GameVersion> ParsedVersion(int format, const ByteVector& bytes) {
     RefPtr<GameVersion> version;
     if (format == 4) version = new GameVersion4(String());
     if (format == 5) version = new GameVersion5(String());
-    return version && !bytes.Empty() && version->Parse(bytes.Data(), bytes.Size());
+    if (!version || bytes.Empty() || !version->Parse(bytes.Data(), bytes.Size())) return nullptr;
+    return version;
+}
+
+}  // namespace
+
+bool IsGameVersionFile(int format, const ByteVector& bytes) { return ParsedVersion(format, bytes) != nullptr; }
+
+WideString VersionTextOfBytes(int format, const ByteVector& bytes) {
+    const RefPtr<GameVersion> version = ParsedVersion(format, bytes);
+    return version ? version->GetVersion() : WideString();
 }
 
 WideString VersionTextOfFile(int format, const String& path) {

@@ -15,6 +15,8 @@ bool IsGameVersionFile(int format, const ByteVector& bytes);
 // The version that the file at path names when it reads as a version file of the
 // format (signature included); "" when it does not.
 WideString VersionTextOfFile(int format, const String& path);
+// The same for the bytes of a version file.
+WideString VersionTextOfBytes(int format, const ByteVector& bytes);
 
 using CheckerFactory = RefPtr<ICRCChecker> (*)();
 // What makes the checkers of the format's contents (4: CRC-32, 5: MD5); null for another.

@@ -11,6 +11,10 @@
 
 #include "base/io/Path.h"
 #include "base/runtime/StrUtil.h"
+#include "engine/gamedata/CreateGameVersion.h"
+#include "engine/gamedata/GameVersion.h"
+#include "engine/gamedata/GameVersion5.h"
+#include "platform/posix/RegularFile.h"
 #include "platform/process/ProcessHandle.h"
 #include "platform/process/ProcessSpawn.h"
 #include "shell/resources/StringIds.h"
@@ -111,6 +115,23 @@ std::optional<int> ManualPatch::QueryApplierVersion(const WideString& folder) {
     return ended->value;
 }
 
+namespace {
+
+// The version that the signed version file at path names; "" for anything else. The
+// folder is one the player chose on disk, so its path is read as it stands rather than
+// as a name inside the game.
+WideString SignedVersionIn(const WideString& path) {
+    std::string bytes;
+    if (Posix::ReadRegularFile(StrUtil::ToNarrow(path).CStr(), Posix::Links::Follow, Game::kMaxFolderListBytes, bytes) !=
+        Posix::ReadOutcome::Whole)
+        return WideString();
+    ByteVector vector;
+    vector.Append(bytes.data(), bytes.size());
+    return Game::VersionTextOfBytes(Game::GameVersionFormat, vector);
+}
+
+}  // namespace
+
 PatchFolderScan ManualPatch::ScanPatchFolder(const WideString& folder) {
     PatchFolderScan scan;
     bool named = false;
@@ -130,7 +151,9 @@ PatchFolderScan ManualPatch::ScanPatchFolder(const WideString& folder) {
     scan.notAnnounced = CompareWithServerVersion(StrUtil::ToNarrow(scan.to)) > 0;
     scan.entry.gameVersionFile = JoinPath(folder, WideString(u"game.version"));
     scan.entry.version = scan.to;
-    if (!Path::FileExists(StrUtil::ToNarrow(scan.entry.gameVersionFile))) return scan;
+    // The folder's version file becomes the game's once the patch is applied: only the
+    // signed file of the version the patch leads to will do.
+    if (SignedVersionIn(scan.entry.gameVersionFile) != scan.to) return scan;
     const std::optional<int> applierVersion = QueryApplierVersion(folder);
     scan.usable = applierVersion.has_value();
     scan.applierVersion = applierVersion.value_or(0);

@@ -33,7 +33,7 @@ struct ManualPatchChain {
 
 // What a patch folder holds, read by ScanPatchFolder.
 struct PatchFolderScan {
-    bool usable = false;        // a patch name, the version file and an applier that answered
+    bool usable = false;        // a patch name, its signed version file and an applier that answered
     bool notAnnounced = false;  // it makes a version newer than the server's current one
     WideString from, to;
     int applierVersion = 0;  // the applier's exit status of its "-version" query
