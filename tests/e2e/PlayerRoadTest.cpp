@@ -5,39 +5,22 @@
 // through WebKit's script API (the page driver that the test preloads into the program).
 #include <gtest/gtest.h>
 
-<<<<<<< HEAD
 #include <fstream>
 #include <string>
 
 #include "e2e/SampleInstallRoad.h"
 #include "shell/LauncherOnDisplay.h"
 #include "support/RequiredEnvironment.h"
-=======
-#include <filesystem>
-#include <fstream>
-#include <string>
-
-#include "SampleInstallRoad.h"
-#include "shell/LauncherOnDisplay.h"
-#include "support/RequiredEnvironment.h"
-#include "support/TempDir.h"
->>>>>>> pageroads
 
 namespace {
 
 constexpr int kSampleGameWidth = 420;
 
-<<<<<<< HEAD
-=======
-// The update server has this installation as its current version, with the repair
-// torrent of it and the launcher's own files.
->>>>>>> pageroads
 class PlayerRoad : public SampleInstallRoad {
 protected:
     void SetUp() override {
         SampleInstallRoad::SetUp();
         if (!problem.empty()) return;
-<<<<<<< HEAD
         if (!Publish({"--current", "1.0.0", "--tree", "1.0.0=" + Snapshot("1.0.0")})) {
             problem = "the update publisher failed";
             return;
@@ -46,23 +29,11 @@ protected:
     }
 
     std::string Diagnosis() { return "repair: " + driver.Text("repairStatus") + "\n" + SampleInstallRoad::Diagnosis(); }
-=======
-        std::filesystem::create_directories(launcherFiles / "bin");
-        std::filesystem::copy_file(LAUNCHER_EXE_PATH, launcherFiles / "bin/Launcher.exe");
-        if (WriteVersionFile(game.Root(), game / "Profiles/game.version", "1.0.0") &&
-            Publish({"--current", "1.0.0", "--tree", "1.0.0=" + game.Root(), "--launcher-tree", launcherFiles.Path()}))
-            StartLauncher();
-    }
-
-    std::string Diagnosis() { return "repair: " + driver.Text("repairStatus") + "\n" + SampleInstallRoad::Diagnosis(); }
-
-    TempDir launcherFiles;
->>>>>>> pageroads
 };
 
 TEST_F(PlayerRoad, SwitchesLanguageChecksRepairsAndPlaysThroughThePage) {
     if (!problem.empty()) SKIP_UNLESS_REQUIRED(problem);
-    const std::string log = LogPath();
+    const std::string log = tree / "Personal/Logs/Launcher.log";
 
     // The page answers the start handshake and the update server cannot be reached: the
     // launcher's network has nothing but loopback.
@@ -83,7 +54,7 @@ TEST_F(PlayerRoad, SwitchesLanguageChecksRepairsAndPlaysThroughThePage) {
 
     // The language links: every text of the page follows, and the choice is saved for
     // the next start.
-    const std::string cfg = game / "Personal/Global.cfg";
+    const std::string cfg = tree / "Personal/Global.cfg";
     ASSERT_TRUE(ClickSelector("[data-locale=en]")) << Diagnosis();
     ASSERT_TRUE(WaitForText(cfg, "localization = \"en\"", kStepMs)) << ReadAll(cfg);
     ASSERT_TRUE(driver.WaitUntil("Texts.locale() === 'en'", kStepMs)) << Diagnosis();
@@ -109,8 +80,8 @@ TEST_F(PlayerRoad, SwitchesLanguageChecksRepairsAndPlaysThroughThePage) {
     Photograph("check-whole");
 
     // A file changed behind the launcher's back is named by the next check.
-    const std::string intact = ReadAll(game / "bin/README");
-    std::ofstream(game / "bin/README", std::ios::app) << "damaged";
+    const std::string intact = ReadAll(tree / "bin/README");
+    std::ofstream(tree / "bin/README", std::ios::app) << "damaged";
     ASSERT_TRUE(driver.Click("fullCheckRun")) << Diagnosis();
     ASSERT_TRUE(WaitForText(log, "page event FullCheck.OnComplete", kStepMs)) << Diagnosis();
     EXPECT_TRUE(driver.WaitUntil("!document.getElementById('damagedFiles').hidden && "
@@ -125,7 +96,7 @@ TEST_F(PlayerRoad, SwitchesLanguageChecksRepairsAndPlaysThroughThePage) {
     ASSERT_TRUE(driver.WaitForShown("repairRun", kStepMs)) << Diagnosis();
     ASSERT_TRUE(driver.Click("repairRun")) << Diagnosis();
     ASSERT_TRUE(WaitForText(log, "page event Repair.OnSuccess", 60000)) << Diagnosis();
-    EXPECT_EQ(ReadAll(game / "bin/README"), intact);
+    EXPECT_EQ(ReadAll(tree / "bin/README"), intact);
     EXPECT_TRUE(driver.WaitUntil("document.getElementById('repairStatus').innerText.length > 0", kStepMs))
         << Diagnosis();
     Photograph("repaired");

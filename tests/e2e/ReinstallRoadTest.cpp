@@ -23,7 +23,7 @@
 #include <fstream>
 #include <string>
 
-#include "SampleInstallRoad.h"
+#include "e2e/SampleInstallRoad.h"
 #include "platform/process/ProcessSpawn.h"
 #include "shell/LauncherOnDisplay.h"
 #include "support/FileBytes.h"
@@ -55,12 +55,13 @@ protected:
         SampleInstallRoad::SetUp();
         if (!problem.empty()) return;
         ASSERT_TRUE(ReadWholeFile(LAUNCHER_EXE_PATH, build));
-        WriteWholeFile(game / "data/Packs/world.pak", kPack);
-        WriteWholeFile(game / "data/mods/mymod.txt", kMod);
-        WriteWholeFile(game / "bin/launcher.pak", "the launcher's own data");
-        WriteWholeFile(game / "Personal/Screenshots/shot1.png", kShot);
-        fs::copy_file(LAUNCHER_EXE_PATH, launcherFiles / "Launcher.exe");
-        fs::copy_file(game / "bin/launcher.pak", launcherFiles / "launcher.pak");
+        WriteWholeFile(tree / "data/Packs/world.pak", kPack);
+        WriteWholeFile(tree / "data/mods/mymod.txt", kMod);
+        WriteWholeFile(tree / "bin/launcher.pak", "the launcher's own data");
+        WriteWholeFile(tree / "Personal/Screenshots/shot1.png", kShot);
+        fs::copy_file(tree / "bin/launcher.pak", launcherTree + "/launcher.pak");
+        if (!WriteVersionFile(tree.Root(), tree / "Profiles/game.version", "1.0.0"))
+            problem = "the version writer failed";
     }
 
     // The page's button shown, clicked, and the question it asks shown.
@@ -71,7 +72,6 @@ protected:
     }
 
     std::string build;
-    TempDir launcherFiles;
 };
 
 }  // namespace
@@ -79,23 +79,23 @@ protected:
 TEST_F(ReinstallRoad, AVersionTooOldToPatchIsReinstalledKeepingPersonalAndModsWithTheNewLauncherAndVersionFile) {
     if (!problem.empty()) SKIP_UNLESS_REQUIRED(problem);
     // The installed launcher is an older build: this one with bytes of its own after the image.
-    WriteWholeFile(game / "bin/Launcher.exe", build + "older build");
-    ASSERT_EQ(::chmod((game / "bin/Launcher.exe").c_str(), 0755), 0);
-    ASSERT_TRUE(WriteVersionFile(game.Root(), game / "Profiles/game.version", "1.0.0"));
+    WriteWholeFile(tree / "bin/Launcher.exe", build + "older build");
+    ASSERT_EQ(::chmod((tree / "bin/Launcher.exe").c_str(), 0755), 0);
+    ASSERT_TRUE(WriteVersionFile(tree.Root(), tree / "Profiles/game.version", "1.0.0"));
     // The server's history starts at 1.0.0 and patches it to 1.0.1: 1.0.0 is too old.
-    TempDir next, payload;
-    fs::copy(game.Root(), next.Path(), fs::copy_options::recursive | fs::copy_options::overwrite_existing);
-    fs::remove(next / "Profiles/game.version");
-    WriteWholeFile(next / "data/Packs/world.pak", "the packs of version 1.0.1");
+    const std::string installed = Snapshot("1.0.0");
+    const std::string next = Snapshot("1.0.1");
+    fs::remove(next + "/Profiles/game.version");
+    WriteWholeFile(next + "/data/Packs/world.pak", "the packs of version 1.0.1");
+    TempDir payload;
     WriteWholeFile(payload / "1.0.0-1.0.1.patch", "a patch");
-    ASSERT_TRUE(WriteVersionFile(next.Path(), launcherFiles / "game.version", "1.0.1"));
+    ASSERT_TRUE(WriteVersionFile(next, launcherTree + "/game.version", "1.0.1"));
     std::string newVersionFile;
-    ASSERT_TRUE(ReadWholeFile(launcherFiles / "game.version", newVersionFile));
-    ASSERT_TRUE(Publish({"--current", "1.0.1", "--tree", "1.0.0=" + game.Root(), "--tree", "1.0.1=" + next.Path(),
-                         "--patch", "1.0.0,1.0.1," + payload.Path(), "--old-version", "1.0.0", "--launcher-tree",
-                         launcherFiles.Path()}));
+    ASSERT_TRUE(ReadWholeFile(launcherTree + "/game.version", newVersionFile));
+    ASSERT_TRUE(Publish({"--current", "1.0.1", "--tree", "1.0.0=" + installed, "--tree", "1.0.1=" + next, "--patch",
+                         "1.0.0,1.0.1," + payload.Path(), "--old-version", "1.0.0"}));
     TempDir downloads;
-    ASSERT_TRUE(StartLauncher({"TMPDIR=" + downloads.Path()}));
+    ASSERT_TRUE(StartTheLauncher({"TMPDIR=" + downloads.Path()}));
 
     // The update road says that the version is too old and offers the reinstall; the
     // file check offers none.
@@ -123,36 +123,35 @@ TEST_F(ReinstallRoad, AVersionTooOldToPatchIsReinstalledKeepingPersonalAndModsWi
 
     // Personal/ and data/mods/ are as they were; the rest of the game is gone; the new
     // launcher and the new version file are installed.
-    EXPECT_NE(ReadAll(game / "Personal/Global.cfg").find("launcherLogin = \"player\""), std::string::npos)
-        << ReadAll(game / "Personal/Global.cfg");
-    EXPECT_EQ(ReadAll(game / "Personal/Screenshots/shot1.png"), kShot);
-    EXPECT_EQ(ReadAll(game / "data/mods/mymod.txt"), kMod);
-    EXPECT_FALSE(fs::exists(game / "data/Packs/world.pak"));
-    EXPECT_FALSE(fs::exists(game / "bin/README"));
+    EXPECT_NE(ReadAll(tree / "Personal/Global.cfg").find("launcherLogin = \"player\""), std::string::npos)
+        << ReadAll(tree / "Personal/Global.cfg");
+    EXPECT_EQ(ReadAll(tree / "Personal/Screenshots/shot1.png"), kShot);
+    EXPECT_EQ(ReadAll(tree / "data/mods/mymod.txt"), kMod);
+    EXPECT_FALSE(fs::exists(tree / "data/Packs/world.pak"));
+    EXPECT_FALSE(fs::exists(tree / "bin/README"));
     EXPECT_FALSE(fs::exists(gameName));
-    EXPECT_TRUE(ReadAll(game / "bin/Launcher.exe") == build) << "the installed launcher is not the downloaded one";
+    EXPECT_TRUE(ReadAll(tree / "bin/Launcher.exe") == build) << "the installed launcher is not the downloaded one";
     struct stat info {};
-    ASSERT_EQ(::stat((game / "bin/Launcher.exe").c_str(), &info), 0);
+    ASSERT_EQ(::stat((tree / "bin/Launcher.exe").c_str(), &info), 0);
     EXPECT_NE(info.st_mode & S_IXUSR, 0u) << "the installed launcher is executable";
-    EXPECT_EQ(ReadAll(game / "Profiles/game.version"), newVersionFile);
-    EXPECT_FALSE(fs::exists(game / "bin/game.version"));
+    EXPECT_EQ(ReadAll(tree / "Profiles/game.version"), newVersionFile);
+    EXPECT_FALSE(fs::exists(tree / "bin/game.version"));
     EXPECT_EQ(Log().find("script error"), std::string::npos) << Log();
 
     // The installed launcher keeps running as any launcher would: end it.
-    for (pid_t pid : ProcessesOf(game / "bin/Launcher.exe")) ::kill(pid, SIGKILL);
-    EXPECT_TRUE(WaitUntil([&] { return ProcessesOf(game / "bin/Launcher.exe").empty(); }, 10000));
+    for (pid_t pid : ProcessesOf(tree / "bin/Launcher.exe")) ::kill(pid, SIGKILL);
+    EXPECT_TRUE(WaitUntil([&] { return ProcessesOf(tree / "bin/Launcher.exe").empty(); }, 10000));
 }
 
 TEST_F(ReinstallRoad, DamagedLauncherFilesOfferTheReinstallTheCheckAlsoTheExitAndEscapeClosesTheQuestion) {
     if (!problem.empty()) SKIP_UNLESS_REQUIRED(problem);
-    ASSERT_TRUE(WriteVersionFile(game.Root(), game / "Profiles/game.version", "1.0.0"));
-    ASSERT_TRUE(Publish({"--current", "1.0.0", "--tree", "1.0.0=" + game.Root(), "--launcher-tree", launcherFiles.Path()}));
+    ASSERT_TRUE(Publish({"--current", "1.0.0", "--tree", "1.0.0=" + Snapshot("1.0.0")}));
 
     {
         SCOPED_TRACE("the running launcher's own program is damaged");
-        WriteWholeFile(game / "bin/Launcher.exe", build + "changed");
-        ASSERT_EQ(::chmod((game / "bin/Launcher.exe").c_str(), 0755), 0);
-        ASSERT_TRUE(StartLauncher());
+        WriteWholeFile(tree / "bin/Launcher.exe", build + "changed");
+        ASSERT_EQ(::chmod((tree / "bin/Launcher.exe").c_str(), 0755), 0);
+        ASSERT_TRUE(StartTheLauncher());
         ASSERT_TRUE(WaitForText(LogPath(), "page event Patching.OnResponse", kPageMs)) << Diagnosis();
         ASSERT_TRUE(driver.WaitForShown("fullCheckRun", kStepMs)) << Diagnosis();
         EXPECT_FALSE(driver.IsShown("roadReinstall"));
@@ -179,9 +178,9 @@ TEST_F(ReinstallRoad, DamagedLauncherFilesOfferTheReinstallTheCheckAlsoTheExitAn
     }
     {
         SCOPED_TRACE("a file of the launcher beside its program is damaged");
-        WriteWholeFile(game / "bin/Launcher.exe", build);
-        WriteWholeFile(game / "bin/launcher.pak", "damaged");
-        ASSERT_TRUE(StartLauncher());
+        WriteWholeFile(tree / "bin/Launcher.exe", build);
+        WriteWholeFile(tree / "bin/launcher.pak", "damaged");
+        ASSERT_TRUE(StartTheLauncher());
         ASSERT_TRUE(WaitForText(LogPath(), "page event Patching.OnResponse", kPageMs)) << Diagnosis();
         ASSERT_TRUE(driver.WaitForShown("fullCheckRun", kStepMs)) << Diagnosis();
         ASSERT_TRUE(driver.Click("fullCheckRun")) << Diagnosis();
@@ -208,19 +207,17 @@ TEST_F(ReinstallRoad, DamagedLauncherFilesOfferTheReinstallTheCheckAlsoTheExitAn
 
         EXPECT_EQ(Log().find("page command 2700"), std::string::npos) << Log();
         EXPECT_EQ(Log().find("script error"), std::string::npos) << Log();
-        ASSERT_TRUE(driver.Click("exit")) << Diagnosis();
-        EXPECT_EQ(WaitForLauncherExit(launcher, kStepMs), 0) << Diagnosis();
+        ExitTheLauncher();
     }
 }
 
 TEST_F(ReinstallRoad, AGameFileThatCannotBeReplacedIsAskedAboutAndSkippingItEndsTheRepair) {
     if (!problem.empty()) SKIP_UNLESS_REQUIRED(problem);
-    ASSERT_TRUE(WriteVersionFile(game.Root(), game / "Profiles/game.version", "1.0.0"));
-    ASSERT_TRUE(Publish({"--current", "1.0.0", "--tree", "1.0.0=" + game.Root(), "--launcher-tree", launcherFiles.Path()}));
+    ASSERT_TRUE(Publish({"--current", "1.0.0", "--tree", "1.0.0=" + Snapshot("1.0.0")}));
     // A folder with a file in it where the pack belongs: no move or copy can replace it.
-    fs::remove(game / "data/Packs/world.pak");
-    WriteWholeFile(game / "data/Packs/world.pak/inside", "in the way");
-    ASSERT_TRUE(StartLauncher());
+    fs::remove(tree / "data/Packs/world.pak");
+    WriteWholeFile(tree / "data/Packs/world.pak/inside", "in the way");
+    ASSERT_TRUE(StartTheLauncher());
 
     ASSERT_TRUE(WaitForText(LogPath(), "page event Patching.OnResponse", kPageMs)) << Diagnosis();
     ASSERT_TRUE(driver.WaitForShown("fullCheckRun", kStepMs)) << Diagnosis();
@@ -240,8 +237,7 @@ TEST_F(ReinstallRoad, AGameFileThatCannotBeReplacedIsAskedAboutAndSkippingItEnds
     EXPECT_TRUE(driver.WaitUntil("document.getElementById('repairLocked').hidden", kStepMs)) << Diagnosis();
     Photograph("repair-skipped");
     // The folder in the way is left as it was.
-    EXPECT_EQ(ReadAll(game / "data/Packs/world.pak/inside"), "in the way");
+    EXPECT_EQ(ReadAll(tree / "data/Packs/world.pak/inside"), "in the way");
     EXPECT_NE(Log().find("page command 8000"), std::string::npos) << Log();
-    ASSERT_TRUE(driver.Click("exit")) << Diagnosis();
-    EXPECT_EQ(WaitForLauncherExit(launcher, kStepMs), 0) << Diagnosis();
+    ExitTheLauncher();
 }

@@ -1,24 +1,14 @@
-<<<<<<< HEAD
 #include "e2e/SampleInstallRoad.h"
-=======
-#include "SampleInstallRoad.h"
->>>>>>> pageroads
 
 #include <sched.h>
 #include <signal.h>
 #include <unistd.h>
 
-<<<<<<< HEAD
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <thread>
-=======
-#include <filesystem>
-#include <fstream>
-#include <iostream>
->>>>>>> pageroads
 
 #include "platform/process/ProcessSpawn.h"
 #include "shell/LauncherOnDisplay.h"
@@ -39,18 +29,8 @@ bool EnterPrivateNetwork() {
     return up.WaitForExit(10000, &code) == WaitResult::Exited && code == 0;
 }
 
-<<<<<<< HEAD
 // Files of the player's that no version file lists.
 const char* const kPlayerFiles[] = {"Personal/Global.cfg"};
-=======
-bool RunTool(const std::string& program, const std::vector<std::string>& arguments) {
-    std::vector<std::string> argv = {program};
-    argv.insert(argv.end(), arguments.begin(), arguments.end());
-    ProcessHandle tool = SpawnChild({program, argv, ""});
-    int code = -1;
-    return tool.WaitForExit(60000, &code) == WaitResult::Exited && code == 0;
-}
->>>>>>> pageroads
 
 }  // namespace
 
@@ -70,7 +50,6 @@ void SampleInstallRoad::SetUp() {
         return;
     }
     // The sample installation as `./run demo` prepares it: its files, the program and
-<<<<<<< HEAD
     // the sample game in bin/, and the installed version's signed description; its
     // update server is the test's.
     fs::copy(LAUNCHER_SOURCE_DIR "/tools/sample-install", tree.Root(), fs::copy_options::recursive);
@@ -83,36 +62,19 @@ void SampleInstallRoad::SetUp() {
     server->ServeFolder(work / "site");
     std::ofstream(tree / "Profiles/Launcher.cfg")
         << "hostIP = \"127.0.0.1\"\nhostPort = " << server->Port() << "\nhostPath = \"/\"\nhostType = \"http\"\n";
-    std::vector<std::string> writer = {VERSION_WRITER_PATH, "--root", tree.Root(), "--out",
-                                       tree / "Profiles/game.version", "--version", "1.0.0"};
-    for (const char* file : kPlayerFiles) writer.insert(writer.end(), {"--exclude", file});
-    for (const std::string& option : VersionFileOptions()) writer.push_back(option);
-    if (!RunTool(writer)) {
+    if (!WriteVersionFile(tree.Root(), tree / "Profiles/game.version", "1.0.0")) {
         problem = "the version writer failed";
         return;
     }
-    // The launcher's own files, which a repair checks too.
-    fs::create_directories(work / "launcher-tree/bin");
-    fs::copy_file(LAUNCHER_EXE_PATH, work / "launcher-tree/bin/Launcher.exe");
-=======
-    // the sample game in bin/; its update server is the test's.
-    fs::copy(LAUNCHER_SOURCE_DIR "/tools/sample-install", game.Root(),
-             fs::copy_options::recursive | fs::copy_options::overwrite_existing);
-    fs::copy_file(LAUNCHER_EXE_PATH, game / "bin/Launcher.exe");
-    gameName = game / ("bin/" + fs::path(SAMPLE_GAME_PATH).filename().string());
-    fs::copy_file(SAMPLE_GAME_PATH, gameName);
-    server = std::make_unique<LoopbackHttpServer>();
-    server->ServeFolder(serverFolder.Path());
-    std::ofstream(game / "Profiles/Launcher.cfg")
-        << "hostIP = \"127.0.0.1\"\nhostPort = " << server->Port() << "\nhostPath = \"/\"\nhostType = \"http\"\n";
->>>>>>> pageroads
+    // The launcher's own files, which a repair checks too and a reinstall installs.
+    fs::create_directories(launcherTree);
+    fs::copy_file(LAUNCHER_EXE_PATH, launcherTree + "/Launcher.exe");
 }
 
 void SampleInstallRoad::TearDown() {
     if (!gameName.empty())
         for (pid_t pid : ProcessesOf(gameName)) kill(pid, SIGTERM);
     if (launcher.IsValid()) WaitForLauncherExit(launcher, 0);
-<<<<<<< HEAD
     // A launcher that the patch applier started again is no child of the test's.
     for (pid_t pid : ProcessesOf(tree / "bin/Launcher.exe")) kill(pid, SIGTERM);
     if (display) XCloseDisplay(display);
@@ -127,6 +89,14 @@ bool SampleInstallRoad::RunTool(const std::vector<std::string>& argv, int boundM
     return false;
 }
 
+bool SampleInstallRoad::WriteVersionFile(const std::string& root, const std::string& out,
+                                         const std::string& version) {
+    std::vector<std::string> writer = {VERSION_WRITER_PATH, "--root", root, "--out", out, "--version", version};
+    for (const char* file : kPlayerFiles) writer.insert(writer.end(), {"--exclude", file});
+    for (const std::string& option : VersionFileOptions()) writer.push_back(option);
+    return RunTool(writer);
+}
+
 std::string SampleInstallRoad::Snapshot(const std::string& version) {
     const std::string copy = work / ("trees/" + version);
     fs::create_directories(copy);
@@ -136,7 +106,7 @@ std::string SampleInstallRoad::Snapshot(const std::string& version) {
 
 bool SampleInstallRoad::Publish(const std::vector<std::string>& options) {
     std::vector<std::string> argv = {UPDATE_PUBLISHER_PATH, "--out", work / "site", "--launcher-tree",
-                                     work / "launcher-tree", "--web-seed", server->BaseUrl()};
+                                     launcherTree, "--web-seed", server->BaseUrl()};
     for (const char* file : kPlayerFiles) argv.insert(argv.end(), {"--exclude", file});
     argv.insert(argv.end(), options.begin(), options.end());
     return RunTool(argv);
@@ -154,63 +124,27 @@ bool SampleInstallRoad::Announce(const std::vector<std::string>& options) {
     return !error;
 }
 
-bool SampleInstallRoad::StartTheLauncher() {
-    launcher = StartLauncher(tree, xvfb.Display(), {}, "",
-                             PageDriver::LauncherEnvironment(PAGE_DRIVER_AGENT_PATH, tree / "driver.sock"), false);
-=======
-    if (display) XCloseDisplay(display);
-}
-
-bool SampleInstallRoad::WriteVersionFile(const std::string& root, const std::string& out, const std::string& version) {
-    if (RunTool(VERSION_WRITER_PATH, {"--root", root, "--out", out, "--version", version, "--exclude",
-                                      "Personal/Global.cfg"}))
-        return true;
-    problem = "the version writer failed";
-    return false;
-}
-
-bool SampleInstallRoad::Publish(const std::vector<std::string>& arguments) {
-    std::vector<std::string> all = {"--out", serverFolder.Path(), "--exclude", "Personal/Global.cfg", "--web-seed",
-                                    server->BaseUrl()};
-    all.insert(all.end(), arguments.begin(), arguments.end());
-    if (RunTool(UPDATE_PUBLISHER_PATH, all)) return true;
-    problem = "the update publisher failed";
-    return false;
-}
-
-bool SampleInstallRoad::StartLauncher(const std::vector<std::string>& extraEnvironment) {
+bool SampleInstallRoad::StartTheLauncher(const std::vector<std::string>& extraEnvironment) {
     std::vector<std::string> environment = PageDriver::LauncherEnvironment(PAGE_DRIVER_AGENT_PATH, session / "driver.sock");
     environment.insert(environment.end(), extraEnvironment.begin(), extraEnvironment.end());
-    launcher = StartLauncherAt(session, game / "bin/Launcher.exe", xvfb.Display(), {}, "", environment, false);
->>>>>>> pageroads
+    launcher = StartLauncherAt(session, tree / "bin/Launcher.exe", xvfb.Display(), {}, "", environment, false);
     if (!launcher.IsValid()) problem = "the launcher did not start";
     return launcher.IsValid();
 }
 
-<<<<<<< HEAD
 void SampleInstallRoad::ExitTheLauncher() {
     ASSERT_TRUE(driver.Click("exit")) << Diagnosis();
     EXPECT_EQ(WaitForLauncherExit(launcher, kStepMs), 0) << Diagnosis();
 }
 
-std::string SampleInstallRoad::Log() const { return ReadAll(tree / "Personal/Logs/Launcher.log"); }
-
-std::string SampleInstallRoad::Diagnosis() {
-    return driver.error() + "\n" + Log() + ReadAll(tree / "stderr").substr(0, 4000);
-}
-
-void SampleInstallRoad::Photograph(const std::string& state) {
-    const std::string path = LAUNCHER_BUILD_DIR "/e2e-" + state + ".png";
-=======
 std::string SampleInstallRoad::Log() const { return ReadAll(LogPath()); }
 
 std::string SampleInstallRoad::Diagnosis() {
     return driver.error() + "\n" + Log() + ReadAll(session / "stderr").substr(0, 4000);
 }
 
-void SampleInstallRoad::Photograph(const std::string& name) {
-    const std::string path = LAUNCHER_BUILD_DIR "/e2e-" + name + ".png";
->>>>>>> pageroads
+void SampleInstallRoad::Photograph(const std::string& state) {
+    const std::string path = LAUNCHER_BUILD_DIR "/e2e-" + state + ".png";
     EXPECT_TRUE(driver.Snapshot(path)) << driver.error();
     std::cout << "screenshot: " << path << std::endl;
 }
@@ -222,7 +156,6 @@ bool SampleInstallRoad::ClickSelector(const std::string& selector) {
                        value) &&
            value == "true";
 }
-<<<<<<< HEAD
 
 bool SampleInstallRoad::WaitForTextKey(const std::string& id, const std::string& key, int boundMs) {
     return driver.WaitUntil("(function(){var e=document.getElementById(" + ScriptString(id) +
@@ -238,5 +171,3 @@ std::uint64_t SampleInstallRoad::PayloadServedUnder(const std::string& folder) c
             served += server->PayloadBytesServed("/" + folder + "/" + fs::relative(entry.path(), root).generic_string());
     return served;
 }
-=======
->>>>>>> pageroads

@@ -1,33 +1,17 @@
 #pragma once
-<<<<<<< HEAD
 // The real Launcher.exe on a copy of the sample installation, on a private Xvfb and in a
 // network of the test's own (only loopback) with an update server of the test's own: a
 // loopback server over a folder that the publishing tool writes, which is also the
 // torrents' web seed. The test drives the launcher through its real page as a player
 // does (the page driver preloaded into the program) and photographs each state under
-// the build folder as e2e-*.png.
+// the build folder as e2e-*.png. The launcher's session (its XDG folders, its stderr,
+// the driver's socket) lies outside the game folder, which a reinstall empties.
 //
 //   class MyRoad : public SampleInstallRoad {};
 //   TEST_F(MyRoad, ...) {
 //       if (!problem.empty()) SKIP_UNLESS_REQUIRED(problem);
 //       ASSERT_TRUE(Publish({"--current", "1.0.0", "--tree", "1.0.0=" + Snapshot("1.0.0")}));
 //       ASSERT_TRUE(StartTheLauncher());
-=======
-// The end-to-end tests' set-up: the real Launcher.exe on a copy of the sample
-// installation, on a private Xvfb and in a network of the test's own with the update
-// server (a loopback server over a folder that the publishing tool writes, which is
-// also the torrents' web seed), driven through its real page by the page driver that
-// the test preloads into the program. The launcher's session (its XDG folders, its
-// stderr, the driver's socket) lies outside the game folder.
-//
-//     class MyRoad : public SampleInstallRoad {};
-//     TEST_F(MyRoad, ...) {
-//         if (!problem.empty()) SKIP_UNLESS_REQUIRED(problem);
-//         ASSERT_TRUE(WriteVersionFile(game.Root(), game / "Profiles/game.version", "1.0.0"));
-//         ASSERT_TRUE(Publish({"--current", "1.0.0", "--tree", "1.0.0=" + game.Root()}));
-//         ASSERT_TRUE(StartLauncher());
-//         driver.Click("fullCheckRun");
->>>>>>> pageroads
 #include <gtest/gtest.h>
 
 #include <X11/Xlib.h>
@@ -43,7 +27,6 @@
 #include "support/PrivateXvfb.h"
 #include "support/TempDir.h"
 
-<<<<<<< HEAD
 // Generous bounds: a road must also pass on a loaded machine and under ASan.
 constexpr int kPageMs = 30000;
 constexpr int kStepMs = 20000;
@@ -57,6 +40,9 @@ protected:
 
     // Extra arguments of the version writer for the installed game (flags of its files).
     virtual std::vector<std::string> VersionFileOptions() const { return {}; }
+    // A signed version file of the tree at root, the player's files left out; SetUp
+    // writes the installed game's, a test that changes the game writes it again.
+    bool WriteVersionFile(const std::string& root, const std::string& out, const std::string& version);
 
     // Runs a tool with its arguments; true when it ended with 0 within boundMs.
     static bool RunTool(const std::vector<std::string>& argv, int boundMs = 60000);
@@ -64,16 +50,19 @@ protected:
     // the publishing tool and the patch maker: trees/VERSION of the test's folder.
     std::string Snapshot(const std::string& version);
     // Writes the update server's folder with the publishing tool (its options after
-    // --out; the player's settings and the web seed are added); false when it fails.
+    // --out; the player's settings, the launcher's files of launcherTree and the web
+    // seed are added); false when it fails.
     bool Publish(const std::vector<std::string>& options);
     // The same into another folder, and only its current-version document over the
     // server's: the server announces something else, everything it serves stays.
     bool Announce(const std::vector<std::string>& options);
-    // Starts the installation's launcher with the page driver; false when it did not start.
-    bool StartTheLauncher();
+    // Starts the installation's launcher with the page driver and these extra "NAME=value"
+    // entries in its environment; false when it did not start.
+    bool StartTheLauncher(const std::vector<std::string>& extraEnvironment = {});
     // Ends the launcher through the window's exit button and waits for it.
     void ExitTheLauncher();
 
+    std::string LogPath() const { return tree / "Personal/Logs/Launcher.log"; }
     std::string Log() const;
     std::string Diagnosis();
     // A picture of the page as it stands now, as e2e-NAME.png in the build folder.
@@ -87,48 +76,13 @@ protected:
 
     PrivateXvfb xvfb;
     Display* display = nullptr;
+    GameTree session;
     GameTree tree;
     TempDir work;
-    std::unique_ptr<LoopbackHttpServer> server;
-    PageDriver driver{tree / "driver.sock"};
-=======
-class SampleInstallRoad : public ::testing::Test {
-protected:
-    // Generous bounds: a whole road must also pass on a loaded machine and under ASan.
-    static constexpr int kPageMs = 30000;
-    static constexpr int kStepMs = 20000;
-
-    // The display, a network of the test's own, the sample installation with this build
-    // and the sample game in its bin, and its update server; what could not be had is
-    // in problem.
-    void SetUp() override;
-    void TearDown() override;
-
-    // A signed version file of the tree at root, Personal/Global.cfg left out.
-    bool WriteVersionFile(const std::string& root, const std::string& out, const std::string& version);
-    // The update server's folder from the publishing tool, with these arguments; every
-    // torrent's web seed is the server.
-    bool Publish(const std::vector<std::string>& arguments);
-    // Starts the game's bin/Launcher.exe with the page driver and these extra
-    // "NAME=value" entries in its environment.
-    bool StartLauncher(const std::vector<std::string>& extraEnvironment = {});
-
-    std::string LogPath() const { return game / "Personal/Logs/Launcher.log"; }
-    std::string Log() const;
-    std::string Diagnosis();
-    // A picture of the page as it stands now, as e2e-NAME.png in the build folder.
-    void Photograph(const std::string& name);
-    // Clicks the first element that the CSS selector finds (for links without an id).
-    bool ClickSelector(const std::string& selector);
-
-    PrivateXvfb xvfb;
-    Display* display = nullptr;
-    GameTree session;
-    GameTree game;
-    TempDir serverFolder;
+    // The launcher's own files as Launcher.torrent holds them, its program on top.
+    std::string launcherTree = work / "launcher-tree";
     std::unique_ptr<LoopbackHttpServer> server;
     PageDriver driver{session / "driver.sock"};
->>>>>>> pageroads
     ProcessHandle launcher;
     std::string gameName;
     std::string problem;
