@@ -64,6 +64,16 @@ protected:
             problem = "the version writer failed";
     }
 
+    // The launcher started at its page, which offers no reinstall for a version it can
+    // patch, and its full check clicked.
+    void StartAndRunTheFullCheck() {
+        ASSERT_TRUE(StartTheLauncher());
+        ASSERT_TRUE(WaitForText(LogPath(), "page event Patching.OnResponse", kPageMs)) << Diagnosis();
+        ASSERT_TRUE(driver.WaitForShown("fullCheckRun", kStepMs)) << Diagnosis();
+        EXPECT_FALSE(driver.IsShown("roadReinstall"));
+        ASSERT_TRUE(driver.Click("fullCheckRun")) << Diagnosis();
+    }
+
     // The page's button shown, clicked, and the question it asks shown.
     void AskReinstall(const std::string& button) {
         ASSERT_TRUE(driver.WaitForShown(button, kStepMs)) << Diagnosis();
@@ -151,11 +161,7 @@ TEST_F(ReinstallRoad, DamagedLauncherFilesOfferTheReinstallTheCheckAlsoTheExitAn
         SCOPED_TRACE("the running launcher's own program is damaged");
         WriteWholeFile(tree / "bin/Launcher.exe", build + "changed");
         ASSERT_EQ(::chmod((tree / "bin/Launcher.exe").c_str(), 0755), 0);
-        ASSERT_TRUE(StartTheLauncher());
-        ASSERT_TRUE(WaitForText(LogPath(), "page event Patching.OnResponse", kPageMs)) << Diagnosis();
-        ASSERT_TRUE(driver.WaitForShown("fullCheckRun", kStepMs)) << Diagnosis();
-        EXPECT_FALSE(driver.IsShown("roadReinstall"));
-        ASSERT_TRUE(driver.Click("fullCheckRun")) << Diagnosis();
+        ASSERT_NO_FATAL_FAILURE(StartAndRunTheFullCheck());
         ASSERT_TRUE(WaitForText(LogPath(), "page event FullCheck.OnSystemCrash", kStepMs)) << Diagnosis();
         EXPECT_TRUE(driver.WaitForShown("fullCheckExit", kStepMs)) << Diagnosis();
         EXPECT_FALSE(driver.IsShown("repairRun"));
@@ -180,10 +186,7 @@ TEST_F(ReinstallRoad, DamagedLauncherFilesOfferTheReinstallTheCheckAlsoTheExitAn
         SCOPED_TRACE("a file of the launcher beside its program is damaged");
         WriteWholeFile(tree / "bin/Launcher.exe", build);
         WriteWholeFile(tree / "bin/launcher.pak", "damaged");
-        ASSERT_TRUE(StartTheLauncher());
-        ASSERT_TRUE(WaitForText(LogPath(), "page event Patching.OnResponse", kPageMs)) << Diagnosis();
-        ASSERT_TRUE(driver.WaitForShown("fullCheckRun", kStepMs)) << Diagnosis();
-        ASSERT_TRUE(driver.Click("fullCheckRun")) << Diagnosis();
+        ASSERT_NO_FATAL_FAILURE(StartAndRunTheFullCheck());
         ASSERT_TRUE(WaitForText(LogPath(), "page event FullCheck.OnComplete", kStepMs)) << Diagnosis();
         EXPECT_FALSE(driver.IsShown("fullCheckReinstall"));
         EXPECT_FALSE(driver.IsShown("repairReinstall"));
@@ -217,11 +220,8 @@ TEST_F(ReinstallRoad, AGameFileThatCannotBeReplacedIsAskedAboutAndSkippingItEnds
     // A folder with a file in it where the pack belongs: no move or copy can replace it.
     fs::remove(tree / "data/Packs/world.pak");
     WriteWholeFile(tree / "data/Packs/world.pak/inside", "in the way");
-    ASSERT_TRUE(StartTheLauncher());
 
-    ASSERT_TRUE(WaitForText(LogPath(), "page event Patching.OnResponse", kPageMs)) << Diagnosis();
-    ASSERT_TRUE(driver.WaitForShown("fullCheckRun", kStepMs)) << Diagnosis();
-    ASSERT_TRUE(driver.Click("fullCheckRun")) << Diagnosis();
+    ASSERT_NO_FATAL_FAILURE(StartAndRunTheFullCheck());
     ASSERT_TRUE(WaitForText(LogPath(), "page event FullCheck.OnComplete", kStepMs)) << Diagnosis();
     ASSERT_TRUE(driver.WaitForShown("repairRun", kStepMs)) << Diagnosis();
     ASSERT_TRUE(driver.Click("repairRun")) << Diagnosis();
