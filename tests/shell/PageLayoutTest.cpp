@@ -1,30 +1,21 @@
 // The launcher's real page in the real WebKitGTK at the window's fixed size, brought
 // into each state a player meets by the events the launcher sends (starting, an
 // update being fetched, ready to play, a check with damaged files, errors, the
-<<<<<<< HEAD
 // preferences, the next update fetched in advance, the progressive edition's checks
-// beside the game hub), in Russian and English. Where the page must ask for a step
-// first, the test answers the command it waits for with that step's events. In every
-// state the page's regions stay inside the window and apart, every visible control can
-// be clicked where it is drawn, and no text is cut off; each state shows its own parts
-// with their tones, and the road's network error offers to try again. A screenshot of
-// the window in each state is saved under the build folder's "screenshots". Skipped
-// when no display can be had.
-=======
-// preferences, the reinstall and its question, the firewall's ports), in Russian and
-// English. In every state the page's regions stay inside
-// the window and apart, every visible control can be clicked where it is drawn, and
-// no text is cut off; each state shows its own parts with their tones, and the road's
-// network error offers to try again. A screenshot of the window in each state is saved under the
-// build folder's "screenshots". Skipped when no display can be had.
->>>>>>> pageroads
+// beside the game hub, the reinstall and its question, the firewall's ports), in Russian
+// and English. Where the page must ask for a step first, the test clicks what the player
+// clicks and answers the commands it waits for with that step's events. In every state
+// the page's regions stay inside the window and apart, every visible control can be
+// clicked where it is drawn, and no text is cut off; each state shows its own parts with
+// their tones, and the road's network error offers to try again. A screenshot of the
+// window in each state is saved under the build folder's "screenshots". Skipped when no
+// display can be had.
 #include <gtest/gtest.h>
 
 
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -158,7 +149,6 @@ struct PageState {
     std::u16string expected;
     // A command the page must have sent.
     int command = 0;
-<<<<<<< HEAD
     // Entries added to both text tables, as a table's later part adds them.
     std::string options{};
     // The commands the page must send after the events, in this order, and their
@@ -166,13 +156,6 @@ struct PageState {
     std::vector<Reply> replies{};
     // A command the page must not have sent.
     int unsent = 0;
-=======
-    // Clicked by id, in order, after the events; with checkAfter, the check waits until
-    // the page has sent that command and it was answered.
-    std::vector<std::u16string> clicks = {};
-    std::map<int, std::vector<PageEvent>> answers = {};
-    int checkAfter = 0;
->>>>>>> pageroads
 };
 
 // The saved settings, future updates downloaded in advance or not.
@@ -184,6 +167,9 @@ PageEvent PrefsLoad(bool futureUpdates = true) {
     event[13] = futureUpdates ? u"1" : u"0";
     return event;
 }
+
+// Clicks the page's element with that id, as the player does, where it stands among the events.
+PageEvent Click(const std::u16string& id) { return {u"Test.Click", id}; }
 
 const PageEvent kCurrent = {u"Patching.OnRequest", u"1.0.2"};
 const PageEvent kUpToDate = {u"Patching.OnResponse", u"false"};
@@ -222,7 +208,7 @@ void AddFutureStates(std::vector<PageState>& states, const std::string& suffix, 
 // repair keep out of its way.
 void AddProgressiveStates(std::vector<PageState>& states, const std::string& suffix, const std::u16string& locale) {
     const std::string progressive = R"({"option.progressive": "true"})";
-    const PageEvent clickCheck = {u"Test.Click", u"fullCheckRun"};
+    const PageEvent clickCheck = Click(u"fullCheckRun");
     const PageEvent damaged = {u"FullCheck.OnComplete", u"bin/README", u"4096", u"5", u"0"};
     const std::vector<PageEvent> hubFinished = {kCurrent, kUpToDate, {u"Game.OnEpayCheck", u"0"},
                                                 {u"Game.OnDownloadingFinished"}, clickCheck};
@@ -250,7 +236,7 @@ void AddProgressiveStates(std::vector<PageState>& states, const std::string& suf
     states.push_back(
         {"progressive-resumed" + suffix, locale, hubFinished, u"",
          u"#repair.ok #hub.busy #hubState[data-text='hub.downloading'] #fullCheckRun:enabled", 0, progressive,
-         {{501, u"", {{u"FullCheck.OnStart"}, {u"FullCheck.OnProgress", u"100"}, damaged, {u"Test.Click", u"repairRun"}}},
+         {{501, u"", {{u"FullCheck.OnStart"}, {u"FullCheck.OnProgress", u"100"}, damaged, Click(u"repairRun")}},
           {60, u"", {{u"Repair.OnRequest"}, {u"Repair.OnAnswer"}}},
           {600, u"", {{u"Repair.OnDownloadStart"},
                       {u"Downloader.OnProgress", u"100", u"4096", u"4096", u"0", u"0", u"0"},
@@ -301,11 +287,11 @@ std::vector<PageState> States() {
                                    u"bin/libwebkit-helper.so", u"40960", u"4", u"1"};
     const PageEvent launcherDamaged = {u"FullCheck.OnComplete", u"bin/Launcher.exe", u"918432", u"5", u"0"};
     const PageEvent locked = {u"Repair.OnLockedFile", u"../Patches/Rip/data/Packs/world.pak", u"../data/Packs/world.pak"};
-    const std::map<int, std::vector<PageEvent>> launcherDownload = {
-        {2700, {{u"LauncherDownload.OnStartTorrentDownload"}, {u"LauncherDownload.OnFinishTorrentDownload"}}},
-        {2701, {{u"LauncherDownload.OnStartFilesDownload"},
-                {u"Downloader.OnProgress", u"30", u"15728640", u"52428800", u"2097152", u"0", u"0"},
-                {u"Downloader.OnPeersInfo", u"127.0.0.2:6881", u"15728640", u"2097152", u"0", u"0"}}}};
+    const std::vector<Reply> launcherDownload = {
+        {2700, u"", {{u"LauncherDownload.OnStartTorrentDownload"}, {u"LauncherDownload.OnFinishTorrentDownload"}}},
+        {2701, u"", {{u"LauncherDownload.OnStartFilesDownload"},
+                     {u"Downloader.OnProgress", u"30", u"15728640", u"52428800", u"2097152", u"0", u"0"},
+                     {u"Downloader.OnPeersInfo", u"127.0.0.2:6881", u"15728640", u"2097152", u"0", u"0"}}}};
     for (const char16_t* locale : {u"ru", u"en"}) {
         const std::string suffix = locale == std::u16string(u"ru") ? "-ru" : "-en";
         // Where only a reinstall helps, the panel offers it; it asks once, then the
@@ -313,23 +299,17 @@ std::vector<PageState> States() {
         states.push_back({"reinstall-tooold" + suffix, locale, {asking, tooOld}, u"", u"#patching.error #roadReinstall"});
         states.push_back({"reinstall-question" + suffix, locale, {asking, tooOld}, u"click:roadReinstall",
                           u"#reinstallConfirm #reinstallYes #reinstallNo"});
-        PageState reinstalling{"reinstall-downloading" + suffix, locale, {asking, tooOld}, u"",
-                               u"#download.busy #downloadPeerTable", 2701};
-        reinstalling.clicks = {u"roadReinstall", u"reinstallYes"};
-        reinstalling.answers = launcherDownload;
-        reinstalling.checkAfter = 2701;
-        states.push_back(reinstalling);
+        states.push_back({"reinstall-downloading" + suffix, locale,
+                          {asking, tooOld, Click(u"roadReinstall"), Click(u"reinstallYes")}, u"",
+                          u"#download.busy #downloadPeerTable", 2701, "", launcherDownload});
         states.push_back({"systemcrash" + suffix, locale, {current, upToDate, {u"FullCheck.OnStart"}, systemCrash}, u"",
                           u"#fullCheck.error #fullCheckReinstall #fullCheckExit #damagedFiles"});
         // The repair finds a damaged file of the launcher itself among the ones to fetch.
-        PageState launcherRepair{"launcher-repair" + suffix, locale,
-                                 {current, upToDate, {u"FullCheck.OnStart"}, launcherDamaged}, u"",
-                                 u"#repair.error #repairReinstall", 600};
-        launcherRepair.clicks = {u"repairRun"};
-        launcherRepair.answers = {{60, {{u"Repair.OnRequest"}, {u"Repair.OnAnswer"}}},
-                                  {600, {{u"Repair.OnLauncherRepair"}}}};
-        launcherRepair.checkAfter = 600;
-        states.push_back(launcherRepair);
+        states.push_back({"launcher-repair" + suffix, locale,
+                          {current, upToDate, {u"FullCheck.OnStart"}, launcherDamaged, Click(u"repairRun")}, u"",
+                          u"#repair.error #repairReinstall", 600, "",
+                          {{60, u"", {{u"Repair.OnRequest"}, {u"Repair.OnAnswer"}}},
+                           {600, u"", {{u"Repair.OnLauncherRepair"}}}}});
         states.push_back({"repair-locked" + suffix, locale,
                           {current, upToDate, {u"FullCheck.OnStart"}, launcherDamaged, {u"Repair.OnApply"},
                            {u"Repair.OnProgress", u"40"}, locked},
@@ -406,15 +386,10 @@ TEST(PageLayout, EveryStateFitsTheWindowWithNothingCoveredOrCutInBothLanguages) 
         PageDialog dialog(*toolkit, &timers, "vfs://Launcher/res/launcher.htm", "");
         Shot shot{&dialog, display, folder + "/" + state.name + ".png"};
         std::u16string problems = u"(no report)";
-<<<<<<< HEAD
         std::size_t answered = 0;
         const auto check = [&](PageDialog& d) {
             Send(d, {u"Test.Check", std::u16string(state.name.begin(), state.name.end()), state.action, state.expected});
         };
-=======
-        const PageEvent check = {u"Test.Check", std::u16string(state.name.begin(), state.name.end()), state.action,
-                                 state.expected};
->>>>>>> pageroads
         dialog.onCommand = [&](PageDialog& d, int code, const WideString& argument) {
             if (code == 10) Send(d, {u"Locale.OnLoad", state.locale});
             if (code == 20) {
@@ -425,21 +400,12 @@ TEST(PageLayout, EveryStateFitsTheWindowWithNothingCoveredOrCutInBothLanguages) 
                                              u"CheckAttributes.OnSuccessChecking"})
                     Send(d, {name});
                 for (const PageEvent& event : state.events) Send(d, event);
-<<<<<<< HEAD
                 if (state.replies.empty()) check(d);
             }
             if (answered < state.replies.size() && code == state.replies[answered].command &&
                 (state.replies[answered].argument.empty() || argument.Std() == state.replies[answered].argument)) {
                 for (const PageEvent& event : state.replies[answered].events) Send(d, event);
                 if (++answered == state.replies.size()) check(d);
-=======
-                for (const std::u16string& id : state.clicks) Send(d, {u"Test.Click", id});
-                if (!state.checkAfter) Send(d, check);
-            }
-            if (auto answer = state.answers.find(code); answer != state.answers.end()) {
-                for (const PageEvent& event : answer->second) Send(d, event);
-                if (code == state.checkAfter) Send(d, check);
->>>>>>> pageroads
             }
             if (code == kCheckReport) {
                 problems = argument.Std();
