@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "base/runtime/StrUtil.h"
+#include "engine/torrent/TorrentSessionConfig.h"
 #include "platform/process/ProcessSpawn.h"
 #include "shell/AppParams.h"
 #include "shell/ProgramStarts.h"
@@ -180,8 +181,14 @@ void MainState::ReserveChannel(const WideString& argument) {
 bool MainState::OpenFirewallSettings() {
     // No desktop shares one firewall panel; firewalld's own tool is the common one.
     const std::string tool = FindExecutableInPath("firewall-config");
-    if (tool.empty()) return false;
-    return StartDetached(SpawnRequest{tool, {tool}, ""});
+    if (!tool.empty() && StartDetached(SpawnRequest{tool, {tool}, ""})) return true;
+    // Without it the player is told which ports the system's firewall must admit.
+    const TorrentSessionConfig listening;
+    WideStringVector ports;
+    ports.PushBack(StrUtil::Int64ToWide(listening.listenPortFirst));
+    ports.PushBack(StrUtil::Int64ToWide(listening.listenPortLast));
+    if (window_) window_->SendEventArgs(WideString(u"Launcher.OnFirewallSettingsMissing"), ports);
+    return false;
 }
 
 bool MainState::SetLogin(const WideString& login) {

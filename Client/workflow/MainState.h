@@ -22,7 +22,8 @@ public:
     void SetServerList(const WideString& argument);
     // 12: "switch[:kB/s]".
     void ReserveChannel(const WideString& argument);
-    // 2000: the desktop's firewall settings, when a tool for them is installed.
+    // 2000: the desktop's firewall settings, when a tool for them is installed; without
+    // one, "Launcher.OnFirewallSettingsMissing" with the first and last listen port.
     bool OpenFirewallSettings();
     // 9000.
     bool SetLogin(const WideString& login);

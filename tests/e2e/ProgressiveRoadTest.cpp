@@ -43,12 +43,13 @@ protected:
                                locale + "\", { \"option.progressive\": \"true\", \"option.srvlist\": \"" +
                                server->BaseUrl() + "srvlist.xml\" });\n");
         }
-        // The hub: the base pack there, the world coming at 6 MB/s for about ten seconds.
+        // The hub, at its socket in the launcher's runtime folder (the session's): the base
+        // pack there, the world coming at 6 MB/s for about ten seconds.
         WriteWholeFile(tree / "hub.packs",
                        "build 1.0.0 1001\npack Data/Base.pak 1000000 1000000\npack Data/World.pak 60000000\n"
                        "rate 6000000\n");
         WriteHubScript(tree / "bin/VantryLight/VantryHub.exe", tree / "hub.starts",
-                       {"--socket", tree / "VantryV4", "--script", tree / "hub.packs", "--log", tree / "hub.log",
+                       {"--socket", session / "VantryV4", "--script", tree / "hub.packs", "--log", tree / "hub.log",
                         "--idle-exit", "60000"});
         // What the hub keeps of the game, which a repair after the whole check makes it renew.
         WriteWholeFile(tree / "data/Packs/main.xml", "<packs/>\n");

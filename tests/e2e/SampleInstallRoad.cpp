@@ -62,17 +62,13 @@ void SampleInstallRoad::SetUp() {
     server->ServeFolder(work / "site");
     std::ofstream(tree / "Profiles/Launcher.cfg")
         << "hostIP = \"127.0.0.1\"\nhostPort = " << server->Port() << "\nhostPath = \"/\"\nhostType = \"http\"\n";
-    std::vector<std::string> writer = {VERSION_WRITER_PATH, "--root", tree.Root(), "--out",
-                                       tree / "Profiles/game.version", "--version", "1.0.0"};
-    for (const char* file : kPlayerFiles) writer.insert(writer.end(), {"--exclude", file});
-    for (const std::string& option : VersionFileOptions()) writer.push_back(option);
-    if (!RunTool(writer)) {
+    if (!WriteVersionFile(tree.Root(), tree / "Profiles/game.version", "1.0.0")) {
         problem = "the version writer failed";
         return;
     }
-    // The launcher's own files, which a repair checks too.
-    fs::create_directories(work / "launcher-tree/bin");
-    fs::copy_file(LAUNCHER_EXE_PATH, work / "launcher-tree/bin/Launcher.exe");
+    // The launcher's own files, which a repair checks too and a reinstall installs.
+    fs::create_directories(launcherTree);
+    fs::copy_file(LAUNCHER_EXE_PATH, launcherTree + "/Launcher.exe");
 }
 
 void SampleInstallRoad::TearDown() {
@@ -93,6 +89,14 @@ bool SampleInstallRoad::RunTool(const std::vector<std::string>& argv, int boundM
     return false;
 }
 
+bool SampleInstallRoad::WriteVersionFile(const std::string& root, const std::string& out,
+                                         const std::string& version) {
+    std::vector<std::string> writer = {VERSION_WRITER_PATH, "--root", root, "--out", out, "--version", version};
+    for (const char* file : kPlayerFiles) writer.insert(writer.end(), {"--exclude", file});
+    for (const std::string& option : VersionFileOptions()) writer.push_back(option);
+    return RunTool(writer);
+}
+
 std::string SampleInstallRoad::Snapshot(const std::string& version) {
     const std::string copy = work / ("trees/" + version);
     fs::create_directories(copy);
@@ -102,7 +106,7 @@ std::string SampleInstallRoad::Snapshot(const std::string& version) {
 
 bool SampleInstallRoad::Publish(const std::vector<std::string>& options) {
     std::vector<std::string> argv = {UPDATE_PUBLISHER_PATH, "--out", work / "site", "--launcher-tree",
-                                     work / "launcher-tree", "--web-seed", server->BaseUrl()};
+                                     launcherTree, "--web-seed", server->BaseUrl()};
     for (const char* file : kPlayerFiles) argv.insert(argv.end(), {"--exclude", file});
     argv.insert(argv.end(), options.begin(), options.end());
     return RunTool(argv);
@@ -120,9 +124,10 @@ bool SampleInstallRoad::Announce(const std::vector<std::string>& options) {
     return !error;
 }
 
-bool SampleInstallRoad::StartTheLauncher() {
-    launcher = StartLauncher(tree, xvfb.Display(), {}, "",
-                             PageDriver::LauncherEnvironment(PAGE_DRIVER_AGENT_PATH, tree / "driver.sock"), false);
+bool SampleInstallRoad::StartTheLauncher(const std::vector<std::string>& extraEnvironment) {
+    std::vector<std::string> environment = PageDriver::LauncherEnvironment(PAGE_DRIVER_AGENT_PATH, session / "driver.sock");
+    environment.insert(environment.end(), extraEnvironment.begin(), extraEnvironment.end());
+    launcher = StartLauncherAt(session, tree / "bin/Launcher.exe", xvfb.Display(), {}, "", environment, false);
     if (!launcher.IsValid()) problem = "the launcher did not start";
     return launcher.IsValid();
 }
@@ -132,10 +137,10 @@ void SampleInstallRoad::ExitTheLauncher() {
     EXPECT_EQ(WaitForLauncherExit(launcher, kStepMs), 0) << Diagnosis();
 }
 
-std::string SampleInstallRoad::Log() const { return ReadAll(tree / "Personal/Logs/Launcher.log"); }
+std::string SampleInstallRoad::Log() const { return ReadAll(LogPath()); }
 
 std::string SampleInstallRoad::Diagnosis() {
-    return driver.error() + "\n" + Log() + ReadAll(tree / "stderr").substr(0, 4000);
+    return driver.error() + "\n" + Log() + ReadAll(session / "stderr").substr(0, 4000);
 }
 
 void SampleInstallRoad::Photograph(const std::string& state) {

@@ -4,7 +4,8 @@
 // loopback server over a folder that the publishing tool writes, which is also the
 // torrents' web seed. The test drives the launcher through its real page as a player
 // does (the page driver preloaded into the program) and photographs each state under
-// the build folder as e2e-*.png.
+// the build folder as e2e-*.png. The launcher's session (its XDG folders, its stderr,
+// the driver's socket) lies outside the game folder, which a reinstall empties.
 //
 //   class MyRoad : public SampleInstallRoad {};
 //   TEST_F(MyRoad, ...) {
@@ -39,6 +40,9 @@ protected:
 
     // Extra arguments of the version writer for the installed game (flags of its files).
     virtual std::vector<std::string> VersionFileOptions() const { return {}; }
+    // A signed version file of the tree at root, the player's files left out; SetUp
+    // writes the installed game's, a test that changes the game writes it again.
+    bool WriteVersionFile(const std::string& root, const std::string& out, const std::string& version);
 
     // Runs a tool with its arguments; true when it ended with 0 within boundMs.
     static bool RunTool(const std::vector<std::string>& argv, int boundMs = 60000);
@@ -46,16 +50,19 @@ protected:
     // the publishing tool and the patch maker: trees/VERSION of the test's folder.
     std::string Snapshot(const std::string& version);
     // Writes the update server's folder with the publishing tool (its options after
-    // --out; the player's settings and the web seed are added); false when it fails.
+    // --out; the player's settings, the launcher's files of launcherTree and the web
+    // seed are added); false when it fails.
     bool Publish(const std::vector<std::string>& options);
     // The same into another folder, and only its current-version document over the
     // server's: the server announces something else, everything it serves stays.
     bool Announce(const std::vector<std::string>& options);
-    // Starts the installation's launcher with the page driver; false when it did not start.
-    bool StartTheLauncher();
+    // Starts the installation's launcher with the page driver and these extra "NAME=value"
+    // entries in its environment; false when it did not start.
+    bool StartTheLauncher(const std::vector<std::string>& extraEnvironment = {});
     // Ends the launcher through the window's exit button and waits for it.
     void ExitTheLauncher();
 
+    std::string LogPath() const { return tree / "Personal/Logs/Launcher.log"; }
     std::string Log() const;
     std::string Diagnosis();
     // A picture of the page as it stands now, as e2e-NAME.png in the build folder.
@@ -69,10 +76,13 @@ protected:
 
     PrivateXvfb xvfb;
     Display* display = nullptr;
+    GameTree session;
     GameTree tree;
     TempDir work;
+    // The launcher's own files as Launcher.torrent holds them, its program on top.
+    std::string launcherTree = work / "launcher-tree";
     std::unique_ptr<LoopbackHttpServer> server;
-    PageDriver driver{tree / "driver.sock"};
+    PageDriver driver{session / "driver.sock"};
     ProcessHandle launcher;
     std::string gameName;
     std::string problem;

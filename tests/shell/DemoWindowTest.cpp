@@ -2,8 +2,10 @@
 // the full version, asks before it starts, marks the installation and restarts; the
 // restarted launcher runs in the demo state "2", makes the game step once the update
 // road has answered (no update server in its network) and asks for the full version on
-// it, which cannot be had either; cancelled, it closes and leaves a demo again. Screenshots of each state are saved
-// under the build folder, the last in English.
+// it, which cannot be had either, and, as the player's settings have the background
+// download on, says that it downloads in the background; cancelled, it closes and leaves
+// a demo again. Screenshots of each state are saved under the build folder, the last in
+// English.
 #include <gtest/gtest.h>
 
 #include <signal.h>
@@ -16,6 +18,7 @@
 
 #include "shell/LauncherOnDisplay.h"
 #include "support/FileBytes.h"
+#include "support/PageDriver.h"
 #include "support/PrivateXvfb.h"
 #include "support/ProcessScan.h"
 #include "support/RequiredEnvironment.h"
@@ -25,11 +28,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The full-version panel's first button, and the second one beside it: the panel is
-// the first of the activity column, its status two lines or three (see launcher.css,
-// fullversion.css).
+// The full-version panel's first button: the panel is the first of the activity column,
+// its status two lines or three (see launcher.css, fullversion.css).
 constexpr int kFirstButtonX = 60;
-constexpr int kSecondButtonX = 200;
 constexpr int kButtonY = 226;
 // The footer's "English" link.
 constexpr int kEnglishX = 122;
@@ -43,6 +44,7 @@ void InstallDemo(const GameTree& tree) {
     WriteWholeFile(tree / "data/base.pak", "base");
     WriteNoUpdateServerConfig(tree);
     WriteWholeFile(tree / "bin/demo.bin", "");
+    WriteWholeFile(tree / "Personal/Global.cfg", "download_full_background = true\n");
 }
 
 bool WaitForRestart(const std::string& launcher, pid_t first, pid_t& second, int boundMs) {
@@ -68,14 +70,19 @@ TEST(DemoWindow, TheDemoOffersTheFullVersionAndTheRestartedLauncherAsksForIt) {
     Display* display = XOpenDisplay(xvfb.Display().c_str());
     if (!display) SKIP_UNLESS_REQUIRED("cannot open " + xvfb.Display());
     InstallDemo(tree);
-    ProcessHandle launcher = StartLauncher(tree, xvfb.Display());
+    ProcessHandle launcher = StartLauncher(tree, xvfb.Display(), {}, "",
+                                           PageDriver::LauncherEnvironment(PAGE_DRIVER_AGENT_PATH, tree / "driver.sock"));
     ASSERT_TRUE(launcher.IsValid());
     const std::string log = tree / "Personal/Logs/Launcher.log";
+    PageDriver driver(tree / "driver.sock");
 
     ASSERT_TRUE(WaitForText(log, "page event App.SetDemoState", 12000)) << ReadAll(log) << ReadAll(tree / "stderr");
     int x = 0, y = 0;
     ASSERT_TRUE(FindLauncherWindow(display, x, y));
     EXPECT_TRUE(SaveScreenshot(display, "demo-offer.png"));
+    // Nothing downloads yet: no word of the background download.
+    EXPECT_TRUE(driver.WaitForShown("fullVersionGet", 5000)) << driver.error();
+    EXPECT_FALSE(driver.IsShown("fullVersionBackground"));
 
     Click(display, x + kFirstButtonX, y + kButtonY);  // Get the full version
     EXPECT_TRUE(WaitForText(log, "page event App.AskForFullVersion", 5000)) << ReadAll(log);
@@ -103,8 +110,21 @@ TEST(DemoWindow, TheDemoOffersTheFullVersionAndTheRestartedLauncherAsksForIt) {
     EXPECT_TRUE(WaitForText(log, "page event Locale.OnLoad", 5000, 2)) << ReadAll(log);
     EXPECT_TRUE(SaveScreenshot(display, "demo-fetch.png"));
 
-    // Cancel, beside "Try again": the launcher closes and the installation is a demo again.
-    Click(display, x + kSecondButtonX, y + kButtonY);
+    // The download runs in the background, as the settings say.
+    EXPECT_TRUE(driver.WaitForShown("fullVersionBackground", 5000)) << driver.error();
+    EXPECT_NE(driver.Text("fullVersionBackground").find("Background download is on"), std::string::npos)
+        << driver.Text("fullVersionBackground");
+
+    // Cancel, beside "Try again", below that line: the launcher closes and the
+    // installation is a demo again.
+    std::string centre;
+    ASSERT_TRUE(driver.Eval("(function(){var r=document.getElementById('fullVersionCancel').getBoundingClientRect();"
+                            "return Math.round(r.left + r.width / 2) + ' ' + Math.round(r.top + r.height / 2);})()",
+                            centre))
+        << driver.error();
+    const int cancelX = std::stoi(centre.substr(0, centre.find(' ')));
+    const int cancelY = std::stoi(centre.substr(centre.find(' ') + 1));
+    Click(display, x + cancelX, y + cancelY);
     EXPECT_TRUE(WaitForText(log, "page event App.DoExit", 5000)) << ReadAll(log);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (!ProcessesOf(tree / "bin/Launcher.exe").empty() && std::chrono::steady_clock::now() < deadline)

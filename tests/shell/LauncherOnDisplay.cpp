@@ -45,8 +45,8 @@ bool WaitForText(const std::string& path, const std::string& text, int boundMs, 
     return Occurrences(ReadAll(path), text) >= count;
 }
 
-bool FindWindowOfWidth(Display* display, int width, int& x, int& y, int height) {
-    return FindViewableWindow(display, width, x, y, height);
+bool FindWindowOfWidth(Display* display, int width, int& x, int& y, int height, Window* id) {
+    return FindViewableWindow(display, width, x, y, height, id);
 }
 
 bool WaitForLauncherPage(Display* display, const GameTree& tree, int& x, int& y) {
@@ -137,6 +137,18 @@ void TypeKeys(Display* display, const std::string& keys) {
 
 bool WriteNoUpdateServerConfig(const GameTree& tree, const std::string& extraLines) {
     return WriteWholeFile(tree / "Profiles/Launcher.cfg", "hostIP = \"127.0.0.1\"\nhostPort = 9\n" + extraLines);
+}
+
+void PressChord(Display* display, const std::vector<std::string>& keysyms) {
+    std::vector<KeyCode> codes;
+    for (const std::string& name : keysyms) {
+        const KeyCode code = XKeysymToKeycode(display, XStringToKeysym(name.c_str()));
+        if (code != 0) codes.push_back(code);
+    }
+    for (KeyCode code : codes) XTestFakeKeyEvent(display, code, True, CurrentTime);
+    for (auto code = codes.rbegin(); code != codes.rend(); ++code) XTestFakeKeyEvent(display, *code, False, CurrentTime);
+    XFlush(display);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
 }
 
 void PrepareLauncherEnvironment(const std::string& root, const std::string& display, const std::string& systemBus) {

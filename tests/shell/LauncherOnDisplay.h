@@ -19,8 +19,8 @@ std::string ReadAll(const std::string& path);
 bool WaitForText(const std::string& path, const std::string& text, int boundMs, int count = 1);
 
 // A shown top-level window of that width (and height, unless 0), with its place on
-// the screen.
-bool FindWindowOfWidth(Display* display, int width, int& x, int& y, int height = 0);
+// the screen and, when asked, its id.
+bool FindWindowOfWidth(Display* display, int width, int& x, int& y, int height = 0, Window* id = nullptr);
 // Waits at most boundMs for such a window.
 bool WaitForWindowOfWidth(Display* display, int width, int height, int& x, int& y, int boundMs);
 inline bool FindLauncherWindow(Display* display, int& x, int& y) {
@@ -43,6 +43,9 @@ bool WaitForColor(Display* display, int x, int y, unsigned rgb, int boundMs);
 void Click(Display* display, int x, int y);
 // Presses and releases the key of each character (letters, digits, Tab, Return).
 void TypeKeys(Display* display, const std::string& keys);
+// Presses the keys named by their keysyms ("Control_L", "a") in order and releases them
+// in reverse: one chord such as Ctrl+A.
+void PressChord(Display* display, const std::vector<std::string>& keysyms);
 
 // Writes the tree's Profiles/Launcher.cfg with an update server that is not there (the
 // discard port of loopback), so that a window test meets none, followed by extraLines.

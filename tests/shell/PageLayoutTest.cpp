@@ -2,13 +2,14 @@
 // into each state a player meets by the events the launcher sends (starting, an
 // update being fetched, ready to play, a check with damaged files, errors, the
 // preferences, the next update fetched in advance, the progressive edition's checks
-// beside the game hub), in Russian and English. Where the page must ask for a step
-// first, the test answers the command it waits for with that step's events. In every
-// state the page's regions stay inside the window and apart, every visible control can
-// be clicked where it is drawn, and no text is cut off; each state shows its own parts
-// with their tones, and the road's network error offers to try again. A screenshot of
-// the window in each state is saved under the build folder's "screenshots". Skipped
-// when no display can be had.
+// beside the game hub, the reinstall and its question, the firewall's ports), in Russian
+// and English. Where the page must ask for a step first, the test clicks what the player
+// clicks and answers the commands it waits for with that step's events. In every state
+// the page's regions stay inside the window and apart, every visible control can be
+// clicked where it is drawn, and no text is cut off; each state shows its own parts with
+// their tones, and the road's network error offers to try again. A screenshot of the
+// window in each state is saved under the build folder's "screenshots". Skipped when no
+// display can be had.
 #include <gtest/gtest.h>
 
 
@@ -77,6 +78,8 @@ constexpr char kCheckScript[] = R"JS(
             });
         });
         var prefsOpen = !document.getElementById("prefsPanel").hidden;
+        // A question over the window leaves only itself and the title strip to click.
+        var overlay = document.querySelector(".overlay:not([hidden])");
         var activity = document.getElementById("activity").getBoundingClientRect();
         var panels = Array.prototype.filter.call(document.querySelectorAll("#activity > section"), visible);
         panels.forEach(function (panel, i) {
@@ -88,6 +91,7 @@ constexpr char kCheckScript[] = R"JS(
         document.querySelectorAll("button, input, select, a[href]").forEach(function (control) {
             if (!visible(control)) return;
             if (prefsOpen && !control.closest("#prefsPanel, #frame, #footer")) return;
+            if (overlay && !overlay.contains(control) && !control.closest("#frame")) return;
             var r = control.getBoundingClientRect();
             // A control in the scrolled column counts where the column shows it.
             if (control.closest("#activity") && !inside(r, activity)) return;
@@ -164,6 +168,9 @@ PageEvent PrefsLoad(bool futureUpdates = true) {
     return event;
 }
 
+// Clicks the page's element with that id, as the player does, where it stands among the events.
+PageEvent Click(const std::u16string& id) { return {u"Test.Click", id}; }
+
 const PageEvent kCurrent = {u"Patching.OnRequest", u"1.0.2"};
 const PageEvent kUpToDate = {u"Patching.OnResponse", u"false"};
 
@@ -201,7 +208,7 @@ void AddFutureStates(std::vector<PageState>& states, const std::string& suffix, 
 // repair keep out of its way.
 void AddProgressiveStates(std::vector<PageState>& states, const std::string& suffix, const std::u16string& locale) {
     const std::string progressive = R"({"option.progressive": "true"})";
-    const PageEvent clickCheck = {u"Test.Click", u"fullCheckRun"};
+    const PageEvent clickCheck = Click(u"fullCheckRun");
     const PageEvent damaged = {u"FullCheck.OnComplete", u"bin/README", u"4096", u"5", u"0"};
     const std::vector<PageEvent> hubFinished = {kCurrent, kUpToDate, {u"Game.OnEpayCheck", u"0"},
                                                 {u"Game.OnDownloadingFinished"}, clickCheck};
@@ -229,7 +236,7 @@ void AddProgressiveStates(std::vector<PageState>& states, const std::string& suf
     states.push_back(
         {"progressive-resumed" + suffix, locale, hubFinished, u"",
          u"#repair.ok #hub.busy #hubState[data-text='hub.downloading'] #fullCheckRun:enabled", 0, progressive,
-         {{501, u"", {{u"FullCheck.OnStart"}, {u"FullCheck.OnProgress", u"100"}, damaged, {u"Test.Click", u"repairRun"}}},
+         {{501, u"", {{u"FullCheck.OnStart"}, {u"FullCheck.OnProgress", u"100"}, damaged, Click(u"repairRun")}},
           {60, u"", {{u"Repair.OnRequest"}, {u"Repair.OnAnswer"}}},
           {600, u"", {{u"Repair.OnDownloadStart"},
                       {u"Downloader.OnProgress", u"100", u"4096", u"4096", u"0", u"0", u"0"},
@@ -275,8 +282,44 @@ std::vector<PageState> States() {
          u"", u"#fullCheck.current #hub.busy"},
         // The display has no usable mode: the panel says so and what to do, in its longer language.
         {"preferences-error-ru", u"ru", {current, upToDate, {u"Prefs.OnError"}}, u"click:prefsOpen", u"#prefsStatus.error"}};
+    const PageEvent tooOld = {u"Patching.OnAnswer", u"true", u"1.0.2"};
+    const PageEvent systemCrash = {u"FullCheck.OnSystemCrash", u"bin/Launcher.exe", u"918432", u"5", u"0",
+                                   u"bin/libwebkit-helper.so", u"40960", u"4", u"1"};
+    const PageEvent launcherDamaged = {u"FullCheck.OnComplete", u"bin/Launcher.exe", u"918432", u"5", u"0"};
+    const PageEvent locked = {u"Repair.OnLockedFile", u"../Patches/Rip/data/Packs/world.pak", u"../data/Packs/world.pak"};
+    const std::vector<Reply> launcherDownload = {
+        {2700, u"", {{u"LauncherDownload.OnStartTorrentDownload"}, {u"LauncherDownload.OnFinishTorrentDownload"}}},
+        {2701, u"", {{u"LauncherDownload.OnStartFilesDownload"},
+                     {u"Downloader.OnProgress", u"30", u"15728640", u"52428800", u"2097152", u"0", u"0"},
+                     {u"Downloader.OnPeersInfo", u"127.0.0.2:6881", u"15728640", u"2097152", u"0", u"0"}}}};
     for (const char16_t* locale : {u"ru", u"en"}) {
         const std::string suffix = locale == std::u16string(u"ru") ? "-ru" : "-en";
+        // Where only a reinstall helps, the panel offers it; it asks once, then the
+        // download panel shows the launcher it downloads for it.
+        states.push_back({"reinstall-tooold" + suffix, locale, {asking, tooOld}, u"", u"#patching.error #roadReinstall"});
+        states.push_back({"reinstall-question" + suffix, locale, {asking, tooOld}, u"click:roadReinstall",
+                          u"#reinstallConfirm #reinstallYes #reinstallNo"});
+        states.push_back({"reinstall-downloading" + suffix, locale,
+                          {asking, tooOld, Click(u"roadReinstall"), Click(u"reinstallYes")}, u"",
+                          u"#download.busy #downloadPeerTable", 2701, "", launcherDownload});
+        states.push_back({"systemcrash" + suffix, locale, {current, upToDate, {u"FullCheck.OnStart"}, systemCrash}, u"",
+                          u"#fullCheck.error #fullCheckReinstall #fullCheckExit #damagedFiles"});
+        // The repair finds a damaged file of the launcher itself among the ones to fetch.
+        states.push_back({"launcher-repair" + suffix, locale,
+                          {current, upToDate, {u"FullCheck.OnStart"}, launcherDamaged, Click(u"repairRun")}, u"",
+                          u"#repair.error #repairReinstall", 600, "",
+                          {{60, u"", {{u"Repair.OnRequest"}, {u"Repair.OnAnswer"}}},
+                           {600, u"", {{u"Repair.OnLauncherRepair"}}}}});
+        states.push_back({"repair-locked" + suffix, locale,
+                          {current, upToDate, {u"FullCheck.OnStart"}, launcherDamaged, {u"Repair.OnApply"},
+                           {u"Repair.OnProgress", u"40"}, locked},
+                          u"", u"#repairLocked #repairRetry #repairSkip #repairAbort"});
+        states.push_back({"firewall-missing" + suffix, locale,
+                          {current, upToDate, {u"Launcher.OnFirewallSettingsMissing", u"6968", u"6978"}}, u"",
+                          u"#firewall.warning.current #firewallPorts"});
+        states.push_back({"full-background" + suffix, locale,
+                          {{u"App.SetDemoState", u"2"}, {u"App.SetDownloadFullState", u"1"}, current, upToDate}, u"",
+                          u"#fullVersion #fullVersionBackground"});
         states.push_back({"starting" + suffix, locale, {asking}, u"", u"#patching.busy #installedVersion"});
         states.push_back({"updating" + suffix, locale, fetching, u"", u"#patchChain #announcedVersion #download.busy.current #downloadPeerTable"});
         std::vector<PageEvent> downloaded = fetching;

@@ -1,7 +1,8 @@
 // The launcher's page in the real WebKitGTK on a private Xvfb, driven through the
 // repair road by scripted events: the commands it sends in turn (60, 600, 6000 once,
-// the answers 800 and 8000 to the locked-file dialog, 6 and then 50 for the version
-// file), with a screenshot of each state under the build folder. The page is served
+// the answers 800 and 8000 to the locked-file dialog, whose skip and stop both end the
+// repair and are told apart in its outcome, 6 and then 50 for the version file), with
+// a screenshot of each state under the build folder. The page is served
 // from the source tree; a test hook beside it clicks its buttons by id.
 #include <gtest/gtest.h>
 
@@ -24,6 +25,7 @@ namespace {
 
 constexpr int kBoundMs = 30000;
 constexpr guint kPaintMs = 700;
+constexpr int kStatusReport = 4646;
 
 WideStringVector Texts(const std::vector<std::u16string>& texts) {
     WideStringVector out;
@@ -42,6 +44,7 @@ public:
         : CHtmlDialog(toolkit, timers, "vfs://Launcher/res/launcher.htm", ""), locale_(locale), display_(display) {}
 
     std::vector<int> commands;
+    std::vector<std::string> statuses;  // the repair's status keys the test asked for
     std::map<int, Step> answers;  // what the launcher sends back on a command
     std::vector<Step> steps;
 
@@ -49,6 +52,7 @@ public:
         View().SendEventArgs(WideString(name), Texts(arguments));
     }
     void ClickOn(const char16_t* id) { View().CallFunction(WideString(u"TestClick"), Texts({id})); }
+    void AskStatus() { View().CallFunction(WideString(u"TestStatus"), Texts({})); }
     void Screenshot(const std::string& name) {
         EXPECT_TRUE(SaveScreenPng(display_, std::string(LAUNCHER_BUILD_DIR "/") + name)) << name;
     }
@@ -59,6 +63,10 @@ public:
             return false;
         }
         if (code == 10) Send(u"Locale.OnLoad", {std::u16string(locale_, locale_ + 2)});
+        if (code == kStatusReport) {
+            statuses.push_back(String(argument).Std());
+            return false;
+        }
         // The preferences are the page's last start-up command: the steps begin.
         if (code == 20) g_timeout_add(kPaintMs, &RunNextStep, this);
         // The start-up's own commands (language, preferences, frame, the update road's
@@ -107,7 +115,9 @@ protected:
         if (IsSkipped() || HasFatalFailure()) return;
         // The start page gets the test's click hook.
         ASSERT_TRUE(files->AddToStartPageHead(
-            "<script>function TestClick(id) { document.getElementById(id).click(); }</script>"));
+            "<script>function TestClick(id) { document.getElementById(id).click(); }\n"
+            "function TestStatus() { App.send(4646, document.getElementById('repairStatus').getAttribute('data-text')); }"
+            "</script>"));
     }
 };
 
@@ -154,9 +164,21 @@ TEST_F(RepairPageTest, TheRepairRoadAndTheVersionFileRepairInBothLanguages) {
             [](RepairPage& p) { p.ClickOn(u"repairRetry"); },
             [](RepairPage& p) { p.ClickOn(u"repairAbort"); },
             [](RepairPage& p) { p.Screenshot("repair-stopped.png"); },
+            [](RepairPage& p) { p.AskStatus(); },
+            // Once more, and the locked file skipped this time.
+            [](RepairPage& p) {
+                p.Send(u"FullCheck.OnStart");
+                p.Send(u"FullCheck.OnComplete", kTwoDamaged);
+            },
+            [](RepairPage& p) { p.ClickOn(u"repairRun"); },
+            [](RepairPage& p) { p.Send(u"Repair.OnDownloadComplete"); },
+            [](RepairPage& p) { p.ClickOn(u"repairSkip"); },
+            [](RepairPage& p) { p.Screenshot("repair-skipped.png"); },
+            [](RepairPage& p) { p.AskStatus(); },
         };
         EXPECT_EQ(RunBounded(page, kBoundMs), 2);
-        EXPECT_EQ(page.commands, (std::vector<int>{60, 600, 6000, 800, 8000}));
+        EXPECT_EQ(page.commands, (std::vector<int>{60, 600, 6000, 800, 8000, 60, 600, 6000, 8000}));
+        EXPECT_EQ(page.statuses, (std::vector<std::string>{"repair.fail.2", "repair.fail.2.skipped"}));
         EXPECT_EQ(page.View().LastError().View(), u"");
     }
     {

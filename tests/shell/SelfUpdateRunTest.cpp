@@ -17,6 +17,7 @@
 
 #include "LauncherOnDisplay.h"
 #include "support/FileBytes.h"
+#include "support/HubLinkFixtures.h"
 #include "support/PrivateXvfb.h"
 #include "support/ProcessScan.h"
 #include "support/RequiredEnvironment.h"
@@ -26,15 +27,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-bool WaitUntil(const std::function<bool()>& done, int boundMs) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(boundMs);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    return true;
-}
 
 // The launcher torrent holds one top folder (launcherFolder "Brennic/") or only the
 // files (""), which then lie directly in the download folder. The download folder lies

@@ -60,7 +60,7 @@ void PageDialog::OnDocumentComplete() {
 }
 
 bool PageDialog::OnInitDialog() {
-    InitHtmlDialog(DragStrip{0, 0, 690, 24});
+    InitHtmlDialog(framed ? DragStrip{} : DragStrip{0, 0, 690, 24});
     SetClientSize(748, 589);
     return true;
 }
@@ -79,6 +79,19 @@ gboolean EndStuckDialog(gpointer dialog) {
 }
 
 }  // namespace
+
+void PageSteps::Start() { g_timeout_add(intervalMs_, &PageSteps::RunNext, this); }
+
+int PageSteps::RunNext(void* self) {
+    auto& run = *static_cast<PageSteps*>(self);
+    if (run.next_ < run.steps.size()) {
+        run.steps[run.next_++]();
+        g_timeout_add(run.intervalMs_, &PageSteps::RunNext, &run);
+    } else {
+        run.dialog_.EndDialog(2);
+    }
+    return G_SOURCE_REMOVE;
+}
 
 int RunBounded(CHtmlDialog& dialog, int boundMs) {
     const guint guard = g_timeout_add(static_cast<guint>(boundMs), &EndStuckDialog, &dialog);

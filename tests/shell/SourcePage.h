@@ -32,16 +32,40 @@ public:
 
     std::vector<std::pair<int, std::u16string>> commands;
     std::function<void(PageDialog&, int, const WideString&)> onCommand;
+    // A window with the toolkit's frame instead of the drag strip.
+    bool framed = false;
+    // The window's cancel actions so far.
+    int cancels = 0;
 
     bool OnAppCommand(int code, const WideString& argument) override;
     void OnDocumentComplete() override;
 
 protected:
     bool OnInitDialog() override;
+    void OnCancel() override { ++cancels; }
 };
 
 // A page event's arguments.
 WideStringVector Args(std::initializer_list<const char16_t*> texts);
+
+// A test's steps on the dialog's main loop, one after the other and intervalMs apart
+// (time for the page to answer and paint); then the dialog ends with 2. Start it from a
+// command of the page's start-up.
+class PageSteps {
+public:
+    PageSteps(CHtmlDialog& dialog, unsigned intervalMs) : dialog_(dialog), intervalMs_(intervalMs) {}
+
+    std::vector<std::function<void()>> steps;
+
+    void Start();
+
+private:
+    static int RunNext(void* self);
+
+    CHtmlDialog& dialog_;
+    unsigned intervalMs_;
+    std::size_t next_ = 0;
+};
 
 // The dialog's modal loop, ended with -99 when it runs longer than boundMs.
 int RunBounded(CHtmlDialog& dialog, int boundMs = 15000);

@@ -1,8 +1,9 @@
 // The update road as the real page runs it in the real WebKitGTK: a scripted launcher
 // answers each step's command with that step's events, and the page must send the
 // next command only once the step before has succeeded, say how each step went, stop
-// at a failure with its words and offer to try again, and offer the install once the
-// patches are downloaded. A screenshot of each state is saved under the build folder's
+// at a failure with its words and offer to try again (the failed step alone, or the
+// whole road when another step has taken its place, a game step then made again), and
+// offer the install once the patches are downloaded. A screenshot of each state is saved under the build folder's
 // "screenshots". Skipped when no display can be had.
 #include <gtest/gtest.h>
 
@@ -114,7 +115,7 @@ protected:
         EXPECT_EQ(RunBounded(dialog, kBoundMs), 2);
         std::vector<int> road;
         for (const auto& [code, argument] : dialog.commands)
-            if (code == 80 || code == 45 || code == 30 || code == 3000 || code == 3001) road.push_back(code);
+            if (code == 80 || code == 45 || code == 30 || code == 70 || code == 3000 || code == 3001) road.push_back(code);
         return road;
     }
 
@@ -186,18 +187,18 @@ TEST_F(UpdateRoadPageTest, EachStepStartsWhenTheOneBeforeSucceededAndTheDownload
 
 TEST_F(UpdateRoadPageTest, AFailedStepStopsTheRoadWithItsWordsAndCanBeTriedAgain) {
     std::map<std::string, Element> stopped;
-    int initialChecks = 0;
+    int attributeChecks = 0;
     const std::vector<int> road = RunPage(u"ru", [&](PageDialog& d, int code, const std::u16string& argument) {
         switch (code) {
             case 80:
-                if (++initialChecks == 2) {
-                    d.EndDialog(2);
-                    break;
-                }
                 Send(d, {u"InitialCheck.OnCheckRequest"});
                 Send(d, {u"InitialCheck.OnReadyToUpdate"});
                 break;
             case 45:
+                if (++attributeChecks == 2) {
+                    d.EndDialog(2);
+                    break;
+                }
                 Send(d, {u"CheckAttributes.OnStartChecking"});
                 Send(d, {u"CheckAttributes.OnFailedChecking_ResetAttrError", u"../bin", u"../data <Пакеты>"});
                 Send(d, {u"Test.Report"});
@@ -207,8 +208,8 @@ TEST_F(UpdateRoadPageTest, AFailedStepStopsTheRoadWithItsWordsAndCanBeTriedAgain
                 break;
         }
     });
-    // No patch request after the failed step; the retry starts the road over.
-    EXPECT_EQ(road, (std::vector<int>{80, 45, 80}));
+    // No patch request after the failed step; the retry runs that step alone.
+    EXPECT_EQ(road, (std::vector<int>{80, 45, 45}));
     EXPECT_EQ(stopped["roadInitial"].className, "done");
     EXPECT_EQ(stopped["roadAttributes"].className, "failed");
     EXPECT_NE(stopped["roadAttributes"].text.find("только для чтения"), std::string::npos);
@@ -217,6 +218,36 @@ TEST_F(UpdateRoadPageTest, AFailedStepStopsTheRoadWithItsWordsAndCanBeTriedAgain
     EXPECT_EQ(stopped["roadRequest"].className, "waiting");
     EXPECT_EQ(stopped["roadRetry"].shown, "shown");
     EXPECT_EQ(stopped["patchInstall"].shown, "hidden");
+}
+
+TEST_F(UpdateRoadPageTest, ARetryAfterAGameStepTookTheRoadsPlaceRunsTheRoadAndMakesTheGameStepAgain) {
+    int requests = 0;
+    const std::vector<int> road = RunPage(u"en", [&](PageDialog& d, int code, const std::u16string&) {
+        switch (code) {
+            case 80:
+                Send(d, {u"InitialCheck.OnReadyToUpdate"});
+                break;
+            case 45:
+                Send(d, {u"CheckAttributes.OnSuccessChecking"});
+                break;
+            case 30:
+                Send(d, {u"Patching.OnRequest", u"1.0.1"});
+                if (++requests == 1) {
+                    Send(d, {u"Patching.OnServerError", u"8"});
+                    // A game step takes the road's place (the progressive edition makes
+                    // one once the road has answered), then the player tries again.
+                    Send(d, {u"Game.OnEpayCheck", u"0"});
+                    Send(d, {u"Test.Click", u"roadRetry"});
+                } else {
+                    Send(d, {u"Patching.OnResponse", u"false"});
+                }
+                break;
+            case 70:
+                d.EndDialog(2);
+                break;
+        }
+    });
+    EXPECT_EQ(road, (std::vector<int>{80, 45, 30, 80, 45, 30, 70}));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #pragma once
 // The first top-level window shown on an X display, of a given width and height (0: any),
-// and its place on the screen. Header-only: its users link X11 themselves.
+// its place on the screen and, when asked, its id. Header-only: its users link X11
+// themselves.
 #include <X11/Xlib.h>
 
 namespace viewable_window_detail {
@@ -18,7 +19,7 @@ inline int IgnoreVanishedWindow(Display* display, XErrorEvent* error) {
 
 }  // namespace viewable_window_detail
 
-inline bool FindViewableWindow(Display* display, int width, int& x, int& y, int height = 0) {
+inline bool FindViewableWindow(Display* display, int width, int& x, int& y, int height = 0, Window* id = nullptr) {
     using namespace viewable_window_detail;
     XSync(display, False);
     previousHandler = XSetErrorHandler(&IgnoreVanishedWindow);
@@ -32,6 +33,7 @@ inline bool FindViewableWindow(Display* display, int width, int& x, int& y, int 
                 (width == 0 || attributes.width == width) && (height == 0 || attributes.height == height)) {
                 x = attributes.x;
                 y = attributes.y;
+                if (id) *id = children[i];
                 found = true;
             }
         }

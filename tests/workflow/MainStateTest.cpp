@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <set>
@@ -12,6 +14,7 @@
 
 #include "shell/AppParams.h"
 #include "RecordingWindow.h"
+#include "support/ArgvRecord.h"
 #include "support/TempDir.h"
 #include "workflow/MainState.h"
 #include "workflow/PageCommands.h"
@@ -249,6 +252,32 @@ TEST_F(MainStateTest, RestartsEndTheDialogWithTwo) {
     EXPECT_TRUE(Command(PageCommand::RunNewLauncher));
     EXPECT_TRUE(Command(PageCommand::Restart));
     EXPECT_EQ(window.ended, (std::vector<int>{2, 2}));
+}
+
+TEST_F(MainStateTest, TheFirewallToolOpensTheSettingsOrNamesThePortsTheFirewallMustAdmit) {
+    MakeRoot();
+    TempDir tools;
+    const char* path = std::getenv("PATH");
+    const std::string savedPath = path ? path : "";
+    ::setenv("PATH", tools.Path().c_str(), 1);
+
+    // No settings tool on the PATH: the page hears which ports to admit.
+    EXPECT_FALSE(Command(PageCommand::OpenFirewallSettings));
+    EXPECT_EQ(window.events, (std::vector<std::vector<std::u16string>>{
+                                 {u"Launcher.OnFirewallSettingsMissing", u"6968", u"6978"}}));
+
+    // With one, it is started and nothing is said.
+    window.events.clear();
+    std::filesystem::copy_file(ARGV_RECORDER_PATH, tools / "firewall-config");
+    ::setenv("ARGV_RECORDER_OUT", (tools / "record").c_str(), 1);
+    EXPECT_TRUE(Command(PageCommand::OpenFirewallSettings));
+    ArgvRecord record;
+    EXPECT_TRUE(WaitForArgvRecord(tools / "record", 10000, record));
+    ::unsetenv("ARGV_RECORDER_OUT");
+    ::setenv("PATH", savedPath.c_str(), 1);
+    EXPECT_TRUE(window.events.empty());
+    ASSERT_EQ(record.argv.size(), 1u);
+    EXPECT_EQ(std::filesystem::path(record.argv[0]).filename(), "firewall-config");
 }
 
 }  // namespace

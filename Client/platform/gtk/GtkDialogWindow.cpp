@@ -1,5 +1,7 @@
 #include "platform/gtk/GtkDialogWindow.h"
 
+#include "platform/gtk/GtkDialogKeys.h"
+
 #ifdef GDK_WINDOWING_X11
 #include <gdk/gdkx.h>
 #endif
@@ -31,6 +33,12 @@ GtkDialogWindow::GtkDialogWindow() {
     gtk_window_set_resizable(GTK_WINDOW(window_), FALSE);
     gtk_container_add(GTK_CONTAINER(window_), page_.Widget());
     g_signal_connect(window_, "delete-event", G_CALLBACK(&GtkDialogWindow::OnDelete), this);
+    // Before the window hands a key to the page: the filter sees every key first.
+    g_signal_connect(window_, "key-press-event", G_CALLBACK(&GtkDialogWindow::OnKey), this);
+    g_signal_connect(window_, "key-release-event", G_CALLBACK(&GtkDialogWindow::OnKey), this);
+    // The web view answers a key at once and hands it back to the window once the page
+    // has left it unhandled: only such a key comes through to here.
+    g_signal_connect_after(window_, "key-press-event", G_CALLBACK(&GtkDialogWindow::OnKeyLeftOver), this);
     g_signal_connect(window_, "configure-event", G_CALLBACK(&GtkDialogWindow::OnConfigure), this);
     g_signal_connect(window_, "window-state-event", G_CALLBACK(&GtkDialogWindow::OnWindowState), this);
     g_signal_connect(window_, "notify::is-active", G_CALLBACK(&GtkDialogWindow::OnActiveNotify), this);
@@ -91,6 +99,16 @@ gboolean GtkDialogWindow::OnDelete(GtkWidget*, GdkEvent*, gpointer data) {
     auto* self = static_cast<GtkDialogWindow*>(data);
     if (self->listener_) self->listener_->OnCloseRequest();
     return TRUE;
+}
+
+gboolean GtkDialogWindow::OnKey(GtkWidget*, GdkEventKey* event, gpointer) {
+    return FilterDialogKey(DialogKeyPressOf(event)) == KeyVerdict::Swallow;
+}
+
+gboolean GtkDialogWindow::OnKeyLeftOver(GtkWidget*, GdkEventKey* event, gpointer data) {
+    auto* self = static_cast<GtkDialogWindow*>(data);
+    if (event->keyval == GDK_KEY_Escape && self->listener_) self->listener_->OnCancelRequest();
+    return FALSE;
 }
 
 gboolean GtkDialogWindow::OnConfigure(GtkWidget*, GdkEvent*, gpointer data) {

@@ -40,6 +40,8 @@ public:
 
 private:
     static gboolean OnDelete(GtkWidget*, GdkEvent*, gpointer self);
+    static gboolean OnKey(GtkWidget*, GdkEventKey* event, gpointer self);
+    static gboolean OnKeyLeftOver(GtkWidget*, GdkEventKey* event, gpointer self);
     static gboolean OnConfigure(GtkWidget*, GdkEvent*, gpointer self);
     static gboolean OnWindowState(GtkWidget*, GdkEventWindowState* event, gpointer self);
     static void OnActiveNotify(GObject*, GParamSpec*, gpointer self);

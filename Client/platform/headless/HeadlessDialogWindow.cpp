@@ -57,3 +57,7 @@ int HeadlessDialogWindow::RunModal() {
 void HeadlessDialogWindow::RequestClose() {
     if (listener_) listener_->OnCloseRequest();
 }
+
+void HeadlessDialogWindow::RequestCancel() {
+    if (listener_) listener_->OnCancelRequest();
+}

@@ -41,6 +41,8 @@ public:
 
     // What a user or window manager would do.
     void RequestClose();
+    // Escape that the page left unhandled.
+    void RequestCancel();
     void SetActive(bool active);
 
     const std::string& Title() const { return title_; }

@@ -11,6 +11,8 @@ public:
 
     // The window manager's close button or Alt+F4; the window stays open.
     virtual void OnCloseRequest() = 0;
+    // The window's cancel action: Escape that the page left unhandled.
+    virtual void OnCancelRequest() = 0;
     virtual void OnMoved(int x, int y) = 0;
     virtual void OnActivationChanged(bool active, bool minimised) = 0;
 };

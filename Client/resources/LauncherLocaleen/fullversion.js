@@ -12,6 +12,7 @@ Texts.define("en", {
     "full.logicerror": "The update server did not give the full version (error %s). Try again later.",
     "full.retry": "Try again",
     "full.downloading": "Downloading the full version. You can play the demo meanwhile.",
+    "full.background": "Background download is on: the full version keeps downloading while you play, at the speeds set under Settings.",
     "full.cancel": "Cancel and keep the demo",
     "full.installing": "Installing the full version…",
     "full.installed": "The full version is installed. Close the launcher and start it again to play it.",

@@ -8,6 +8,7 @@ Texts.define("en", {
     "repair.fail.0": "The repair failed: a downloaded file is missing or damaged. Check the files again.",
     "repair.fail.1": "The repair failed: there is not enough free disk space.",
     "repair.fail.2": "The repair was stopped: a game file stayed locked.",
+    "repair.fail.2.skipped": "The locked file was skipped: it and the files after it were not repaired. Check the files again to repair them.",
     "repair.file.0": "(repaired)",
     "repair.versionrepaired": "The version file is repaired. Checking the files again…",
     "repair.saveerror": "The version file cannot be written.",
@@ -15,5 +16,7 @@ Texts.define("en", {
     "repair.locked.title": "A game file is in use",
     "repair.locked.text": "This file cannot be replaced. Close the game and every program that may use it, then try again.",
     "repair.locked.retry": "Try again",
+    "repair.locked.skip": "Skip the file",
+    "repair.locked.skiphint": "Skipping leaves this file as it is and ends the repair; the next check lists what is left to repair.",
     "repair.locked.abort": "Stop the repair"
 });

@@ -36,7 +36,7 @@ public:
     IUserPrompt* Prompt() override { return &Prompts(); }
 
     // The window's cancel action; only a framed window tells the page.
-    void OnCancel();
+    void OnCancel() override;
 
     IState* RootState() const { return root_.Get(); }
 

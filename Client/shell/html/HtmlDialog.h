@@ -51,6 +51,9 @@ public:
 protected:
     virtual bool OnInitDialog() { return InitHtmlDialog(DragStrip{}); }
     virtual void OnActivate(bool active, bool minimised) { (void)active, (void)minimised; }
+    // The window's cancel action (Escape that the page left unhandled). It never ends
+    // the dialog; by default it does nothing.
+    virtual void OnCancel() {}
 
     // Sends "AppReady" and waits a bounded time for AnswerHandshake (command 666).
     void BeginHandshake();
@@ -62,6 +65,7 @@ protected:
 
 private:
     void OnCloseRequest() override { OnAppCommand(kCloseCommand, WideString()); }
+    void OnCancelRequest() override { OnCancel(); }
     void OnMoved(int x, int y) override;
     void OnActivationChanged(bool active, bool minimised) override { OnActivate(active, minimised); }
     void RestorePosition();

@@ -168,8 +168,9 @@ var Download = (function () {
     });
 
     App.module("LauncherDownload", {
-        OnStartFilesDownload: function () { begin("launcher"); },
-        OnFinishFilesDownload: function () { finish("download.complete.launcher"); },
+        // The launcher for a reinstall of the game, or for its own update.
+        OnStartFilesDownload: function () { begin(LauncherUpdate.mode() === "2" ? "reinstall" : "launcher"); },
+        OnFinishFilesDownload: function () { finish("download.complete." + (current || "launcher")); },
         OnTorrentError: function () { fail("download.torrenterror"); },
         OnDownloadCompleteTimeout: function () { fail("download.timeout"); }
     });

@@ -4,6 +4,8 @@
 // at work, the check looks only at the files the game needs (502) and leaves the hub
 // alone; otherwise it checks every file (501), and the hub lets go of them meanwhile.
 // Elsewhere it is the plain full check (50). Other scripts start it with FullCheck.run().
+// A damaged file of the running launcher cannot be repaired from here: the panel
+// offers the reinstall of the game and the launcher's exit.
 var FullCheck = (function () {
     var minimum = false;
 
@@ -59,9 +61,15 @@ var FullCheck = (function () {
         showDamaged(args || []);
     }
 
+    function offerReinstall(offer) {
+        element("fullCheckReinstall").hidden = !offer;
+        element("fullCheckExit").hidden = !offer;
+    }
+
     App.module("FullCheck", {
         OnStart: function () {
             element("fullCheckRun").disabled = true;
+            offerReinstall(false);
             showResult(minimum ? "fullcheck.running.minimum" : "fullcheck.running");
             showDamaged([]);
             showProgress(0);
@@ -70,8 +78,12 @@ var FullCheck = (function () {
         OnSuccess: function () { finish(minimum ? "fullcheck.valid.minimum" : "fullcheck.valid"); },
         OnComplete: function () { finish("fullcheck.damaged", Array.prototype.slice.call(arguments)); },
         // A damaged file is part of the running launcher: it cannot be repaired from here.
-        OnSystemCrash: function () { finish("fullcheck.systemcrash", Array.prototype.slice.call(arguments)); },
+        OnSystemCrash: function () {
+            finish("fullcheck.systemcrash", Array.prototype.slice.call(arguments));
+            offerReinstall(true);
+        },
         OnFailGameVersion: function () {
+            offerReinstall(false);
             element("fullCheckProgress").hidden = true;
             finish("fullcheck.noversion");
         }

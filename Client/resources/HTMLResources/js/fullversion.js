@@ -6,6 +6,8 @@
 // into the game (4002); the download panel shows the download. A game that needs
 // patches first is updated first. The player
 // can give up meanwhile (10002), which restores the demo when the launcher closes.
+// The preferences tell whether the full version downloads in the background
+// ("App.SetDownloadFullState"); while it downloads, the panel says so.
 (function () {
     var demoState = "0";
     // What the update road answered: "" not yet, "current", or "behind" (patches to apply).
@@ -14,6 +16,7 @@
     var stage = "";
     var roadStarted = false;
     var requested = false;
+    var background = false;
 
     function element(id) { return document.getElementById(id); }
 
@@ -36,11 +39,16 @@
         fullVersionExit: ["done", "failed"]
     };
 
+    function showBackground() {
+        element("fullVersionBackground").hidden = !background || !during(["request", "request-failed", "download"]);
+    }
+
     function enter(next, key, code) {
         stage = next;
         element("fullVersion").hidden = stage === "";
         Object.keys(buttons).forEach(function (id) { element(id).hidden = buttons[id].indexOf(stage) < 0; });
         show(key || "", code);
+        showBackground();
     }
 
     function during(stages) { return stages.indexOf(stage) >= 0; }
@@ -99,6 +107,10 @@
             } else {
                 enter("");
             }
+        },
+        SetDownloadFullState: function (on) {
+            background = on === "1";
+            showBackground();
         },
         AskForFullVersion: function () { enter("ask", "full.ask"); },
         DemoDownloadFullVersion: function () {

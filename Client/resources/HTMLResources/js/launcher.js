@@ -130,6 +130,33 @@ var Layout = (function () {
     };
 })();
 
+// The window's cancel: Escape in the page, or "App.OnCancel", the Escape that a framed
+// window's page left to the window. The top layer that can be closed closes (a layer
+// added later lies higher); a question that waits for its answer stays open. An Escape
+// that closed something is the page's: the window's own cancel action does not follow.
+var Cancel = (function () {
+    var layers = [];
+
+    function add(isOpen, close) { layers.push({ isOpen: isOpen, close: close }); }
+
+    function run() {
+        for (var i = layers.length - 1; i >= 0; --i) {
+            if (layers[i].isOpen()) {
+                layers[i].close();
+                return true;
+            }
+        }
+        return false;
+    }
+
+    document.addEventListener("keydown", function (event) {
+        if (event.key === "Escape" && run()) event.preventDefault();
+    });
+    App.module("App", { OnCancel: run });
+
+    return { add: add };
+})();
+
 (function () {
     var mainSite = "";
     var prefsRequested = false;

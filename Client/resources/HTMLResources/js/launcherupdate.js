@@ -1,8 +1,11 @@
 // The launcher's own update. At start the page asks the launcher whether it runs as a
 // freshly downloaded copy (25): such a copy installs itself, and the page restarts into
 // the installed one (26), which removes the download folder. When the update server
-// asks for a newer launcher, the panel downloads it (2700, 2701) and starts it (2702).
-(function () {
+// asks for a newer launcher, the panel downloads it (2700, 2701) and starts it (2702)
+// to update the launcher (mode "1"); a reinstall of the game downloads it the same way
+// and starts it in its own mode ("2", LauncherUpdate.download).
+var LauncherUpdate = (function () {
+    var mode = "1";
     var retryCommand = null;
     var retryArgument;
     var removedDownload = false;
@@ -39,8 +42,13 @@
             showFiles([]);
             App.send(retryCommand, retryArgument);
         });
-        element("launcherUpdateDownload").addEventListener("click", function () { App.send(2700); });
+        element("launcherUpdateDownload").addEventListener("click", function () { download("1"); });
     });
+
+    function download(downloadMode) {
+        mode = downloadMode;
+        App.send(2700);
+    }
 
     App.onReady(function () { App.send(25); });
 
@@ -88,7 +96,7 @@
         OnFinishTorrentDownload: function () { App.send(2701); },
         // The download panel shows the files' download; this panel steps aside for it.
         OnStartFilesDownload: function () { element("launcherUpdate").hidden = true; },
-        OnFinishFilesDownload: function () { App.send(2702, "1"); },
+        OnFinishFilesDownload: function () { App.send(2702, mode); },
         OnServerError: function (code) { showError("launcherupdate.network.", code); },
         OnLogicError: function (code) { showError("launcherupdate.server.", code); },
         OnTorrentError: function () {
@@ -100,4 +108,6 @@
             show("launcherupdate.stuck", 2700);
         }
     });
+
+    return { download: download, mode: function () { return mode; } };
 })();

@@ -3,7 +3,14 @@
 // line that says in words how it went; a step that fails stops the road and can be
 // tried again. After the server's answer the player can also patch from a folder
 // (3001), and once the patches are downloaded install them (3000): the launcher then
-// closes and the patch applier takes over.
+// closes and the patch applier takes over. An installed version that no patch leads
+// from offers the reinstall of the game.
+//
+// Trying again runs the failed step alone while the road's own step is still the
+// launcher's main one (80 makes it; a game step, a check or a launcher download
+// replaces it). Otherwise the road starts over at 80, which replaces a game step too:
+// one that stood there before is made again (70) once the road has answered, unless
+// updates are to be downloaded on the road's step.
 //
 // The road's lines and buttons are made here, inside the "patching" panel (and the
 // manual patch among the update tools when the page has such a group), so that the
@@ -18,6 +25,12 @@
         { id: "roadRequest", name: "road.request", command: 30 }
     ];
     var noAnswer = 0;
+    var failedStep = -1;
+    // 80 made the road's step the main one and nothing has replaced it since.
+    var roadHoldsMain = false;
+    // A game step is the main one; a game step to make again once the road has answered.
+    var gameStepHeld = false;
+    var gameStepToRestore = false;
 
     function element(id) { return document.getElementById(id); }
 
@@ -58,7 +71,8 @@
         var installButton = actions.appendChild(button("patchInstall", "patching.install", install));
         installButton.setAttribute("data-title", "patching.install.hint");
         installButton.title = Texts.get("patching.install.hint");
-        actions.appendChild(button("roadRetry", "road.retry", startRoad));
+        actions.appendChild(button("roadRetry", "road.retry", retry));
+        actions.appendChild(Reinstall.button("roadReinstall"));
         panel.appendChild(actions);
         // The manual patch is a tool: among the update tools when the page has them.
         var manual = button("patchManual", "patching.manual", function () { App.send(3001); });
@@ -92,7 +106,18 @@
         clearGuard();
         setStep(index, "running", "road.running");
         noAnswer = window.setTimeout(function () { fail(index, "road.noanswer"); }, kNoAnswerMs);
+        if (index === 0) {
+            roadHoldsMain = true;
+            gameStepHeld = false;
+        }
         App.send(steps[index].command);
+    }
+
+    // The road has answered: a game step that the road replaced comes back.
+    function roadAnswered() {
+        if (!gameStepToRestore) return;
+        gameStepToRestore = false;
+        App.send(70);
     }
 
     // Told by the step itself: no more guard for it.
@@ -109,7 +134,9 @@
     function fail(index, key, detail) {
         clearGuard();
         setStep(index, "failed", key, detail);
+        failedStep = index;
         element("roadRetry").hidden = false;
+        roadAnswered();
     }
 
     function startRoad() {
@@ -117,9 +144,26 @@
         element("roadRetry").hidden = true;
         element("patchInstall").hidden = true;
         element("patchManual").hidden = true;
+        element("roadReinstall").hidden = true;
+        failedStep = -1;
         for (var i = 0; i < steps.length; ++i) setStep(i, "waiting", "road.waiting");
         runStep(0);
     }
+
+    function retry() {
+        if (roadHoldsMain && failedStep > 0) {
+            element("roadRetry").hidden = true;
+            element("roadReinstall").hidden = true;
+            for (var i = failedStep; i < steps.length; ++i) setStep(i, "waiting", "road.waiting");
+            runStep(failedStep);
+            return;
+        }
+        gameStepToRestore = gameStepToRestore || gameStepHeld;
+        startRoad();
+    }
+
+    // Another main step replaces the road's own.
+    function mainStepReplaced() { roadHoldsMain = false; }
 
     function install() {
         var installButton = element("patchInstall");
@@ -155,6 +199,16 @@
     }
 
     document.addEventListener("DOMContentLoaded", buildMarkup);
+
+    App.module("Game", {
+        OnEpayCheck: function () {
+            mainStepReplaced();
+            gameStepHeld = true;
+        }
+    });
+    App.module("FullCheck", { OnStart: mainStepReplaced, OnFailGameVersion: mainStepReplaced });
+    App.module("FastCheck", { OnSuccess: mainStepReplaced, OnFail: mainStepReplaced });
+    App.module("LauncherDownload", { OnStartTorrentDownload: mainStepReplaced });
 
     App.onReady(startRoad);
 
@@ -199,21 +253,26 @@
             if (tooOld === "true") {
                 fail(2, "road.request.tooold");
                 showStatus("patching.tooold");
+                element("roadReinstall").hidden = false;
                 return;
             }
             done(2, "road.request.updates");
             showStatus("patching.chain");
             element("patchManual").hidden = false;
+            // The download that follows needs the road's step: no game step in its place.
+            gameStepToRestore = false;
         },
         OnResponse: function (futureOnOffer) {
             finish();
             done(2, "road.request.uptodate");
             showStatus(futureOnOffer === "true" ? "patching.future" : "patching.uptodate");
+            roadAnswered();
         },
         OnUpdateLauncher: function () {
             finish();
             done(2, "road.request.launcher");
             showStatus("patching.launcher");
+            roadAnswered();
         },
         OnServerError: function (code) {
             finish();
@@ -224,6 +283,8 @@
             finish();
             fail(2, "road.request.failed");
             showError("patching.server.", code);
+            // No patch leads from the installed version.
+            element("roadReinstall").hidden = code !== "-2";
         },
         // Every patch of the chain is on disk: they can be installed.
         OnDownloadComplete: function () {

@@ -95,9 +95,7 @@ var Prefs = (function () {
             open(element("prefsPanel").hidden);
         });
         element("prefsClose").addEventListener("click", function () { open(false); });
-        document.addEventListener("keydown", function (event) {
-            if (event.key === "Escape") open(false);
-        });
+        Cancel.add(function () { return !element("prefsPanel").hidden; }, function () { open(false); });
         element("prefsApply").addEventListener("click", function () {
             if (!element("prefsForm").checkValidity()) {
                 showStatus("prefs.invalid");

@@ -1,10 +1,14 @@
 // The repair after a full check that found damaged files: "Repair" asks the server
 // for the repair set (60), downloads the damaged files (600, shown by the download
 // panel) and puts them in place (6000), each once the step before has reported; a
-// locked game file is asked about in a dialog (800 try again, 8000 stop). A version
-// file that cannot be read is fetched again (6), and the files are checked once more.
+// locked game file is asked about in a dialog (800 try again; 8000 either skips the
+// file or stops the repair: the repair ends there in both cases, and the page says
+// which the player chose). A version file that cannot be read is fetched again (6),
+// and the files are checked once more. A damaged file of the launcher itself is
+// not repaired: the panel offers the reinstall of the game.
 (function () {
     var phase = "";  // "", "request", "download", "moving", "version"
+    var lockedAnswer = "";  // "", "skip" or "stop": how the last locked file was answered
 
     function element(id) { return document.getElementById(id); }
 
@@ -15,9 +19,10 @@
         element("repair").classList.toggle("failed", !!failed);
     }
 
-    function showButtons(repair, version) {
+    function showButtons(repair, version, reinstall) {
         element("repairRun").hidden = !repair;
         element("repairVersion").hidden = !version;
+        element("repairReinstall").hidden = !reinstall;
         element("repairRun").disabled = false;
         element("repairVersion").disabled = false;
     }
@@ -85,7 +90,8 @@
         idle();
     }
 
-    function answerLocked(command) {
+    function answerLocked(command, answer) {
+        lockedAnswer = answer;
         element("repairLocked").hidden = true;
         App.send(command);
     }
@@ -94,6 +100,7 @@
         element("repairRun").addEventListener("click", function () {
             busy();
             phase = "request";
+            lockedAnswer = "";
             element("repairResults").hidden = true;
             showRepairing(true);
             App.send(60);
@@ -103,8 +110,9 @@
             phase = "version";
             App.send(6);
         });
-        element("repairRetry").addEventListener("click", function () { answerLocked(800); });
-        element("repairAbort").addEventListener("click", function () { answerLocked(8000); });
+        element("repairRetry").addEventListener("click", function () { answerLocked(800, ""); });
+        element("repairSkip").addEventListener("click", function () { answerLocked(8000, "skip"); });
+        element("repairAbort").addEventListener("click", function () { answerLocked(8000, "stop"); });
     });
 
     App.module("FullCheck", {
@@ -162,7 +170,7 @@
         },
         OnFail: function (code) {
             element("repairLocked").hidden = true;
-            var key = "repair.fail." + code;
+            var key = "repair.fail." + code + (code === "2" && lockedAnswer === "skip" ? ".skipped" : "");
             setStatus(Texts.get(key) !== key ? key : "repair.fail.0", true);
             showResults(Array.prototype.slice.call(arguments, 1));
             showButtons(false, false);
@@ -181,7 +189,7 @@
         OnError: function () { fail(""); },
         OnLauncherRepair: function () {
             fail("repair.launcher");
-            showButtons(false, false);
+            showButtons(false, false, true);
         }
     });
 
