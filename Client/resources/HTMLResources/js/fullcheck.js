@@ -11,15 +11,16 @@ var FullCheck = (function () {
 
     function element(id) { return document.getElementById(id); }
 
-    function command() {
-        if (Texts.get("option.progressive") !== "true") return 50;
-        return Hub.downloading() ? 502 : 501;
-    }
-
     function run() {
-        var code = command();
-        minimum = code === 502;
-        App.send(code);
+        minimum = false;
+        if (Texts.get("option.progressive") !== "true") {
+            App.send(50);
+        } else if (Hub.downloading()) {
+            minimum = true;
+            App.send(502);
+        } else {
+            App.send(501);
+        }
     }
 
     document.addEventListener("DOMContentLoaded", function () {
