@@ -19,9 +19,16 @@ var App = (function () {
         }
     }
 
-    // "CODE" or "CODE@ARGUMENT"; the argument may itself contain '@'.
+    // "CODE" or "CODE@ARGUMENT"; the argument may itself contain '@'. A code that is no
+    // positive whole number is the page's own fault and goes nowhere: the launcher would
+    // read it as 0, which releases whatever step runs (a check, a download).
     function send(code, argument) {
-        var text = String(Math.trunc(Number(code)) || 0);
+        var number = Number(code);
+        if (code === null || code === "" || !Number.isInteger(number) || number <= 0) {
+            console.error("App.send: not a command code:", code);
+            return;
+        }
+        var text = String(number);
         if (argument !== undefined && argument !== null) text += "@" + String(argument);
         post(text);
     }
