@@ -62,7 +62,6 @@ TEST_F(ProgressBarsPage, EveryBarShowsAWholeClampedPercentInOneFormatInBothLangu
             if (code == 10) {
                 Send(d, u"Locale.OnLoad", {locale});
                 Send(d, u"FullCheck.OnStart");
-                Send(d, u"Repair.OnApply");
                 for (const Case& c : cases) {
                     Send(d, u"Downloader.OnProgress", {c.percent, u"1024", u"2048", u"0", u"0", u"0"});
                     Send(d, u"Game.OnDownloading", {c.percent, u"0"});
