@@ -67,7 +67,7 @@ protected:
     // Waits until the hub's pack list has reached the page: its panel shows how much is there.
     bool WaitForHubProgress(const std::string& key, int boundMs) {
         return WaitForTextKey("hubState", key, boundMs) &&
-               driver.WaitUntil("/^[1-9][0-9]* %$/.test(document.querySelector('#hub .percent').textContent)", boundMs);
+               driver.WaitUntil("/^[1-9][0-9]*%$/.test(document.querySelector('#hub .percent').textContent)", boundMs);
     }
 };
 

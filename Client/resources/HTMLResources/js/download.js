@@ -61,9 +61,7 @@ var Download = (function () {
         element("downloadTitle").textContent = Texts.get("download.title." + current);
         if (stateKey) showState(stateKey, stateLook);
         var p = lastProgress || { percent: 0, done: 0, total: 0, down: 0, up: 0, peers: 0 };
-        var percent = Math.max(0, Math.min(100, p.percent));
-        panel.querySelector(".fill").style.width = percent + "%";
-        panel.querySelector(".percent").textContent = percent + " %";
+        Progress.show(panel, p.percent);
         element("downloadSizes").textContent =
             p.total > 0 ? fill(Texts.get("download.sizes"), { done: size(p.done), total: size(p.total) }) : "";
         element("downloadSpeeds").textContent =
@@ -123,7 +121,7 @@ var Download = (function () {
         // percent, bytes done, total bytes, download and upload rates, bytes uploaded
         OnProgress: function (percent, done, total, down, up) {
             if (!current) begin("patch");
-            lastProgress = { percent: Math.trunc(number(percent)), done: number(done), total: number(total),
+            lastProgress = { percent: percent, done: number(done), total: number(total),
                              down: number(down), up: number(up) };
             // A report after peers were lost says whether bytes flow again.
             if (number(down) > 0 || stateKey !== "download.peerslost") showState("download.downloading", "");

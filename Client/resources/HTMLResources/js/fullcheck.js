@@ -36,8 +36,7 @@ var FullCheck = (function () {
     function showProgress(percent) {
         var progress = element("fullCheckProgress");
         progress.hidden = false;
-        progress.querySelector(".fill").style.width = percent + "%";
-        progress.querySelector(".percent").textContent = percent + "%";
+        Progress.show(progress, percent);
     }
 
     // The entries come as four arguments each: path, size, code, index.
@@ -75,7 +74,7 @@ var FullCheck = (function () {
             showDamaged([]);
             showProgress(0);
         },
-        OnProgress: function (percent) { showProgress(Math.min(100, Number(percent) || 0)); },
+        OnProgress: function (percent) { showProgress(percent); },
         OnSuccess: function () { finish(minimum ? "fullcheck.valid.minimum" : "fullcheck.valid"); },
         OnComplete: function () { finish("fullcheck.damaged", Array.prototype.slice.call(arguments)); },
         // A damaged file is part of the running launcher: it cannot be repaired from here.

@@ -18,7 +18,7 @@ var Hub = (function () {
     // longer waits for them.
     var kReportsStopMs = 1000;
     var stepAsked = false;
-    // The current link has reported; it has reported more than the 0 % it tells until
+    // The current link has reported; it has reported more than the 0% it tells until
     // the hub lists its packs; some link's progress is in view.
     var linkReported = false;
     var linkListed = false;
@@ -41,12 +41,6 @@ var Hub = (function () {
         var line = element("hubState");
         line.setAttribute("data-text", key);
         line.textContent = Texts.get(key);
-    }
-
-    function showPercent(percent) {
-        var value = Math.max(0, Math.min(100, Math.trunc(Number(percent)) || 0));
-        element("hub").querySelector(".fill").style.width = value + "%";
-        element("hub").querySelector(".percent").textContent = value + " %";
     }
 
     // Only a hold of its own is let go: the game start disables Play too.
@@ -147,7 +141,7 @@ var Hub = (function () {
             downloading = true;
             linkListed = true;
             progressShown = true;
-            showPercent(percent);
+            Progress.show(element("hub"), percent);
             holdPlay(!ready);
             show(ready ? "ready" : "", ready ? "hub.ready" : "hub.downloading");
         },
@@ -156,7 +150,7 @@ var Hub = (function () {
             linkReported = true;
             linkListed = true;
             progressShown = true;
-            showPercent(100);
+            Progress.show(element("hub"), 100);
             holdPlay(false);
             show("ready", "hub.finished");
         }

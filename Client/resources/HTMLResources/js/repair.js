@@ -43,10 +43,8 @@
     // The files being put in place; the download has a panel of its own.
     function showProgress(percent) {
         var progress = element("repairProgress");
-        var value = Math.max(0, Math.min(100, Math.trunc(Number(percent)) || 0));
         progress.hidden = false;
-        progress.querySelector(".fill").style.width = value + "%";
-        progress.querySelector(".percent").textContent = value + "%";
+        Progress.show(progress, percent);
     }
 
     // Four arguments per file: path, size, code (0 once repaired), index.
