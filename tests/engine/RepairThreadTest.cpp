@@ -76,6 +76,23 @@ struct Entry {
     int code = 5;
 };
 
+// A table case's own game and download folders, the repairer hearing the worker, and
+// the list of what was downloaded.
+struct RepairCase {
+    TempDir folder;
+    RecordingRepairer listener{folder / "game/"};
+    RefPtr<Rip> rip{new Rip()};
+
+    RefPtr<RipPatch> Job() const {
+        return RefPtr<RipPatch>(new RipPatch(rip.Get(), WideString(String((folder / "Patches/rip/").c_str()))));
+    }
+    // Runs the worker to its report; false when it did not start or did not report.
+    bool Repair(RipPatch* job, DiskSpaceChecker::FreeBytes free = DiskSpaceChecker::MeasureFreeBytes) {
+        RefPtr<RepairThread> worker(new RepairThread(&listener, job, std::move(free)));
+        return worker->Start() && listener.WaitForReport();
+    }
+};
+
 class RepairThreadTest : public ::testing::Test {
 protected:
     // The downloaded files under Patches/rip/, the list naming them with their records.
@@ -180,24 +197,19 @@ TEST_F(RepairThreadTest, FailuresEndTheRepairWithTheirCodeAndLeaveLaterEntriesAl
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        TempDir folder;
-        RecordingRepairer listener(folder / "game/");
+        RepairCase one;
+        auto& [folder, listener, rip] = one;
         folder.WriteFile("game/bin/locked.dll/keep", "a folder where the file goes");
-        RefPtr<Rip> rip(new Rip());
         for (const Entry& entry : c.entries) {
             rip->Append(WideString(String(entry.path.c_str())), static_cast<std::uint32_t>(entry.serverBytes.size()), 5,
                         VersionRecord(entry.serverBytes).Get());
             if (entry.path.find("..") == std::string::npos && entry.path[0] != '/' && entry.path != "bin/gone.dll")
                 folder.WriteFile("Patches/rip/" + entry.path, entry.path == "bin/short.dll" ? "fres" : entry.serverBytes);
         }
-        RefPtr<RipPatch> job(new RipPatch(rip.Get(), WideString(String((folder / "Patches/rip/").c_str()))));
+        const RefPtr<RipPatch> job = one.Job();
         DiskSpaceChecker::FreeBytes free = DiskSpaceChecker::MeasureFreeBytes;
         if (c.fullDisk) free = [&](const String&, std::uint64_t& bytes) { return bytes = noSpace, true; };
-        {
-            RefPtr<RepairThread> worker(new RepairThread(&listener, job.Get(), free));
-            ASSERT_TRUE(worker->Start());
-            ASSERT_TRUE(listener.WaitForReport());
-        }
+        ASSERT_TRUE(one.Repair(job.Get(), free));
         EXPECT_EQ(listener.Events().back(), c.failure);
         EXPECT_EQ(listener.questions.size(), c.questions);
         EXPECT_EQ(rip->entries[0].code, 5);
@@ -228,10 +240,9 @@ TEST_F(RepairThreadTest, ADownloadThatIsNotTheListedFileIsNotPlacedAndEndsTheRep
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        TempDir folder;
-        RecordingRepairer listener(folder / "game/");
+        RepairCase one;
+        auto& [folder, listener, rip] = one;
         folder.WriteFile("game/bin/bad.dll", "the game's own, damaged");
-        RefPtr<Rip> rip(new Rip());
         const std::vector<std::pair<std::string, std::string>> files = {
             {"bin/good.dll", "good"}, {"bin/bad.dll", genuine}, {"bin/after.dll", "after"}};
         for (const auto& [path, bytes] : files) {
@@ -243,12 +254,8 @@ TEST_F(RepairThreadTest, ADownloadThatIsNotTheListedFileIsNotPlacedAndEndsTheRep
             rip->Append(WideString(String(path.c_str())), static_cast<std::uint32_t>(bytes.size()), 5, record.Get());
             folder.WriteFile("Patches/rip/" + path, path == "bin/bad.dll" ? c.forged : bytes);
         }
-        RefPtr<RipPatch> job(new RipPatch(rip.Get(), WideString(String((folder / "Patches/rip/").c_str()))));
-        {
-            RefPtr<RepairThread> worker(new RepairThread(&listener, job.Get()));
-            ASSERT_TRUE(worker->Start());
-            ASSERT_TRUE(listener.WaitForReport());
-        }
+        const RefPtr<RipPatch> job = one.Job();
+        ASSERT_TRUE(one.Repair(job.Get()));
         EXPECT_EQ(listener.Events().back(), "failed 4");
         EXPECT_EQ(folder.ReadFile("game/bin/good.dll"), "good");
         EXPECT_TRUE(folder.ReadFile("game/bin/bad.dll") == "the game's own, damaged");

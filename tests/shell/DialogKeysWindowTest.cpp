@@ -31,7 +31,6 @@ constexpr int kReport = 4244;
 // it, as "Ctrl+Alt+Shift+key" (the modifier keys themselves left out); "Test.Report"
 // answers with command 4244: the keys, a line each, then the login field's value.
 constexpr char kProbeScript[] = R"JS(
-(function () {
     var keys = [];
     window.addEventListener("keydown", function (event) {
         if (["Control", "Shift", "Alt", "Meta", "OS", "Super", "Hyper", "AltGraph"].indexOf(event.key) >= 0) return;
@@ -46,7 +45,6 @@ constexpr char kProbeScript[] = R"JS(
                      (document.getElementById("prefsPanel").hidden ? "prefs closed" : "prefs open"));
         }
     });
-})();
 )JS";
 
 WideStringVector One(const char16_t* text) {
@@ -60,8 +58,7 @@ WideStringVector One(const char16_t* text) {
 using DialogKeysWindow = SourcePageOnXvfb;
 
 TEST_F(DialogKeysWindow, TypingCopyAndPasteReachThePageBrowserShortcutsDoNotAndEscapeCancels) {
-    ASSERT_TRUE(files->AddToStartPageHead("<script src=\"vfs://Test/keys.js\"></script>\n"));
-    files->inlinePages["Test/keys.js"] = kProbeScript;
+    ASSERT_TRUE(files->AddProbeScript(kProbeScript));
     PageDialog dialog(Toolkit(), &timers, "vfs://Launcher/res/launcher.htm", "");
     dialog.framed = true;
     PageSteps run(dialog, kStepMs);

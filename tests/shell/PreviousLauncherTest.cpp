@@ -52,6 +52,7 @@ struct FakeParent : IProcessQuery {
     std::string ProcessImagePath(pid_t p) override { return SystemProcessQuery().ProcessImagePath(p); }
 };
 
+// A copy of the stand-in program under the name, running for lingerMs.
 pid_t StartOldLauncher(const ScopedTempFolder& temp, int lingerMs, const std::string& name = "Launcher.exe") {
     const std::string copy = temp / name;
     std::filesystem::create_directories(std::filesystem::path(copy).parent_path());
@@ -62,6 +63,24 @@ pid_t StartOldLauncher(const ScopedTempFolder& temp, int lingerMs, const std::st
     return pid;
 }
 
+// The parent, still running past the limit, is ended for good.
+void ExpectEndedPastTheLimit(const AppParams& params, FakeParent& query, int limitMs) {
+    ProcessHandle stubborn = ProcessHandle::Open(query.pid);
+    EXPECT_EQ(WaitForPreviousLauncher(params, query, limitMs), PreviousLauncherOutcome::Killed);
+    int exitCode = -1;
+    ASSERT_EQ(stubborn.WaitForExit(10000, &exitCode), WaitResult::Exited);
+    EXPECT_EQ(exitCode, 128 + SIGKILL);
+}
+
+// The parent is not waited for and still runs; the test ends it.
+void ExpectLeftAlone(const AppParams& params, FakeParent& query) {
+    ProcessHandle parent = ProcessHandle::Open(query.pid);
+    EXPECT_EQ(WaitForPreviousLauncher(params, query, 100), PreviousLauncherOutcome::NotWaited);
+    EXPECT_EQ(parent.WaitForExit(0), WaitResult::TimedOut) << "the parent was ended";
+    parent.Kill();
+    parent.WaitForExit(10000);
+}
+
 TEST(WaitForPreviousLauncher, WaitsForAnOldLauncherAndEndsItPastTheLimit) {
     ScopedTempFolder temp;
     RefPtr<AppParams> params(new AppParams);
@@ -69,11 +88,7 @@ TEST(WaitForPreviousLauncher, WaitsForAnOldLauncherAndEndsItPastTheLimit) {
 
     query.pid = StartOldLauncher(temp, 60000);
     ASSERT_GT(query.pid, 0);
-    ProcessHandle stubborn = ProcessHandle::Open(query.pid);
-    EXPECT_EQ(WaitForPreviousLauncher(*params, query, 200), PreviousLauncherOutcome::Killed);
-    int exitCode = -1;
-    ASSERT_EQ(stubborn.WaitForExit(10000, &exitCode), WaitResult::Exited);
-    EXPECT_EQ(exitCode, 128 + SIGKILL);
+    ExpectEndedPastTheLimit(*params, query, 200);
 
     query.pid = StartOldLauncher(temp, 50);
     // One that ends by itself is waited for (and, being our child here, reaped) without harm.
@@ -82,20 +97,12 @@ TEST(WaitForPreviousLauncher, WaitsForAnOldLauncherAndEndsItPastTheLimit) {
 
 TEST(WaitForPreviousLauncher, LeavesAnUnrelatedParentAlone) {
     ScopedTempFolder temp;
-    const std::string shell = temp / "bash";
-    std::filesystem::copy_file(ARGV_RECORDER_PATH, shell);
-    setenv("ARGV_RECORDER_LINGER_MS", "60000", 1);
     FakeParent query;
-    query.pid = SpawnProcess({shell, {}, ""});
-    unsetenv("ARGV_RECORDER_LINGER_MS");
+    query.pid = StartOldLauncher(temp, 60000, "bash");
     ASSERT_GT(query.pid, 0);
-    ProcessHandle parent = ProcessHandle::Open(query.pid);
     RefPtr<AppParams> params(new AppParams);
     params->update = true;  // "-update -authkey k": cmdPath stays empty
-    EXPECT_EQ(WaitForPreviousLauncher(*params, query, 100), PreviousLauncherOutcome::NotWaited);
-    EXPECT_EQ(parent.WaitForExit(0), WaitResult::TimedOut);  // still alive
-    parent.Kill();
-    parent.WaitForExit(10000);
+    ExpectLeftAlone(*params, query);
 }
 
 // "/update" or "/reinstall" name the installation, which may be any folder: a shell or
@@ -110,19 +117,11 @@ TEST(WaitForPreviousLauncher, WithAnInstallationSwitchOnlyItsLauncherCounts) {
 
     query.pid = StartOldLauncher(temp, 60000, "bin/nautilus");
     ASSERT_GT(query.pid, 0);
-    ProcessHandle fileManager = ProcessHandle::Open(query.pid);
-    EXPECT_EQ(WaitForPreviousLauncher(*params, query, 100), PreviousLauncherOutcome::NotWaited);
-    EXPECT_EQ(fileManager.WaitForExit(0), WaitResult::TimedOut) << "the file manager was ended";
-    fileManager.Kill();
-    fileManager.WaitForExit(10000);
+    ExpectLeftAlone(*params, query);  // the file manager
 
     query.pid = StartOldLauncher(temp, 60000, "bin/Launcher.exe");
     ASSERT_GT(query.pid, 0);
-    ProcessHandle installed = ProcessHandle::Open(query.pid);
-    EXPECT_EQ(WaitForPreviousLauncher(*params, query, 100), PreviousLauncherOutcome::Killed);
-    int exitCode = -1;
-    ASSERT_EQ(installed.WaitForExit(10000, &exitCode), WaitResult::Exited);
-    EXPECT_EQ(exitCode, 128 + SIGKILL);
+    ExpectEndedPastTheLimit(*params, query, 100);
 }
 
 }  // namespace

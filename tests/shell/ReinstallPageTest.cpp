@@ -29,7 +29,6 @@ constexpr int kReport = 4545;
 // "Test.Report" answers with command 4545: "ID=shown|hidden[,disabled]" for each id of
 // the reinstall's places, a line each. "Test.Click" clicks an element.
 constexpr char kProbeScript[] = R"JS(
-(function () {
     var ids = ["roadReinstall", "fullCheckReinstall", "fullCheckExit", "repairReinstall", "reinstallConfirm",
                "launcherUpdateRetry", "repairRun"];
     function shown(el) {
@@ -48,7 +47,6 @@ constexpr char kProbeScript[] = R"JS(
             });
         }
     });
-})();
 )JS";
 
 using Event = std::vector<std::u16string>;
@@ -117,8 +115,7 @@ const Event kSystemCrash = {u"FullCheck.OnSystemCrash", u"bin/Launcher.exe", u"9
 using ReinstallPage = SourcePageOnXvfb;
 
 TEST_F(ReinstallPage, TheCheckAndTheRepairOfferItOnlyForTheLaunchersOwnFilesAndItAsksFirst) {
-    ASSERT_TRUE(files->AddToStartPageHead("<script src=\"vfs://Test/probe.js\"></script>\n"));
-    files->inlinePages["Test/probe.js"] = kProbeScript;
+    ASSERT_TRUE(files->AddProbeScript(kProbeScript));
     PageDialog dialog(Toolkit(), &timers, "vfs://Launcher/res/launcher.htm", "");
     ScriptedPage page(dialog);
     page.answers = {
@@ -172,8 +169,7 @@ TEST_F(ReinstallPage, TheCheckAndTheRepairOfferItOnlyForTheLaunchersOwnFilesAndI
 }
 
 TEST_F(ReinstallPage, AnInstalledVersionNoPatchLeadsFromOffersItAndYesRunsTheDownloadInTheReinstallMode) {
-    ASSERT_TRUE(files->AddToStartPageHead("<script src=\"vfs://Test/probe.js\"></script>\n"));
-    files->inlinePages["Test/probe.js"] = kProbeScript;
+    ASSERT_TRUE(files->AddProbeScript(kProbeScript));
     PageDialog dialog(Toolkit(), &timers, "vfs://Launcher/res/launcher.htm", "");
     ScriptedPage page(dialog);
     int requests = 0, fetches = 0;

@@ -21,6 +21,11 @@ bool SourceResources::AddToStartPageHead(const std::string& markup) {
     return true;
 }
 
+bool SourceResources::AddProbeScript(const std::string& script) {
+    inlinePages["Test/probe.js"] = "(function () {\n" + script + "})();\n";
+    return AddToStartPageHead("<script src=\"vfs://Test/probe.js\"></script>\n");
+}
+
 UriSchemeResponse SourceResources::Handle(const std::string& uri) {
     UriSchemeResponse response;
     std::string key = uri.substr(std::string("vfs://").size());

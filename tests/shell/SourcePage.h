@@ -22,6 +22,9 @@ struct SourceResources : IUriSchemeHandler {
     // The start page with markup (a test's script) added at the end of its head; false
     // when the page cannot be read or has no head.
     bool AddToStartPageHead(const std::string& markup);
+    // A test's script, in a scope of its own, served as "vfs://Test/probe.js" and loaded at
+    // the end of the start page's head; false as AddToStartPageHead.
+    bool AddProbeScript(const std::string& script);
 
     UriSchemeResponse Handle(const std::string& uri) override;
 };

@@ -35,7 +35,6 @@ constexpr int kReport = 4343;
 // "Test.Report" answers with command 4343: one line per element of the road, "ID|CLASS|
 // SHOWN|ENABLED|TEXT". "Test.Click" clicks an element first.
 constexpr char kProbeScript[] = R"JS(
-(function () {
     var ids = ["roadInitial", "roadAttributes", "roadRequest", "patchInstall", "patchManual", "roadRetry",
                "patchingStatus"];
     function shown(el) {
@@ -55,7 +54,6 @@ constexpr char kProbeScript[] = R"JS(
         Report: function () { requestAnimationFrame(function () { requestAnimationFrame(report); }); },
         Click: function (id) { document.getElementById(id).click(); }
     });
-})();
 )JS";
 
 using PageEvent = std::vector<std::u16string>;
@@ -98,8 +96,7 @@ protected:
     void SetUp() override {
         SourcePageOnXvfb::SetUp();
         if (IsSkipped() || HasFatalFailure()) return;
-        ASSERT_TRUE(files->AddToStartPageHead("<script src=\"vfs://Test/probe.js\"></script>\n"));
-        files->inlinePages["Test/probe.js"] = kProbeScript;
+        ASSERT_TRUE(files->AddProbeScript(kProbeScript));
         std::filesystem::create_directories(folder);
     }
 

@@ -22,16 +22,12 @@
 
 #include <glib.h>
 
-#include "base/runtime/Timer.h"
-#include "platform/glib/GlibTimerHost.h"
 #include "platform/gtk/GtkToolkit.h"
 #include "shell/html/HtmlDialog.h"
-#include "shell/SourcePage.h"
+#include "shell/SourcePageOnXvfb.h"
 #include "support/FileBytes.h"
 #include "support/JsonStrings.h"
 #include "support/LoopbackHttpServer.h"
-#include "support/PrivateXvfb.h"
-#include "support/RequiredEnvironment.h"
 #include "support/ScopedTempFolder.h"
 
 extern char** environ;
@@ -42,13 +38,9 @@ extern "C" const char* __lsan_default_suppressions() {
            "leak:libgobject-2.0\nleak:libfontconfig\nleak:libEGL\nleak:libGLX\nleak:libgio-2.0\nleak:libdbus-1\n";
 }
 
-TEST(WebKitPage, LauncherPageCompletesTheHandshakeAndRoundTripsCommandsAndEvents) {
-    PrivateXvfb xvfb;
-    PageEnvironment environment(xvfb.Start() ? xvfb.Display() : "");
-    if (!std::getenv("DISPLAY")) SKIP_UNLESS_REQUIRED("no X display and no Xvfb");
-    if (!environment.Toolkit()) SKIP_UNLESS_REQUIRED("GTK cannot open the display");
-    GtkToolkit* toolkit = environment.Toolkit();
-    auto files = std::make_shared<SourceResources>();
+using WebKitPage = SourcePageOnXvfb;
+
+TEST_F(WebKitPage, LauncherPageCompletesTheHandshakeAndRoundTripsCommandsAndEvents) {
     // Posts back what JSON.parse gave the page, so the test sees the page's view.
     files->inlinePages["Test/echo.htm"] =
         "<!DOCTYPE html><meta charset='utf-8'><script>"
@@ -57,17 +49,10 @@ TEST(WebKitPage, LauncherPageCompletesTheHandshakeAndRoundTripsCommandsAndEvents
         "    window.webkit.messageHandlers.app.postMessage('1@' + JSON.stringify(a)); return; }"
         "  window.webkit.messageHandlers.app.postMessage('2@' + JSON.stringify(a)); }"
         "</script>";
-    ASSERT_TRUE(toolkit->RegisterUriScheme("vfs", files));
-    GlibTimerHost timers(&Timer::TimerProc);
-
     {
-        PageDialog dialog(*toolkit, &timers, "vfs://Launcher/res/launcher.htm", "");
+        PageDialog dialog(Toolkit(), &timers, "vfs://Launcher/res/launcher.htm", "");
         dialog.onCommand = [](PageDialog& d, int code, const WideString&) {
-            if (code == 10) d.View().SendEventArgs(WideString(u"Locale.OnLoad"), [] {
-                WideStringVector args;
-                args.PushBack(WideString(u"en"));
-                return args;
-            }());
+            if (code == 10) d.View().SendEventArgs(WideString(u"Locale.OnLoad"), Args({u"en"}));
             if (code == 20) d.EndDialog(2);
         };
         EXPECT_EQ(RunBounded(dialog), 2);
@@ -77,7 +62,7 @@ TEST(WebKitPage, LauncherPageCompletesTheHandshakeAndRoundTripsCommandsAndEvents
         EXPECT_EQ(dialog.commands, expected);
     }
     {
-        PageDialog dialog(*toolkit, &timers, "vfs://Test/echo.htm", "");
+        PageDialog dialog(Toolkit(), &timers, "vfs://Test/echo.htm", "");
         const std::u16string tricky = u"q\"uo'te \\ </script><script>x()</script> \u2028 \U0001F600 Пётр";
         const std::u16string lone = u"a\xD800z";
         dialog.onCommand = [&](PageDialog& d, int code, const WideString&) {
@@ -102,13 +87,7 @@ TEST(WebKitPage, LauncherPageCompletesTheHandshakeAndRoundTripsCommandsAndEvents
     }
 }
 
-TEST(WebKitPage, TheWindowShowsVfsPagesOnlyInEveryFrame) {
-    PrivateXvfb xvfb;
-    PageEnvironment environment(xvfb.Start() ? xvfb.Display() : "");
-    if (!std::getenv("DISPLAY")) SKIP_UNLESS_REQUIRED("no X display and no Xvfb");
-    if (!environment.Toolkit()) SKIP_UNLESS_REQUIRED("GTK cannot open the display");
-    GtkToolkit* toolkit = environment.Toolkit();
-
+TEST_F(WebKitPage, TheWindowShowsVfsPagesOnlyInEveryFrame) {
     // Every page that is not the launcher's own tells the test at once when it is shown.
     const std::string intruder = "<!DOCTYPE html><script>window.webkit.messageHandlers.app.postMessage('5@' + location.href)"
                                  "</script>";
@@ -119,7 +98,6 @@ TEST(WebKitPage, TheWindowShowsVfsPagesOnlyInEveryFrame) {
     ASSERT_TRUE(WriteWholeFile(temp / "page.htm", intruder));
     const std::string filePage = "file://" + (temp / "page.htm");
 
-    auto files = std::make_shared<SourceResources>();
     const std::string post = "window.webkit.messageHandlers.app.postMessage";
     // Each attempt to leave is answered a while later by the page, if it is still there:
     // a page that left in the meantime answers as an intruder instead.
@@ -135,10 +113,7 @@ TEST(WebKitPage, TheWindowShowsVfsPagesOnlyInEveryFrame) {
         "</script>";
     files->inlinePages["Test/frame.htm"] = "<!DOCTYPE html><script>" + post + "('4@' + location.href)</script>";
     files->inlinePages["Test/after.htm"] = "<!DOCTYPE html><script>" + post + "('6@' + location.href)</script>";
-    ASSERT_TRUE(toolkit->RegisterUriScheme("vfs", files));
-    GlibTimerHost timers(&Timer::TimerProc);
-
-    PageDialog dialog(*toolkit, &timers, "vfs://Test/nav.htm", "");
+    PageDialog dialog(Toolkit(), &timers, "vfs://Test/nav.htm", "");
     auto send = [](PageDialog& d, const char16_t* event, const std::string& address) {
         WideStringVector args;
         args.PushBack(WideString(String(address.c_str())));

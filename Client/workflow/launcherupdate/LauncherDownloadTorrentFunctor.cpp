@@ -27,23 +27,13 @@ RefPtr<LauncherDownloadTorrentFunctor> LauncherDownloadTorrentFunctor::Create(La
 
 LauncherDownloadTorrentFunctor::LauncherDownloadTorrentFunctor(LauncherDownloadView* view, ILauncherServer* client,
                                                                const std::string& tempRoot)
-    : view_(view), client_(client), tempRoot_(tempRoot) {
+    : ServerRequestStep(view, client), tempRoot_(tempRoot) {
     client->TorrentReceived.Connect<&LauncherDownloadTorrentFunctor::OnTorrentReceived>(this);
-    client->NetworkError.Connect<&LauncherDownloadTorrentFunctor::OnNetworkError>(this);
-    client->ServerError.Connect<&LauncherDownloadTorrentFunctor::OnServerError>(this);
 }
 
-LauncherDownloadTorrentFunctor::~LauncherDownloadTorrentFunctor() { EndRequest(); }
-
 bool LauncherDownloadTorrentFunctor::Run() {
-    if (!client_ || poll_.IsRunning()) return false;
-    RefPtr<ITimer> timer = view_->CreateTimer();
-    if (!timer) return false;
-    if (!poll_.Start(this, *timer, *client_)) {
-        EndRequest();
-        return false;
-    }
-    view_->OnStartTorrentDownload();
+    if (!StartRequest()) return false;
+    GetView().OnStartTorrentDownload();
     return true;
 }
 
@@ -54,21 +44,13 @@ bool LauncherDownloadTorrentFunctor::OnTorrentReceived(ByteVector* bytes) {
     if (!saved && !folder.empty()) ::rmdir(folder.c_str());
     EndRequest();
     // A folder or file that cannot be made is told, so the page does not wait on.
-    if (saved) view_->OnFinishTorrentDownload();
-    else view_->OnTorrentError();
+    if (saved) GetView().OnFinishTorrentDownload();
+    else GetView().OnTorrentError();
     return true;
 }
 
-bool LauncherDownloadTorrentFunctor::OnNetworkError(int code) {
-    EndRequest();
-    view_->OnServerError(code);
-    return true;
-}
-
-bool LauncherDownloadTorrentFunctor::OnServerError(int code) {
-    EndRequest();
-    view_->OnLogicError(code);
-    return true;
+void LauncherDownloadTorrentFunctor::DisconnectAnswers(ILauncherServer& client) {
+    client.TorrentReceived.Disconnect(this);
 }
 
 std::string LauncherDownloadTorrentFunctor::MakeLauncherTempFolder() const {
@@ -84,13 +66,4 @@ bool LauncherDownloadTorrentFunctor::SaveLauncherTorrent(const std::string& fold
     if (!WriteFileReplacing(String(path.c_str()), bytes.Data(), bytes.Size())) return false;
     torrentPath_ = StrUtil::ToWide(String(path.c_str()));
     return true;
-}
-
-void LauncherDownloadTorrentFunctor::EndRequest() {
-    poll_.Stop();
-    if (!client_) return;
-    client_->TorrentReceived.Disconnect(this);
-    client_->NetworkError.Disconnect(this);
-    client_->ServerError.Disconnect(this);
-    client_ = nullptr;
 }

@@ -2,22 +2,19 @@
 // The first step of the launcher download: asks the update server for the launcher's
 // own torrent, driven by a 10 ms window timer, and saves it in a new folder of its own
 // under the temporary folder, where the files step downloads the new launcher.
-// The client's first outcome ends the request: the timer and the client go before the
-// view is told.
 #include <cstdint>
 #include <string>
 
 #include "engine/servers/HttpLauncherClient.h"
 #include "shell/AppParams.h"
-#include "workflow/ServerRequestPoll.h"
 #include "workflow/IState.h"
+#include "workflow/ServerRequestStep.h"
 #include "workflow/StateIds.h"
 #include "workflow/launcherupdate/LauncherDownloadView.h"
 
-class LauncherDownloadTorrentFunctor final : public RefCounter {
+class LauncherDownloadTorrentFunctor final
+    : public ServerRequestStep<RefCounter, ILauncherServer, LauncherDownloadView> {
 public:
-    static constexpr int kTickMs = ServerRequestPoll::kTickMs;
-
     // The run's update server; null without a view or a launcher configuration path.
     static RefPtr<LauncherDownloadTorrentFunctor> Create(LauncherDownloadView* view, const AppParams* params);
     // Through the given client; the new folder is made in tempRoot ("" : $TMPDIR, else /tmp).
@@ -30,20 +27,15 @@ public:
 
 private:
     LauncherDownloadTorrentFunctor(LauncherDownloadView* view, ILauncherServer* client, const std::string& tempRoot);
-    ~LauncherDownloadTorrentFunctor() override;
+    ~LauncherDownloadTorrentFunctor() override = default;
 
     bool OnTorrentReceived(ByteVector* bytes);
-    bool OnNetworkError(int code);
-    bool OnServerError(int code);
+    void DisconnectAnswers(ILauncherServer& client) override;
 
     // A new empty folder "LAU" + six characters; "" when it cannot be made.
     std::string MakeLauncherTempFolder() const;
     bool SaveLauncherTorrent(const std::string& folder, const ByteVector& bytes);
-    void EndRequest();
 
-    RefPtr<LauncherDownloadView> view_;
-    RefPtr<ILauncherServer> client_;
-    ServerRequestPoll poll_;
     std::string tempRoot_;
     WideString torrentPath_;
 };

@@ -9,8 +9,8 @@
 #include "base/vfs/FileCreator.h"
 #include "base/vfs/FileNotifier.h"
 #include "base/vfs/WinVFS.h"
+#include "support/OldPackedFile.h"
 #include "support/TempDir.h"
-#include "support/ZipBuilder.h"
 
 namespace {
 
@@ -24,16 +24,9 @@ TEST(FileCreator, CreatesMovesDeletesAndTellsTheFileSystem) {
     TempDir dir;
     dir.WriteFile("root/.keep", "");
     const String root((dir / "root/").c_str());
-    RefPtr<NVFS::CWinVFS> vfs = NVFS::CWinVFS::Create(root, "", StringVector());
-    ZipBuilder zip;
-    ZipBuilder::Entry packed;
-    packed.name = "a/b/c.bin";
-    packed.data = "from the pack";
-    packed.dosTime = 0x21210000;  // 1996: any file written now is newer
-    zip.Add(packed);
-    const std::string pack = zip.Build();
-    const auto* begin = reinterpret_cast<const std::uint8_t*>(pack.data());
-    ASSERT_TRUE(vfs->MountPack(WideString(String("p.pak")), 0, begin, begin + pack.size()));
+    const OldPackedFile packed(dir / "root/", "a/b/c.bin", "from the pack");
+    ASSERT_TRUE(packed.Mounted());
+    const RefPtr<NVFS::CWinVFS>& vfs = packed.Vfs();
     EXPECT_EQ(Contents(vfs->OpenMapped("a/b/c.bin")), "from the pack");
     NVFS::SetGlobalVFS(vfs.Get());
     RefPtr<CWinFileCreator> creator = CWinFileCreator::Create(root);

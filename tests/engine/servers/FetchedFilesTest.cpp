@@ -14,8 +14,8 @@
 #include "engine/servers/FetchedFiles.h"
 #include "engine/servers/PatchInfo.h"
 #include "engine/servers/RipPatchInfo.h"
+#include "support/OldPackedFile.h"
 #include "support/TempDir.h"
-#include "support/ZipBuilder.h"
 
 namespace {
 
@@ -193,17 +193,9 @@ TEST(FetchedFiles, AWriteThatFailsLeavesTheOldFile) {
 TEST(FetchedFiles, TheFileSystemAndItsNotifierHearOfAFetchedFile) {
     TempDir dir;
     dir.WriteFile("root/Patches/.keep", "");
-    const String root((dir / "root/").c_str());
-    RefPtr<NVFS::CWinVFS> vfs = NVFS::CWinVFS::Create(root, "", StringVector());
-    ZipBuilder zip;
-    ZipBuilder::Entry packed;
-    packed.name = "Patches/Launcher.torrent";
-    packed.data = "from the pack";
-    packed.dosTime = 0x21210000;  // 1996: any file written now is newer
-    zip.Add(packed);
-    const std::string pack = zip.Build();
-    const auto* begin = reinterpret_cast<const std::uint8_t*>(pack.data());
-    ASSERT_TRUE(vfs->MountPack(WideString(u"p.pak"), 0, begin, begin + pack.size()));
+    const OldPackedFile packed(dir / "root/", "Patches/Launcher.torrent", "from the pack");
+    ASSERT_TRUE(packed.Mounted());
+    const RefPtr<NVFS::CWinVFS>& vfs = packed.Vfs();
     auto contents = [&vfs] {
         RefPtr<CDataStream> stream = vfs->OpenMapped("Patches/Launcher.torrent");
         return stream ? std::string(reinterpret_cast<const char*>(stream->Data()), stream->Size()) : "<none>";

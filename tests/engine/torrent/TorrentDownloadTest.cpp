@@ -49,12 +49,15 @@ struct Events : RefCounter {
         seen.push_back("file error");
         return true;
     }
-    void Watch(ITorrent& torrent) {
-        torrent.StateChanged.Connect<&Events::OnState>(this);
-        torrent.Finished.Connect<&Events::OnFinished>(this);
-        torrent.Paused.Connect<&Events::OnPaused>(this);
-        torrent.Resumed.Connect<&Events::OnResumed>(this);
-        torrent.FileError.Connect<&Events::OnFileError>(this);
+    // Listens to the torrent from now on.
+    static RefPtr<Events> Of(ITorrent& torrent) {
+        RefPtr<Events> events(new Events);
+        torrent.StateChanged.Connect<&Events::OnState>(events.Get());
+        torrent.Finished.Connect<&Events::OnFinished>(events.Get());
+        torrent.Paused.Connect<&Events::OnPaused>(events.Get());
+        torrent.Resumed.Connect<&Events::OnResumed>(events.Get());
+        torrent.FileError.Connect<&Events::OnFileError>(events.Get());
+        return events;
     }
     bool Saw(const std::string& event) const { return std::find(seen.begin(), seen.end(), event) != seen.end(); }
 };
@@ -71,9 +74,12 @@ struct PeerEvents : RefCounter {
         disconnected.push_back(StrUtil::ToNarrow(endpoint).Std() + " " + StrUtil::ToNarrow(id).Std());
         return true;
     }
-    void Watch(ITorrent& torrent) {
-        torrent.PeerConnected.Connect<&PeerEvents::OnConnected>(this);
-        torrent.PeerDisconnected.Connect<&PeerEvents::OnDisconnected>(this);
+    // Listens to the torrent from now on.
+    static RefPtr<PeerEvents> Of(ITorrent& torrent) {
+        RefPtr<PeerEvents> peers(new PeerEvents);
+        torrent.PeerConnected.Connect<&PeerEvents::OnConnected>(peers.Get());
+        torrent.PeerDisconnected.Connect<&PeerEvents::OnDisconnected>(peers.Get());
+        return peers;
     }
     static bool AnyFrom(const std::vector<std::string>& peers, const std::string& address) {
         for (const std::string& peer : peers)
@@ -135,8 +141,7 @@ TEST_F(SwarmDownload, FromTheSeedWithProgressPeersAndTheTorrentsLog) {
     RefPtr<ITorrent> torrent = AddPublished("Patch", TwoFiles());
     ASSERT_TRUE(torrent);
     swarm.Seed().LimitUploads(1 << 20);  // slow enough to meet the seed after its handshake
-    RefPtr<Events> events(new Events);
-    events->Watch(*torrent);
+    RefPtr<Events> events = Events::Of(*torrent);
     TorrentsLog log;
     log.AddTorrent(torrent.Get());
     Start(*torrent);
@@ -182,8 +187,7 @@ TEST_F(SwarmDownload, PadFilesOfAHybridTorrentAreNeverSeen) {
     RefPtr<ITorrent> torrent = AddPublished("Hybrid", TwoFiles(), {TorrentFormat::Hybrid});
     ASSERT_TRUE(torrent);
     EXPECT_EQ(torrent->GetTotalSize(), 370000);
-    RefPtr<Events> events(new Events);
-    events->Watch(*torrent);
+    RefPtr<Events> events = Events::Of(*torrent);
     Start(*torrent);
     ASSERT_TRUE(DriveUntil(*session, [&] { return events->finished > 0; }));
     TorrentProgress progress;
@@ -201,8 +205,7 @@ TEST_F(SwarmDownload, PadFilesOfAHybridTorrentAreNeverSeen) {
     ASSERT_TRUE(later);
     RefPtr<ITorrent> existing = later->AddExistingTorrent(u"Hybrid.torrent", Wide(folder.Path()));
     ASSERT_TRUE(existing);
-    RefPtr<Events> laterEvents(new Events);
-    laterEvents->Watch(*existing);
+    RefPtr<Events> laterEvents = Events::Of(*existing);
     existing->Pause(false);
     ASSERT_TRUE(DriveUntil(*later, [&] { return laterEvents->finished > 0; }));
     EXPECT_TRUE(laterEvents->Saw("state 1"));  // checked first
@@ -212,8 +215,7 @@ TEST_F(SwarmDownload, PadFilesOfAHybridTorrentAreNeverSeen) {
 TEST_F(SwarmDownload, PausesAndResumesTheTorrentAndTheSession) {
     RefPtr<ITorrent> torrent = AddPublished("Patch", TwoFiles());
     ASSERT_TRUE(torrent);
-    RefPtr<Events> events(new Events);
-    events->Watch(*torrent);
+    RefPtr<Events> events = Events::Of(*torrent);
     torrent->Pause(false);
     ASSERT_TRUE(DriveUntil(*session, [&] { return events->Saw("resumed"); }));
 
@@ -241,8 +243,7 @@ TEST_F(SwarmDownload, AFileWhereAFolderBelongsIsAFileError) {
     folder.WriteFile("Patch/sub", "a file, not the folder the torrent needs");
     RefPtr<ITorrent> torrent = session->AddTorrent(u"Patch.torrent");
     ASSERT_TRUE(torrent);
-    RefPtr<Events> events(new Events);
-    events->Watch(*torrent);
+    RefPtr<Events> events = Events::Of(*torrent);
     Start(*torrent);
     ASSERT_TRUE(DriveUntil(*session, [&] { return events->Saw("file error"); }));
     EXPECT_EQ(events->finished, 0);
@@ -288,10 +289,8 @@ TEST_F(SwarmDownload, AHandlerMayReleaseTheOwnerDuringTheDispatch) {
 TEST_F(SwarmDownload, APeersConnectionAndItsEndAreEvents) {
     RefPtr<ITorrent> torrent = AddPublished("Patch", TwoFiles());
     ASSERT_TRUE(torrent);
-    RefPtr<Events> events(new Events);
-    events->Watch(*torrent);
-    RefPtr<PeerEvents> peers(new PeerEvents);
-    peers->Watch(*torrent);
+    RefPtr<Events> events = Events::Of(*torrent);
+    RefPtr<PeerEvents> peers = PeerEvents::Of(*torrent);
     Start(*torrent);
     ASSERT_TRUE(DriveUntil(*session, [&] { return events->finished > 0 && !peers->disconnected.empty(); }));
     const std::string seed = "127.0.0.2 : " + std::to_string(swarm.Seed().Port());
@@ -312,10 +311,8 @@ TEST_F(SwarmDownload, AFilteredPeerIsNeverConnectedWhileTheSeedServersStayAdmitt
     session->Engine().set_ip_filter(TorrentEngine::AdmitSeedServers(blockAll, session->Config().seedUrls));
     RefPtr<ITorrent> torrent = AddPublished("Patch", TwoFiles(), {.trackers = {swarm.TrackerUrl()}});
     ASSERT_TRUE(torrent);
-    RefPtr<Events> events(new Events);
-    events->Watch(*torrent);
-    RefPtr<PeerEvents> peers(new PeerEvents);
-    peers->Watch(*torrent);
+    RefPtr<Events> events = Events::Of(*torrent);
+    RefPtr<PeerEvents> peers = PeerEvents::Of(*torrent);
     Start(*torrent);
     bool peerSeen = false;
     auto announced = [this] {
@@ -355,8 +352,7 @@ TEST_F(SwarmDownload, FromAria2cAsTheOnlySeed) {
     folder.WriteFile("Patch.torrent", torrentBytes);
     RefPtr<ITorrent> torrent = session->AddTorrent(u"Patch.torrent");
     ASSERT_TRUE(torrent);
-    RefPtr<Events> events(new Events);
-    events->Watch(*torrent);
+    RefPtr<Events> events = Events::Of(*torrent);
     torrent->Pause(false);
     WideString peerId;
     ASSERT_TRUE(DriveUntil(*session, [&] {
@@ -375,8 +371,7 @@ TEST_F(SwarmDownload, FromTheWebSeedAlone) {
     UseWebSeed();
     RefPtr<ITorrent> torrent = AddPublished("Patch", TwoFiles());
     ASSERT_TRUE(torrent);
-    RefPtr<Events> events(new Events);
-    events->Watch(*torrent);
+    RefPtr<Events> events = Events::Of(*torrent);
     torrent->Pause(false);
     ASSERT_TRUE(DriveUntil(*session, [&] { return events->finished > 0; }));
     EXPECT_TRUE(SameFiles("Patch", TwoFiles()));
@@ -392,8 +387,7 @@ TEST_F(SwarmDownload, ADeadWebSeedLeavesTheTorrentStalled) {
     swarm.Http().SetDead(true);
     RefPtr<ITorrent> torrent = AddPublished("Patch", TwoFiles());
     ASSERT_TRUE(torrent);
-    RefPtr<Events> events(new Events);
-    events->Watch(*torrent);
+    RefPtr<Events> events = Events::Of(*torrent);
     torrent->Pause(false);
     // Asked, refused, and given up for now.
     ASSERT_TRUE(DriveUntil(*session, [&] {
@@ -424,8 +418,7 @@ TEST_F(SwarmDownload, ManyTorrentsLoseNoFinish) {
         RefPtr<ITorrent> torrent = AddPublished("P" + std::to_string(i), {{"f.bin", PatternBytes(100000, i)}},
                                                 {.trackers = {swarm.TrackerUrl()}});
         ASSERT_TRUE(torrent);
-        events.push_back(RefPtr<Events>(new Events));
-        events.back()->Watch(*torrent);
+        events.push_back(Events::Of(*torrent));
         torrent->Pause(false);
         torrents.push_back(torrent);
     }
@@ -466,8 +459,7 @@ TEST_F(SwarmDownload, GuardedMappedReadsSurviveTheSessionsDiskIo) {
     // libtorrent maps only files above its mmap_file_size_cutoff (640 KiB).
     RefPtr<ITorrent> torrent = AddPublished("Patch", {{"mapped.pak", PatternBytes(2u << 20, 4)}});
     ASSERT_TRUE(torrent);
-    RefPtr<Events> events(new Events);
-    events->Watch(*torrent);
+    RefPtr<Events> events = Events::Of(*torrent);
     Start(*torrent);
     ASSERT_TRUE(DriveUntil(*session, [&] { return events->finished > 0; }));
     // Another peer fetches the download from the launcher.

@@ -22,6 +22,7 @@
 #include "support/torrents/LoopbackSwarm.h"
 #include "support/torrents/SessionDriver.h"
 #include "workflow/download/DownloadEngine.h"
+#include "QuietDownloadSink.h"
 
 namespace {
 
@@ -136,7 +137,7 @@ TEST_F(EngineOnSwarm, AChainOfTorrentsArrivesWithMonotoneProgressToTheWholeTotal
 // finish completes in the same turn that reports it, not on a later tick.
 TEST_F(EngineOnSwarm, OnTheMainLoopAFinishCompletesAtOnceWithoutWaitingForATick) {
     Publish("p1", FirstPatch(), true);
-    struct TickingSink final : IDownloadSink {
+    struct TickingSink final : QuietDownloadSink {
         int ticks = 0;
         int ticksAtFinish = -1;
         int ticksAtComplete = -1;
@@ -144,19 +145,11 @@ TEST_F(EngineOnSwarm, OnTheMainLoopAFinishCompletesAtOnceWithoutWaitingForATick)
             ++ticks;
             return true;
         }
-        void OnChecking() override {}
-        void OnConnecting() override {}
-        void OnProgress(const TorrentProgress&, std::int64_t) override {}
-        void OnPeersInfo(const Vector<TorrentPeerInfo>&) override {}
-        void OnPeersLost() override {}
-        void OnTorrentError() override {}
-        void OnDiskSpaceError() override {}
         bool OnAllFinished() override {
             ticksAtFinish = ticks;
             return true;
         }
         void OnComplete() override { ticksAtComplete = ticks; }
-        void OnCompleteTimeout() override {}
     } ticking;
     struct Counter final : RefCounter {
         TickingSink* sink;

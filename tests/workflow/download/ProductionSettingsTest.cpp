@@ -20,21 +20,9 @@
 #include "support/torrents/SessionDriver.h"
 #include "support/torrents/TorrentFixtures.h"
 #include "workflow/download/DownloadEngine.h"
+#include "QuietDownloadSink.h"
 
 namespace {
-
-struct QuietSink final : IDownloadSink {
-    void OnChecking() override {}
-    void OnConnecting() override {}
-    void OnProgress(const TorrentProgress&, std::int64_t) override {}
-    void OnPeersInfo(const Vector<TorrentPeerInfo>&) override {}
-    void OnPeersLost() override {}
-    void OnTorrentError() override {}
-    void OnDiskSpaceError() override {}
-    bool OnAllFinished() override { return true; }
-    void OnComplete() override {}
-    void OnCompleteTimeout() override {}
-};
 
 std::string Joined(const StringVector& texts) {
     std::string out;
@@ -58,7 +46,7 @@ TEST(ProductionSettings, TheLiveSessionAndTorrentHoldWhatTheStepsAskFor) {
     options.session.seedUrls.Clear();
     options.session.seedUrls.PushBack("http://127.0.0.1:9/seed/");
 
-    QuietSink sink;
+    QuietDownloadSink sink;
     RefPtr<DownloadEngine> engine = DownloadEngine::Create(options, &sink);
     ASSERT_TRUE(engine);
     RefPtr<ITorrent> added = engine->AddTorrent(u"Patch.torrent");
