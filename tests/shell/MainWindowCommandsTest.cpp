@@ -67,7 +67,7 @@ TEST(MainWindowCommands, ActivationMinimiseAndRestartInPlaceThroughThePage) {
     Display* display = XOpenDisplay(xvfb.Display().c_str());
     if (!display) SKIP_UNLESS_REQUIRED("cannot open " + xvfb.Display());
     GameTree tree;
-    std::ofstream(tree / "Profiles/Launcher.cfg") << "hostIP = \"127.0.0.1\"\nhostPort = 9\n";
+    ASSERT_TRUE(WriteNoUpdateServerConfig(tree));
     const std::vector<std::string> driverEnvironment =
         PageDriver::LauncherEnvironment(PAGE_DRIVER_AGENT_PATH, tree / "driver.sock");
     ProcessHandle launcher = StartLauncher(tree, xvfb.Display(), {}, "", driverEnvironment);
@@ -112,6 +112,9 @@ TEST(MainWindowCommands, ActivationMinimiseAndRestartInPlaceThroughThePage) {
     // The page's minimise button asks the window manager to iconify the window; the
     // test, in its place, unmaps it, and the page hears that the window is minimised.
     XSelectInput(display, DefaultRootWindow(display), SubstructureNotifyMask);
+    // The selection must reach the server before the click: a request the launcher sends
+    // first would go unseen.
+    XSync(display, False);
     ASSERT_TRUE(driver.Click("minimise")) << diagnosis();
     ASSERT_TRUE(WaitForIconifyRequest(display, window, kStepMs)) << diagnosis();
     XUnmapWindow(display, window);
