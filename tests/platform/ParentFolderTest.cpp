@@ -50,6 +50,11 @@ TEST(ParentFolder, MakesWhatIsMissingAndReachesTheEntryThroughTheOpenFolder) {
         EXPECT_EQ(ReplaceFileWithBytes(parent.EntryPath(), "new", 3, 0644), 0);
         EXPECT_EQ(tree.ReadFile(std::string(c.folder) + "/" + name), "new");
     }
+    // A missing root is made only when asked to.
+    EXPECT_EQ(ParentFolder(tree / "absent", "sub/new.dll", ParentFolder::Missing::Fail).Error(), ENOENT);
+    EXPECT_FALSE(fs::exists(tree / "absent"));
+    EXPECT_EQ(ParentFolder(tree / "absent/root", "sub/new.dll", ParentFolder::Missing::Create).Error(), 0);
+    EXPECT_TRUE(fs::is_directory(tree / "absent/root/sub"));
 }
 
 TEST(ParentFolder, ALinkOrAFileInThePlaceOfAFolderOrABadNameFailsAndNothingIsMade) {

@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <filesystem>
+#include <system_error>
 
 namespace Posix {
 
@@ -30,7 +32,14 @@ ParentFolder::ParentFolder(const std::string& root, std::string_view relative, M
         error_ = EINVAL;
         return;
     }
-    fd_ = ::open(root.empty() ? "." : root.c_str(), kFolderFlags);
+    const char* const rootPath = root.empty() ? "." : root.c_str();
+    fd_ = ::open(rootPath, kFolderFlags);
+    if (fd_ < 0 && errno == ENOENT && missing == Missing::Create) {
+        // The root is the caller's own, links in its path included.
+        std::error_code error;
+        std::filesystem::create_directories(rootPath, error);
+        fd_ = ::open(rootPath, kFolderFlags);
+    }
     if (fd_ < 0) {
         error_ = errno;
         return;

@@ -4,8 +4,8 @@
 // in place of one of them would carry a created or replaced file anywhere. So each
 // folder of the path is opened relative to the one before with
 // openat(O_NOFOLLOW | O_DIRECTORY), made first with mkdirat when it is missing; a link
-// or a file in the way fails the whole path. Only root itself is opened as it is
-// named: it is the caller's own.
+// or a file in the way fails the whole path. Only root itself is opened (and made) as
+// it is named: it is the caller's own.
 //
 //   const Posix::ParentFolder parent(gameRoot, "bin/a.dll", Posix::ParentFolder::Missing::Create);
 //   if (parent.Error() == 0) MoveFileReplacing(source, parent.EntryPath());
