@@ -24,6 +24,7 @@
 #include "support/ProcessScan.h"
 #include "support/RequiredEnvironment.h"
 #include "support/ScopedTempFolder.h"
+#include "support/RunTool.h"
 
 namespace fs = std::filesystem;
 
@@ -35,15 +36,6 @@ constexpr int kStartMs = 60000;
 constexpr int kDownloadMs = 180000;
 constexpr int kStepMs = 30000;
 const char* const kRoadPrograms[] = {"bin/Launcher.exe", "bin/VaraRurezod.exe", "bin/ZIrira.exe"};
-
-bool RunTool(const std::vector<std::string>& argv, int boundMs) {
-    ProcessHandle tool = SpawnChild({argv[0], argv, ""});
-    int code = -1;
-    if (tool.WaitForExit(boundMs, &code) == WaitResult::Exited) return code == 0;
-    tool.Kill();
-    tool.WaitForExit(5000);
-    return false;
-}
 
 bool WaitForFile(const std::string& path, int boundMs) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(boundMs);

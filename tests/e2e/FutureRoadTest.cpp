@@ -17,6 +17,7 @@
 #include "shell/LauncherOnDisplay.h"
 #include "support/ProcessScan.h"
 #include "support/RequiredEnvironment.h"
+#include "support/RunTool.h"
 
 namespace fs = std::filesystem;
 

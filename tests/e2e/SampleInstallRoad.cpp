@@ -13,6 +13,7 @@
 #include "platform/process/ProcessSpawn.h"
 #include "shell/LauncherOnDisplay.h"
 #include "support/ProcessScan.h"
+#include "support/RunTool.h"
 
 namespace fs = std::filesystem;
 
@@ -78,15 +79,6 @@ void SampleInstallRoad::TearDown() {
     // A launcher that the patch applier started again is no child of the test's.
     for (pid_t pid : ProcessesOf(tree / "bin/Launcher.exe")) kill(pid, SIGTERM);
     if (display) XCloseDisplay(display);
-}
-
-bool SampleInstallRoad::RunTool(const std::vector<std::string>& argv, int boundMs) {
-    ProcessHandle tool = SpawnChild({argv[0], argv, ""});
-    int code = -1;
-    if (tool.WaitForExit(boundMs, &code) == WaitResult::Exited) return code == 0;
-    tool.Kill();
-    tool.WaitForExit(5000);
-    return false;
 }
 
 bool SampleInstallRoad::WriteVersionFile(const std::string& root, const std::string& out,

@@ -44,8 +44,6 @@ protected:
     // writes the installed game's, a test that changes the game writes it again.
     bool WriteVersionFile(const std::string& root, const std::string& out, const std::string& version);
 
-    // Runs a tool with its arguments; true when it ended with 0 within boundMs.
-    static bool RunTool(const std::vector<std::string>& argv, int boundMs = 60000);
     // A copy of the installed game as it stands, as the game tree of that version for
     // the publishing tool and the patch maker: trees/VERSION of the test's folder.
     std::string Snapshot(const std::string& version);

@@ -16,7 +16,7 @@
 
 namespace {
 
-Game::HashPool::CheckerFactory FactoryOf(int format) {
+Game::CheckerFactory FactoryOf(int format) {
     return format == 4 ? &Game::CRCChecker4::Create : &Game::CRCChecker5::Create;
 }
 

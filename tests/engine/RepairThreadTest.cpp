@@ -278,6 +278,55 @@ TEST_F(RepairThreadTest, ALinkWhereADownloadedFileShouldBeIsNotPlaced) {
     EXPECT_EQ(outside.ReadFile("a.dll"), "fresh");
 }
 
+// The launcher may run as root in a game folder the player writes: a link planted in
+// the place of one of the target's folders must not carry the file to where it points.
+TEST_F(RepairThreadTest, ALinkInThePlaceOfAGameFolderFailsTheEntryAndWhatItNamesIsLeftAlone) {
+    const struct {
+        const char* name;
+        const char* link;  // the game folder a link takes the place of
+        std::string bytes;  // empty: the entry is made in place, nothing is downloaded
+    } cases[] = {
+        {"a link as the first folder", "bin", "fresh"},
+        {"a link deeper down", "bin/plugins", "fresh"},
+        {"an empty file behind a link", "bin/plugins", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir folder;
+        TempDir outside;
+        outside.WriteFile("canary/keep.txt", "canary");
+        RecordingRepairer listener(folder / "game/");
+        const std::string link = folder / (std::string("game/") + c.link);
+        std::filesystem::create_directories(link);
+        std::filesystem::remove(link);
+        std::filesystem::create_directory_symlink(outside / "canary", link);
+        RefPtr<Rip> rip(new Rip());
+        for (const std::string path : {"bin/plugins/a.dll", "bin/after.dll"}) {
+            const std::string bytes = path == "bin/after.dll" ? "after" : c.bytes;
+            rip->Append(WideString(String(path.c_str())), static_cast<std::uint32_t>(bytes.size()), 5,
+                        VersionRecord(bytes).Get());
+            if (!bytes.empty()) folder.WriteFile("Patches/rip/" + path, bytes);
+        }
+        RefPtr<RipPatch> job(new RipPatch(rip.Get(), WideString(String((folder / "Patches/rip/").c_str()))));
+        {
+            RefPtr<RepairThread> worker(new RepairThread(&listener, job.Get()));
+            ASSERT_TRUE(worker->Start());
+            ASSERT_TRUE(listener.WaitForReport());
+        }
+
+        EXPECT_EQ(listener.Events().back(), "failed 3");
+        EXPECT_TRUE(listener.questions.empty());
+        std::vector<std::string> found;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(outside / "canary"))
+            found.push_back(std::filesystem::relative(entry.path(), outside / "canary").string());
+        EXPECT_EQ(found, std::vector<std::string>{"keep.txt"});
+        EXPECT_EQ(outside.ReadFile("canary/keep.txt"), "canary");
+        EXPECT_TRUE(std::filesystem::is_symlink(link));
+        EXPECT_EQ(Codes(*job), (std::vector<int>{5, 5}));
+        EXPECT_FALSE(folder.Exists("game/bin/after.dll"));
+    }
+}
+
 TEST_F(RepairThreadTest, AStopAtAGateIsAFailure) {
     const RefPtr<RipPatch> job = Job({{"bin/a.dll", "new"}, {"bin/b.dll", "new"}});
     {

@@ -9,6 +9,8 @@
 #include <functional>
 #include <string>
 
+#include "support/HoldingChild.h"
+
 constexpr uid_t kAnotherUid = 65534;  // "nobody"
 
 bool CanActAsAnotherUser();
@@ -21,15 +23,11 @@ bool GiveToAnotherUser(int fd);
 class AnotherUsersLock {
 public:
     explicit AnotherUsersLock(const std::string& path);
-    ~AnotherUsersLock();
-    AnotherUsersLock(const AnotherUsersLock&) = delete;
-    AnotherUsersLock& operator=(const AnotherUsersLock&) = delete;
 
-    bool Holds() const { return pid_ > 0; }
+    bool Holds() const { return holder_.Holds(); }
 
 private:
-    pid_t pid_ = -1;
-    int release_ = -1;
+    HoldingChild holder_;
 };
 
 // Runs body in a child process with a mount namespace of its own whose /tmp is a fresh

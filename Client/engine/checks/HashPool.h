@@ -25,8 +25,6 @@ namespace Game {
 
 class HashPool {
 public:
-    using CheckerFactory = RefPtr<ICRCChecker> (*)();
-
     struct Job {
         String folderPath;  // root + folder name, as the checker takes it
         // Kept alive by the caller's version object for the pool's lifetime.

@@ -3,7 +3,6 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
-#include <filesystem>
 #include <system_error>
 
 #include "base/io/Path.h"
@@ -11,6 +10,7 @@
 #include "engine/checks/DownloadCheck.h"
 #include "engine/gamedata/GameNames.h"
 #include "platform/posix/FileMove.h"
+#include "platform/posix/ParentFolder.h"
 #include "platform/posix/TreeDeletion.h"
 
 namespace {
@@ -23,9 +23,11 @@ void MakeWritable(const String& path) {
         ::fchmodat(AT_FDCWD, path.CStr(), info.st_mode | S_IWUSR, AT_SYMLINK_NOFOLLOW);
 }
 
-void CreateParentFolders(const String& target) {
-    std::error_code error;
-    std::filesystem::create_directories(std::filesystem::path(target.Std()).parent_path(), error);
+// The same for the entry name in the open folder.
+void MakeWritable(const Posix::ParentFolder& folder) {
+    struct stat info {};
+    if (::fstatat(folder.Descriptor(), folder.Name().c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode))
+        ::fchmodat(folder.Descriptor(), folder.Name().c_str(), info.st_mode | S_IWUSR, AT_SYMLINK_NOFOLLOW);
 }
 
 // The downloaded file, in the letter case the torrent gave it when the entry's differs.
@@ -74,14 +76,15 @@ bool RepairThread::Start() {
     return true;
 }
 
-int RepairThread::PlaceFile(const String& source, const String& target, std::uint32_t size) {
+int RepairThread::PlaceFile(const String& source, const String& target, const std::string& placed,
+                            std::uint32_t size) {
     for (;;) {
         if (!WaitWhilePaused()) return kGivenUp;
         MakeWritable(source);
-        int error = MoveFileReplacing(source.Std(), target.Std());
+        int error = MoveFileReplacing(source.Std(), placed);
         if (error == 0) return 0;
         for (int i = 0; i < kCopyTries && WaitWhilePaused(); ++i) {
-            error = CopyFileReplacing(source.Std(), target.Std());
+            error = CopyFileReplacing(source.Std(), placed);
             if (error == 0) return 0;
         }
         if (!WaitWhilePaused()) return kGivenUp;
@@ -95,26 +98,30 @@ int RepairThread::PlaceFile(const String& source, const String& target, std::uin
 int RepairThread::RepairEntry(RipEntry& entry, const String& gameFolder) {
     const String relative = ConfinedEntryPath(entry.path);
     if (relative.IsEmpty()) return kBadDownload;
-    const String target = Path::Join(gameFolder, relative);
-    MakeWritable(target);
-    CreateParentFolders(target);
+    String source;
+    if (entry.size != 0) {
+        std::uint64_t downloadedSize = 0;
+        if (!FindDownloaded(Path::Join(String(job_->Folder()), relative), source, downloadedSize) ||
+            downloadedSize != entry.size)
+            return kBadDownload;
+        // The repair torrent is not signed: what it brought goes in only as the version
+        // file lists it. A stop that cut the reading short is no bad download.
+        if (!Game::MatchesVersionRecord(source, entry.record.Get(), &gate_))
+            return WaitWhilePaused() ? kBadDownload : kGivenUp;
+    }
+    // The launcher may run as root over a game folder the player writes: a link in the
+    // place of one of the target's folders fails the entry instead of being followed.
+    const Posix::ParentFolder folder(gameFolder.Std(), relative.Std(), Posix::ParentFolder::Missing::Create);
+    if (folder.Error() != 0) return kGivenUp;
+    MakeWritable(folder);
     if (entry.size == 0) {
         // Nothing to download: the empty file is made in place. Its check code stays, as
         // the page shows what the check found.
-        const int error = WriteEmptyFileReplacing(target.Std());
+        const int error = WriteEmptyFileReplacing(folder.EntryPath());
         if (error == 0) return 0;
         return IsNoSpaceError(error) ? kNoDiskSpace : kGivenUp;
     }
-    String source;
-    std::uint64_t downloadedSize = 0;
-    if (!FindDownloaded(Path::Join(String(job_->Folder()), relative), source, downloadedSize) ||
-        downloadedSize != entry.size)
-        return kBadDownload;
-    // The repair torrent is not signed: what it brought goes in only as the version file
-    // lists it. A stop that cut the reading short is no bad download.
-    if (!Game::MatchesVersionRecord(source, entry.record.Get(), &gate_))
-        return WaitWhilePaused() ? kBadDownload : kGivenUp;
-    const int code = PlaceFile(source, target, entry.size);
+    const int code = PlaceFile(source, Path::Join(gameFolder, relative), folder.EntryPath(), entry.size);
     if (code == 0) entry.code = 0;
     return code;
 }

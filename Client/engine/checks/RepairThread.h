@@ -8,6 +8,7 @@
 // destructor stops the gate, which it passes before every entry and every try, and
 // joins it. An owner with a question pending answers it before letting the worker go.
 #include <cstdint>
+#include <string>
 #include <thread>
 
 #include "base/runtime/RefCounter.h"
@@ -46,8 +47,9 @@ private:
     void Run();
     // 0 once the entry is in place, else a failure code.
     int RepairEntry(RipEntry& entry, const String& gameFolder);
-    // Moves or copies source over target until it works, the user gives up or the gate stops.
-    int PlaceFile(const String& source, const String& target, std::uint32_t size);
+    // Moves or copies source over placed (target reached through its open folder) until
+    // it works, the user gives up or the gate stops; target is what the user is asked about.
+    int PlaceFile(const String& source, const String& target, const std::string& placed, std::uint32_t size);
 
     IRepairer* listener_;
     RefPtr<RipPatch> job_;

@@ -18,7 +18,6 @@ WideString VersionTextOfFile(int format, const String& path);
 // The same for the bytes of a version file.
 WideString VersionTextOfBytes(int format, const ByteVector& bytes);
 
-using CheckerFactory = RefPtr<ICRCChecker> (*)();
 // What makes the checkers of the format's contents (4: CRC-32, 5: MD5); null for another.
 CheckerFactory CheckerOfFormat(int format);
 

@@ -12,7 +12,7 @@
 
 namespace Game {
 
-int GameVersion::CheckWith(HashPool::CheckerFactory makeChecker, String& outPath, bool onlyFlagged) {
+int GameVersion::CheckWith(CheckerFactory makeChecker, String& outPath, bool onlyFlagged) {
     // The first failure in list order wins, and a missing folder ends the list: its
     // files and those of later folders are not looked at.
     std::vector<HashPool::Job> jobs;

@@ -39,7 +39,7 @@ protected:
 
     // Walks folders and contents in order; with onlyFlagged, contents outside the minimal
     // set are skipped. Many files are checked on a pool of threads, with the same result.
-    int CheckWith(HashPool::CheckerFactory makeChecker, String& outPath, bool onlyFlagged);
+    int CheckWith(CheckerFactory makeChecker, String& outPath, bool onlyFlagged);
 
     // The generation's four-byte magic, then the version text into version_.
     bool ReadMagicAndVersion(StickyReader& reader, const char (&magic)[5], StringRule versionRule);

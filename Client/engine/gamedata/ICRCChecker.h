@@ -35,4 +35,7 @@ private:
     CheckGate* gate_ = nullptr;
 };
 
+// Makes a checker of one kind; each thread that checks files has its own.
+using CheckerFactory = RefPtr<ICRCChecker> (*)();
+
 }  // namespace Game

@@ -11,6 +11,8 @@
 #include <cstdlib>
 #include <vector>
 
+#include "platform/posix/ParentFolder.h"
+
 namespace Posix {
 
 namespace {
@@ -171,20 +173,15 @@ std::string CanonicalChild(const std::string& folder, const std::string& name) {
 
 bool DeleteTree(const std::string& path, const KeepFolder& keep) {
     if (!IsCanonicalAbsolutePath(path)) return false;
-    // Down from the root one folder at a time, none of them a link.
-    Folder parent(::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC));
-    std::size_t start = 1;
-    for (std::size_t slash; parent.Valid() && (slash = path.find('/', start)) != std::string::npos; start = slash + 1) {
-        const int next = ::openat(parent.Get(), path.substr(start, slash - start).c_str(),
-                                  O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        if (next < 0) return errno == ENOENT;
-        parent = Folder(next);
+    const ParentFolder parent("/", std::string_view(path).substr(1), ParentFolder::Missing::Fail);
+    if (parent.Error() != 0) {
+        errno = parent.Error();
+        return errno == ENOENT;
     }
-    if (!parent.Valid()) return false;
-    const std::string name = path.substr(start);
+    const std::string& name = parent.Name();
     struct stat info {};
-    if (::fstatat(parent.Get(), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) return errno == ENOENT;
-    return DeleteEntry(parent.Get(), Entry{name, S_ISDIR(info.st_mode)}, path, keep, 0);
+    if (::fstatat(parent.Descriptor(), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) return errno == ENOENT;
+    return DeleteEntry(parent.Descriptor(), Entry{name, S_ISDIR(info.st_mode)}, path, keep, 0);
 }
 
 }  // namespace Posix

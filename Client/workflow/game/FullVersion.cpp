@@ -16,6 +16,7 @@
 #include "engine/gamedata/GameNames.h"
 #include "engine/gamedata/GameVersion5.h"
 #include "platform/posix/FileMove.h"
+#include "platform/posix/ParentFolder.h"
 #include "shell/PathText.h"
 
 namespace FullVersion {
@@ -49,14 +50,6 @@ LogFile OpenLog(const std::string& path) {
 bool IsRegularFile(const std::string& path) {
     struct stat info;
     return ::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
-}
-
-bool CreateParentFolders(const std::string& path) {
-    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
-    if (folder.empty()) return true;
-    std::error_code error;
-    std::filesystem::create_directories(folder, error);
-    return !error && std::filesystem::is_directory(folder, error);
 }
 
 // The download engine names its torrents in lower case; the folder on disk keeps the
@@ -112,10 +105,13 @@ bool Move(const Rip* list, const WideString& stagingFolder, const WideString& ga
         // Only the downloaded file itself (a link in the staging folder could name
         // anything), and only as the signed version file lists it: the repair torrent
         // that brought it is not signed.
-        if (!IsRegularFile(source) || !Game::MatchesVersionRecord(String(source.c_str()), entry.record.Get()) ||
-            !CreateParentFolders(target))
+        if (!IsRegularFile(source) || !Game::MatchesVersionRecord(String(source.c_str()), entry.record.Get()))
             return false;
-        if (MoveFileReplacing(source, target) != 0) return false;
+        // The launcher may run as root over a game folder the player writes: a link in
+        // the place of one of the target's folders fails the move instead of leading it
+        // elsewhere.
+        const Posix::ParentFolder folder(root.Std(), relative.Std(), Posix::ParentFolder::Missing::Create);
+        if (folder.Error() != 0 || MoveFileReplacing(source, folder.EntryPath()) != 0) return false;
     }
     return true;
 }

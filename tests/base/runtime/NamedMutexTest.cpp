@@ -13,6 +13,7 @@
 
 #include "base/runtime/NamedMutex.h"
 #include "support/AnotherUser.h"
+#include "support/HoldingChild.h"
 #include "support/RequiredEnvironment.h"
 #include "support/ScopedTempFolder.h"
 
@@ -32,43 +33,8 @@ bool ReadFromChild(int fd, T& value) {
 }
 
 bool WaitForExit(pid_t pid) {
-    int status = 0;
-    return waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
-// A child process that takes the mutex and keeps it until the parent closes its end
-// of a pipe (or ends).
-struct Holder {
-    pid_t pid = -1;
-    int release = -1;
-};
-
-Holder StartHolder(const std::string& name) {
-    int ready[2];
-    int release[2];
-    if (pipe2(ready, O_CLOEXEC) != 0 || pipe2(release, O_CLOEXEC) != 0) return {};
-    const pid_t pid = fork();
-    if (pid == 0) {
-        close(ready[0]);
-        close(release[1]);
-        NamedMutex mutex(name.c_str(), 0, 0);
-        const char owned = mutex.IsOwned() ? 1 : 0;
-        if (write(ready[1], &owned, 1) != 1) _exit(2);
-        char ignored;
-        while (read(release[0], &ignored, 1) > 0) {
-        }
-        _exit(0);
-    }
-    close(ready[1]);
-    close(release[0]);
-    char owned = 0;
-    const bool answered = ReadFromChild(ready[0], owned);
-    close(ready[0]);
-    if (!answered || !owned) {
-        close(release[1]);
-        return {};
-    }
-    return {pid, release[1]};
+    int code = -1;
+    return WaitForChildExit(pid, code) && code == 0;
 }
 
 // Keeps the lock files of a test in a folder of its own, removed afterwards.
@@ -96,8 +62,9 @@ private:
 
 TEST_F(NamedMutexTest, BusyWhileAnotherProcessHoldsIt) {
     const std::string name = UniqueName();
-    const Holder holder = StartHolder(name);
-    ASSERT_GT(holder.pid, 0);
+    // Another process takes the mutex; it keeps it until released (never destroyed there).
+    HoldingChild holder([&] { return (new NamedMutex(name.c_str(), 0, 0))->IsOwned(); });
+    ASSERT_TRUE(holder.Holds());
 
     const auto start = std::chrono::steady_clock::now();
     NamedMutex busy(name.c_str(), 500, 2);
@@ -110,8 +77,7 @@ TEST_F(NamedMutexTest, BusyWhileAnotherProcessHoldsIt) {
     EXPECT_LT(waited, std::chrono::milliseconds(4000));
     EXPECT_FALSE(busy.Close());
 
-    close(holder.release);
-    ASSERT_TRUE(WaitForExit(holder.pid));
+    ASSERT_TRUE(holder.Release());
     NamedMutex free(name.c_str(), 500, 2);
     EXPECT_TRUE(free.IsOwned());
     EXPECT_FALSE(free.AlreadyExists());

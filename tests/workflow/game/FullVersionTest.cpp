@@ -340,6 +340,44 @@ TEST_F(FullVersionTest, TheMoveLogIsNeverWrittenThroughALinkOrASecondName) {
     }
 }
 
+// The launcher may run as root in a game folder the player writes: a link planted in
+// the place of one of the target's folders must not carry the file to where it points.
+TEST_F(FullVersionTest, ALinkInThePlaceOfAGameFolderFailsTheMoveAndWhatItNamesIsLeftAlone) {
+    WriteVersion({{"/data/", {ListedFile("a.pak", "aaa", 1)}}, {"/data/maps/north/", {ListedFile("b.map", "bbb", 1)}}});
+    const struct {
+        const char* name;
+        const char* link;  // the game folder a link takes the place of
+        const char* placedFirst;  // what is in place before the move fails, or null
+    } cases[] = {
+        {"a link as the first folder", "data", nullptr},
+        {"a link deeper down", "data/maps", "data/a.pak"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir outside;
+        outside.WriteFile("canary/keep.txt", "canary");
+        fs::remove_all(tree / "data");
+        fs::create_directories(tree / c.link);
+        fs::remove(tree / c.link);
+        fs::create_directory_symlink(outside / "canary", tree / c.link);
+        Staged("rip", "data/a.pak", "aaa");
+        Staged("rip", "data/maps/north/b.map", "bbb");
+        const RefPtr<Rip> list = FullVersion::BuildList(*params);
+        ASSERT_TRUE(list);
+
+        EXPECT_FALSE(FullVersion::Move(list.Get(), W(tree / "Patches/Full/rip"), params->gameRoot,
+                                       tree / "Personal/Logs/move-bo-full.txt"));
+        const std::vector<std::string> canary = {"keep.txt"};
+        std::vector<std::string> found;
+        for (const fs::directory_entry& entry : fs::recursive_directory_iterator(outside / "canary"))
+            found.push_back(fs::relative(entry.path(), outside / "canary").string());
+        EXPECT_EQ(found, canary);
+        EXPECT_EQ(outside.ReadFile("canary/keep.txt"), "canary");
+        EXPECT_TRUE(fs::is_symlink(tree / c.link));
+        if (c.placedFirst) EXPECT_EQ(ReadAll(tree / c.placedFirst), "aaa");
+    }
+}
+
 TEST_F(FullVersionTest, StepsThatCannotRunAnswerFalseAndTheInstallFailsWithoutMoving) {
     WriteVersion({{"/data/", {ListedFile("base.pak", "base", 3)}}});
     NewState(Factories());
