@@ -71,10 +71,12 @@ bool TestFile(const std::string& path, std::vector<std::string>& locked) {
     if (!S_ISREG(info.st_mode)) return true;
     // The mode changes through a descriptor of the file itself: a link swapped in since
     // the look above is not followed.
-    const int file = Posix::OpenRegularFile(path.c_str(), Posix::Links::Refuse, &info);
-    if (file >= 0) {
-        if ((info.st_mode & S_IWUSR) == 0) ::fchmod(file, (info.st_mode & 07777) | S_IWUSR);
-        ::close(file);
+    if ((info.st_mode & S_IWUSR) == 0) {
+        const int file = Posix::OpenRegularFile(path.c_str(), Posix::Links::Refuse, &info);
+        if (file >= 0) {
+            if ((info.st_mode & S_IWUSR) == 0) ::fchmod(file, (info.st_mode & 07777) | S_IWUSR);
+            ::close(file);
+        }
     }
     // Opening for writing without truncating: a running executable answers ETXTBSY.
     const int fd = ::open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
