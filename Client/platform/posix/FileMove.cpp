@@ -9,6 +9,7 @@
 
 #include "platform/posix/FileMapping.h"
 #include "platform/posix/RegularFile.h"
+#include "platform/posix/UniqueFd.h"
 
 namespace {
 
@@ -23,26 +24,11 @@ std::string NameOf(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-
-    int Get() const { return fd_; }
-    bool Valid() const { return fd_ >= 0; }
-
-private:
-    int fd_;
-};
 
 // A failure to flush a folder is not reported: some file systems refuse it, and the
 // rename has happened by then.
 void SyncFolder(const std::string& folder) {
-    Descriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    Posix::UniqueFd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dir.Valid()) ::fsync(dir.Get());
 }
 
@@ -145,14 +131,14 @@ int OpenFreshFileReplacing(const std::string& target, mode_t mode) {
 
 int CopyFileReplacing(const std::string& source, const std::string& target, CopyMode mode) {
     struct stat info {};
-    Descriptor in(Posix::OpenRegularFile(source.c_str(), Posix::Links::Refuse, &info));
+    Posix::UniqueFd in(Posix::OpenRegularFile(source.c_str(), Posix::Links::Refuse, &info));
     if (!in.Valid()) return errno;
     return ReplaceFileThrough(target, mode.For(info.st_mode), [&](int out) { return CopyBytes(in.Get(), out); });
 }
 
 int MoveFileReplacing(const std::string& source, const std::string& target) {
     {
-        Descriptor file(Posix::OpenRegularFile(source.c_str(), Posix::Links::Refuse));
+        Posix::UniqueFd file(Posix::OpenRegularFile(source.c_str(), Posix::Links::Refuse));
         if (!file.Valid()) return errno;
         if (::fsync(file.Get()) != 0) return errno;
     }

@@ -33,14 +33,14 @@ ParentFolder::ParentFolder(const std::string& root, std::string_view relative, M
         return;
     }
     const char* const rootPath = root.empty() ? "." : root.c_str();
-    fd_ = ::open(rootPath, kFolderFlags);
-    if (fd_ < 0 && errno == ENOENT && missing == Missing::Create) {
+    fd_.Reset(::open(rootPath, kFolderFlags));
+    if (!fd_.Valid() && errno == ENOENT && missing == Missing::Create) {
         // The root is the caller's own, links in its path included.
         std::error_code error;
         std::filesystem::create_directories(rootPath, error);
-        fd_ = ::open(rootPath, kFolderFlags);
+        fd_.Reset(::open(rootPath, kFolderFlags));
     }
-    if (fd_ < 0) {
+    if (!fd_.Valid()) {
         error_ = errno;
         return;
     }
@@ -54,25 +54,19 @@ ParentFolder::ParentFolder(const std::string& root, std::string_view relative, M
         if (name == "." || name == "..")
             errno = EINVAL;
         else
-            next = OpenChild(fd_, name, missing);
+            next = OpenChild(fd_.Get(), name, missing);
         if (next < 0) {
             error_ = errno;
-            ::close(fd_);
-            fd_ = -1;
+            fd_.Reset();
             return;
         }
-        ::close(fd_);
-        fd_ = next;
+        fd_.Reset(next);
     }
 }
 
-ParentFolder::~ParentFolder() {
-    if (fd_ >= 0) ::close(fd_);
-}
-
 std::string ParentFolder::EntryPath() const {
-    if (fd_ < 0) return std::string();
-    return "/proc/self/fd/" + std::to_string(fd_) + "/" + name_;
+    if (!fd_.Valid()) return std::string();
+    return "/proc/self/fd/" + std::to_string(fd_.Get()) + "/" + name_;
 }
 
 }  // namespace Posix

@@ -12,6 +12,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/posix/UniqueFd.h"
+
 namespace Posix {
 
 class ParentFolder {
@@ -21,7 +23,6 @@ public:
     // relative: names joined by '/' (repeated '/' count as one); the last is the entry's.
     // Created folders get 0777 less the umask.
     ParentFolder(const std::string& root, std::string_view relative, Missing missing);
-    ~ParentFolder();
     ParentFolder(const ParentFolder&) = delete;
     ParentFolder& operator=(const ParentFolder&) = delete;
 
@@ -30,7 +31,7 @@ public:
     // (Missing::Fail), EINVAL for an empty entry name or a "." or ".." component.
     int Error() const { return error_; }
     // The open folder (an O_PATH handle, for the *at calls), or -1 with Error.
-    int Descriptor() const { return fd_; }
+    int Descriptor() const { return fd_.Get(); }
     // The entry's own name, to use with Descriptor.
     const std::string& Name() const { return name_; }
     // The entry's path through the open folder ("/proc/self/fd/<fd>/<name>"): the kernel
@@ -39,7 +40,7 @@ public:
     std::string EntryPath() const;
 
 private:
-    int fd_ = -1;
+    UniqueFd fd_;
     int error_ = 0;
     std::string name_;
 };

@@ -12,31 +12,11 @@
 #include <vector>
 
 #include "platform/posix/ParentFolder.h"
+#include "platform/posix/UniqueFd.h"
 
 namespace Posix {
 
 namespace {
-
-class Folder {
-public:
-    explicit Folder(int fd) : fd_(fd) {}
-    ~Folder() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Folder(const Folder&) = delete;
-    Folder& operator=(const Folder&) = delete;
-    Folder(Folder&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
-    Folder& operator=(Folder&& other) noexcept {
-        std::swap(fd_, other.fd_);
-        return *this;
-    }
-
-    int Get() const { return fd_; }
-    bool Valid() const { return fd_ >= 0; }
-
-private:
-    int fd_;
-};
 
 struct Entry {
     std::string name;
@@ -60,7 +40,7 @@ int OpenFolderToEmpty(int parent, const char* name) {
     if (fd < 0 && errno == EACCES) {
         // A folder its owner may not read: its mode changes through a handle of the very
         // folder (the /proc name of the handle), never through its name again.
-        Folder handle(::openat(parent, name, O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        UniqueFd handle(::openat(parent, name, O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
         struct stat info {};
         if (handle.Valid() && ::fstat(handle.Get(), &info) == 0) {
             const std::string self = "/proc/self/fd/" + std::to_string(handle.Get());
@@ -126,7 +106,7 @@ bool DeleteEntry(int parent, const Entry& entry, const std::string& path, const 
         if (errno != EISDIR) return false;  // else a folder took the name since the listing
     }
     if (keep && keep(path)) return true;
-    Folder folder(OpenFolderToEmpty(parent, name));
+    UniqueFd folder(OpenFolderToEmpty(parent, name));
     if (!folder.Valid()) {
         if (errno == ENOENT) return true;
         // A link or a file in the folder's place goes as a name of its own.
@@ -135,7 +115,7 @@ bool DeleteEntry(int parent, const Entry& entry, const std::string& path, const 
     }
     const bool emptied = EmptyFolder(folder.Get(), path, keep, depth + 1);
     const int why = errno;
-    folder = Folder(-1);
+    folder.Reset();
     ::unlinkat(parent, name, AT_REMOVEDIR);  // fails while a kept folder is inside: that is expected
     if (!emptied) errno = why;  // the caller hears why the emptying stopped
     return emptied;
