@@ -8,12 +8,13 @@
 #include <cctype>
 #include <filesystem>
 #include <initializer_list>
-#include <fstream>
 #include <map>
 #include <regex>
 #include <set>
 #include <sstream>
 #include <string>
+
+#include "support/FileBytes.h"
 
 namespace fs = std::filesystem;
 
@@ -21,12 +22,7 @@ namespace {
 
 const fs::path kRoot = LAUNCHER_TEST_DATA "/..";
 
-std::string Read(const fs::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
+std::string Read(const fs::path& path) { return ReadWholeFile(path.string()); }
 
 // Every file below folder whose name ends in one of the suffixes, in a fixed order.
 std::map<fs::path, std::string> FilesUnder(const fs::path& folder, std::initializer_list<std::string> suffixes) {

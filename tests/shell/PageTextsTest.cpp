@@ -4,11 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <regex>
 #include <set>
 #include <sstream>
 #include <string>
+
+#include "support/FileBytes.h"
 
 namespace fs = std::filesystem;
 
@@ -16,12 +17,7 @@ namespace {
 
 const fs::path kResources = LAUNCHER_TEST_DATA "/../Client/resources";
 
-std::string Read(const fs::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
+std::string Read(const fs::path& path) { return ReadWholeFile(path.string()); }
 
 // The keys a table file defines: each line `"key": ...` outside comments.
 std::set<std::string> KeysOf(const fs::path& table) {
