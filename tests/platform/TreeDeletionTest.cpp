@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/posix/TreeDeletion.h"
+#include "support/RequiredEnvironment.h"
 #include "support/ScopedTempFolder.h"
 
 namespace {
@@ -138,7 +139,7 @@ TEST_F(TreeDeletionTest, AFolderSwappedForALinkMidWalkIsDeletedAsALink) {
 // A player's own folder that the player may not read or write: run as that player, the
 // deletion makes it usable through the folder's own handle. Needs root to become the player.
 TEST_F(TreeDeletionTest, AFolderItsOwnerMayNotReadIsStillEmptied) {
-    if (::geteuid() != 0) GTEST_SKIP() << "needs root to act as another user";
+    if (::geteuid() != 0) SKIP_UNLESS_REQUIRED("needs root to act as another user");
     const uid_t nobody = 65534;
     ASSERT_EQ(::chmod(dir.Path().c_str(), 0755), 0);
     for (const auto& entry : fs::recursive_directory_iterator(tree)) ASSERT_EQ(::lchown(entry.path().c_str(), nobody, nobody), 0);

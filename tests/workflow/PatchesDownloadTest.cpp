@@ -13,6 +13,7 @@
 #include "support/GameTree.h"
 #include "support/versions/SignedVersions.h"
 #include "support/ManualTimerHost.h"
+#include "support/RequiredEnvironment.h"
 #include "support/torrents/LoopbackSwarm.h"
 #include "support/torrents/SessionDriver.h"
 #include "shell/LauncherConfig.h"
@@ -74,7 +75,7 @@ protected:
 };
 
 TEST_F(PatchesDownload, AChainArrivesWithLiveProgressAndBecomesOnePlanWithTheLastApplier) {
-    if (!BuiltInKeyIsSample()) GTEST_SKIP() << "the program checks version files against another key";
+    if (!BuiltInKeyIsSample()) SKIP_UNLESS_REQUIRED("the program checks version files against another key");
     AddPatch("1.0.1", "p101", {{"a_1.0.0_1.0.1_.patch", PatternBytes(16 * 1024 * 40, 1)},
                                {"game.version", VersionFileOf("1.0.1")},
                                {"VaraRurezod.exe", "applier 1"}});
@@ -153,7 +154,7 @@ TEST_F(PatchesDownload, ASecondRunAfterAKilledOneFetchesOnlyWhatIsMissing) {
 }
 
 TEST_F(PatchesDownload, TheDemoLeavesOutThePatchesEndingInUnderscoreOneWithTheExtensionInSmallLetters) {
-    if (!BuiltInKeyIsSample()) GTEST_SKIP() << "the program checks version files against another key";
+    if (!BuiltInKeyIsSample()) SKIP_UNLESS_REQUIRED("the program checks version files against another key");
     // (libtorrent takes names that differ in letter case only for one: a folder apart)
     AddPatch("1.0.1", "demo",
              {{"x.patch", "x"}, {"x_1.patch", "x_1"}, {"caps/x_1.PATCH", "X_1"}, {"game.version", VersionFileOf("1.0.1")}});
@@ -250,7 +251,7 @@ TEST_F(PatchesDownload, AnEnginePauseWithoutRoomReportsTheDiskOnEveryTick) {
 // that is not signed, or names another version than the patch leads to, would leave
 // the game claiming a version it is not at. The chain's last torrent carries it.
 TEST_F(PatchesDownload, AVersionFileNotOfThePatchsVersionIsATorrentErrorAndMakesNoPlan) {
-    if (!BuiltInKeyIsSample()) GTEST_SKIP() << "the program checks version files against another key";
+    if (!BuiltInKeyIsSample()) SKIP_UNLESS_REQUIRED("the program checks version files against another key");
     std::string forged = VersionFileOf("1.0.2");
     forged[forged.size() / 2] ^= 0x20;
     const struct {

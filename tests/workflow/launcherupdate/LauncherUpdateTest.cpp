@@ -21,6 +21,7 @@
 #include "platform/process/ProcessHandle.h"
 #include "platform/process/ProcessSpawn.h"
 #include "support/LinkBait.h"
+#include "support/RequiredEnvironment.h"
 #include "support/TempDir.h"
 #include "support/versions/SignedVersions.h"
 #include "workflow/launcherupdate/LauncherTree.h"
@@ -39,7 +40,7 @@ bool IsLink(const std::string& path) { return S_ISLNK(ModeOf(path)); }
 class LauncherUpdateTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!BuiltInKeyIsSample()) GTEST_SKIP() << "the program checks version files against another key";
+        if (!BuiltInKeyIsSample()) SKIP_UNLESS_REQUIRED("the program checks version files against another key");
         // The installation of the old launcher.
         dir.WriteFile("game/bin/Launcher.exe", "old launcher");
         dir.WriteFile("game/bin/old.dll", "old library");
